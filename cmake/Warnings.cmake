@@ -1,0 +1,7 @@
+# Strict warnings on every target of ours, from the first commit.
+function(vandrel_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wnon-virtual-dtor
+                         -Wold-style-cast -Wcast-align -Woverloaded-virtual -Wpedantic)
+  target_compile_definitions(${target} PRIVATE QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII
+                             QT_NO_URL_CAST_FROM_STRING QT_NO_NARROWING_CONVERSIONS_IN_CONNECT)
+endfunction()

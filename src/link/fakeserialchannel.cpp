@@ -1,0 +1,84 @@
+#include "fakeserialchannel.h"
+
+#include <QMetaObject>
+
+namespace vandrel::link {
+
+FakeSerialChannel::FakeSerialChannel(QObject *parent) : SerialChannel(parent) {}
+
+void FakeSerialChannel::connectPair(FakeSerialChannel *a, FakeSerialChannel *b)
+{
+    a->m_peer = b;
+    b->m_peer = a;
+}
+
+OpenError FakeSerialChannel::open()
+{
+    if (m_openError)
+        return m_openError;
+    m_open = true;
+    ++m_openCount;
+    return {};
+}
+
+void FakeSerialChannel::close()
+{
+    m_open = false;
+    m_input.clear();
+}
+
+bool FakeSerialChannel::write(const QByteArray &bytes)
+{
+    if (!m_open)
+        return false;
+    if (m_failWrites > 0) {
+        --m_failWrites;
+        return false;
+    }
+    if (m_failAfterBytes >= 0 && m_writtenBytes + bytes.size() > m_failAfterBytes)
+        return false;
+    m_writtenBytes += bytes.size();
+    m_writes.append(bytes);
+    if (m_peer) {
+        QPointer<FakeSerialChannel> peer = m_peer;
+        QMetaObject::invokeMethod(
+            this, [peer, bytes] { if (peer && peer->isOpen()) peer->feed(bytes); }, Qt::QueuedConnection);
+    }
+    return true;
+}
+
+QByteArray FakeSerialChannel::readAll()
+{
+    return std::exchange(m_input, {});
+}
+
+void FakeSerialChannel::feed(const QByteArray &bytes)
+{
+    if (!m_open || bytes.isEmpty())
+        return;
+    m_input.append(bytes);
+    emit readyRead();
+}
+
+void FakeSerialChannel::hangUp()
+{
+    if (!m_open)
+        return;
+    close();
+    emit linkLost(QStringLiteral("The other end of %1 went away.").arg(m_name));
+    if (m_peer && m_peer->isOpen()) {
+        QPointer<FakeSerialChannel> peer = m_peer;
+        m_peer = nullptr;
+        peer->hangUp();
+    }
+}
+
+QByteArray FakeSerialChannel::written() const
+{
+    QByteArray all;
+    for (const auto &w : m_writes)
+        all += w;
+    return all;
+}
+
+} // namespace vandrel::link

@@ -1,0 +1,106 @@
+#pragma once
+// The phone link: both serial ports, the exchange flags and log, the link timers, the one way
+// text is written to the modem port (posliStr), and the fatal link error that ends a broken
+// connection. Owned by the main window (or the command-line tool) for the whole run.
+#include "exchangelog.h"
+#include "result.h"
+#include "serialchannel.h"
+
+#include <QCoroTask>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <chrono>
+#include <functional>
+#include <memory>
+
+namespace vandrel::link {
+
+// The flags every exchange shares.
+struct ExchangeState {
+    bool exchangeBusy = false;
+    bool replyDone = false;
+    bool transferWait = false;
+    bool atOnlyConnection = false;
+    bool cancelRequest = false;
+    // BREW exchange state, cleared by the fatal link error.
+    bool brewReading = false;
+    int brewSeq = 0;
+    bool skipExisting = false;
+};
+
+// The intervals sessions wait with; tests shorten them.
+struct Timing {
+    std::chrono::milliseconds replyLimit{10000};   // any one awaited reply
+    std::chrono::milliseconds escapePause{10};     // before every write on the modem port
+};
+
+class PhoneLink : public QObject {
+    Q_OBJECT
+public:
+    enum class Port { Modem, Diag };
+
+    // Takes ownership of the two channels.
+    PhoneLink(SerialChannel *modem, SerialChannel *diag, QObject *parent = nullptr);
+    ~PhoneLink() override;
+
+    // Real ports with the buffer sizes of the phone's cable (65534 modem, 4096 diagnostic).
+    static std::unique_ptr<PhoneLink> withSerialPorts(QObject *parent = nullptr);
+
+    SerialChannel *port() const { return m_modem; }
+    SerialChannel *javaPort() const { return m_diag; }
+    SerialChannel *channel(Port p) const { return p == Port::Modem ? m_modem : m_diag; }
+
+    ExchangeState &state() { return m_state; }
+    const ExchangeState &state() const { return m_state; }
+    ExchangeLog &log() { return m_log; }
+    Timing &timing() { return m_timing; }
+
+    QTimer &timer() { return m_timer; }         // 20 ms, started when a listing completes
+    QTimer &timer9() { return m_timer9; }       // 1 s, the connecting poll
+    QTimer &brewTimer() { return m_brewTimer; } // diagnostic silence
+
+    // Sends a command or prepared packet on the modem port: "+++" first when the text is
+    // exactly "AT^SQWE=0", a short pause, the text, and a CR when asked. A closed port writes
+    // nothing and is no failure.
+    QCoro::Task<Outcome> posliStr(QByteArray text, bool appendCR);
+    // Writes a byte block of any length on the modem port and raises `transferWait`.
+    Outcome sendBytes(const QByteArray &block);
+    // Writes on either port at once (no escape, no pause).
+    Outcome writeRaw(Port p, const QByteArray &bytes);
+
+    // The window that runs the current work (a transfer window); the fatal link error stops
+    // and closes it through `closeAsCancelled`. Forgotten when the object goes away.
+    void registerWorkWindow(QObject *window, std::function<void()> closeAsCancelled);
+    void unregisterWorkWindow(QObject *window);
+    QObject *workWindow() const { return m_workWindow; }
+
+    // The fatal link error: forgets the connection, closes the work window, clears the
+    // exchange state, stops the timers and closes both ports, then reports `text` through
+    // fatalError (the UI shows it and resets its connection indicators).
+    void fatalLinkError(const QString &text);
+    // Handles a session's failure: link failures end in the fatal link error.
+    void handleFailure(const Outcome &outcome);
+
+    // Closes both ports (errors ignored).
+    void closePorts();
+
+signals:
+    void fatalError(const QString &text);
+    // A port's other end went away while no exchange was waiting on it.
+    void portLost(PhoneLink::Port port, const QString &reason);
+
+private:
+    SerialChannel *m_modem;
+    SerialChannel *m_diag;
+    ExchangeState m_state;
+    ExchangeLog m_log;
+    Timing m_timing;
+    QTimer m_timer;
+    QTimer m_timer9;
+    QTimer m_brewTimer;
+    QPointer<QObject> m_workWindow;
+    std::function<void()> m_closeWorkWindow;
+};
+
+} // namespace vandrel::link

@@ -1,0 +1,51 @@
+#pragma once
+// The send-and-wait rule as a coroutine: a session writes, then awaits the next complete
+// reply on its port. What "complete" means is the caller's framer (a diagnostic frame ends at
+// 0x7E, an OBEX packet at its length field, an AT reply at its final result code), so the
+// result is the same however the bytes were split.
+#include "result.h"
+#include "serialchannel.h"
+
+#include <QByteArray>
+#include <QCoroTask>
+#include <QObject>
+#include <QPointer>
+#include <chrono>
+#include <functional>
+
+namespace vandrel::link {
+
+// Returns the length of the complete reply at the start of `buffer`, or 0 while incomplete.
+using Framer = std::function<qsizetype(const QByteArray &buffer)>;
+
+class ReplyReader : public QObject {
+    Q_OBJECT
+public:
+    explicit ReplyReader(SerialChannel *channel, QObject *parent = nullptr);
+
+    // Waits for the next complete reply, at most `limit` of silence-or-not (the limit runs
+    // from the call). Ends as TimeOut, LinkLost, or Cancelled after cancel().
+    QCoro::Task<Result<QByteArray>> next(Framer framer, std::chrono::milliseconds limit);
+
+    // Bytes received and not yet taken by a reply.
+    QByteArray &pending() { return m_buffer; }
+    void discardPending() { m_buffer.clear(); }
+
+    void cancel();
+    void resetCancel() { m_cancelled = false; }
+    bool isCancelled() const { return m_cancelled; }
+
+signals:
+    void changed();
+
+private:
+    void pull();
+
+    QPointer<SerialChannel> m_channel;
+    QByteArray m_buffer;
+    bool m_cancelled = false;
+    bool m_lost = false;
+    QString m_lostReason;
+};
+
+} // namespace vandrel::link

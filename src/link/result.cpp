@@ -1,0 +1,19 @@
+#include "result.h"
+
+namespace vandrel::link {
+
+QString describe(FailureKind kind)
+{
+    switch (kind) {
+    case FailureKind::LinkLost: return QStringLiteral("link lost");
+    case FailureKind::TimeOut: return QStringLiteral("no reply from the phone");
+    case FailureKind::Refused: return QStringLiteral("refused by the phone");
+    case FailureKind::Malformed: return QStringLiteral("malformed reply");
+    case FailureKind::LocalFile: return QStringLiteral("file error");
+    case FailureKind::NotFound: return QStringLiteral("not found");
+    case FailureKind::Usage: return QStringLiteral("cannot be sent");
+    }
+    return {};
+}
+
+} // namespace vandrel::link
