@@ -22,6 +22,8 @@ void ReplyReader::pull()
         if (!bytes.isEmpty())
             m_buffer += bytes;
     }
+    if (m_filter && !m_buffer.isEmpty())
+        m_filter(m_buffer);
     emit changed();
 }
 

@@ -162,8 +162,10 @@ private slots:
         QFETCH(int, chunk);
         Rig rig;
         QVERIFY(!rig.modem->open());
-        ReplyReader reader(rig.modem);
-        const QByteArray wire = QByteArrayLiteral("ATE1\r\r\nOK\r\n+CMTI: \"SM\",3\r\n");
+        ReplyReader &reader = rig.link.reader(PhoneLink::Port::Modem);
+        QSignalSpy notices(&rig.link, &PhoneLink::newMessageNotice);
+        // A notice before the reply, one inside it, and a reply after it that stays pending.
+        const QByteArray wire = QByteArrayLiteral("+CMTI: \"SM\",2\r\nATE1\r\r\n+CMTI: \"SM\",3\r\n\r\nOK\r\nAT\r\r\nOK\r\n");
         int pos = 0;
         QTimer feeder;
         feeder.setInterval(1);
@@ -178,7 +180,10 @@ private slots:
         const auto r = finish(reader.next(atReply, 5s));
         QVERIFY(r.ok());
         QCOMPARE(r.value, QByteArrayLiteral("ATE1\r\r\nOK\r\n"));
-        QTRY_COMPARE(reader.pending() + rig.modem->readAll(), QByteArrayLiteral("+CMTI: \"SM\",3\r\n"));
+        QTRY_COMPARE(reader.pending(), QByteArrayLiteral("AT\r\r\nOK\r\n"));
+        QCOMPARE(notices.count(), 2);
+        QCOMPARE(notices.at(0).at(0).toByteArray(), QByteArrayLiteral("+CMTI: \"SM\",2"));
+        QCOMPARE(notices.at(1).at(0).toByteArray(), QByteArrayLiteral("+CMTI: \"SM\",3"));
     }
 
     void replyWaitEnds_data()
@@ -197,7 +202,7 @@ private slots:
         QFETCH(int, kind);
         Rig rig;
         QVERIFY(!rig.modem->open());
-        ReplyReader reader(rig.modem);
+        ReplyReader &reader = rig.link.reader(PhoneLink::Port::Modem);
         if (how == QLatin1String("hangup"))
             QTimer::singleShot(20, rig.modem, &FakeSerialChannel::hangUp);
         if (how == QLatin1String("cancel"))
