@@ -34,6 +34,11 @@ struct ExchangeState {
 struct Timing {
     std::chrono::milliseconds replyLimit{10000};   // any one awaited reply
     std::chrono::milliseconds escapePause{10};     // before every write on the modem port
+    int openTries = 6;                             // opening a port while connecting
+    std::chrono::milliseconds openRetry{2000};     // between those tries
+    std::chrono::milliseconds obexPhaseLimit{20000}; // from the open port to the first listing
+    std::chrono::milliseconds echoLimit{3000};     // the first "ATE1" before the stale-OBEX recovery
+    std::chrono::milliseconds escapeGuard{1100};   // silence around "+++" when leaving stale OBEX mode
 };
 
 class PhoneLink : public QObject {
