@@ -56,7 +56,7 @@ QByteArray Packet::body() const
 
 bool Packet::hasEndOfBody() const { return find(0x49) != nullptr; }
 
-Checked<Packet> parsePacket(QByteArrayView bytes, bool connectReply)
+Checked<Packet> parsePacket(QByteArrayView bytes, qsizetype prefixLength)
 {
     using Result = Checked<Packet>;
     if (bytes.size() < 3)
@@ -68,11 +68,11 @@ Checked<Packet> parsePacket(QByteArrayView bytes, bool connectReply)
     Packet p;
     p.code = quint8(bytes[0]);
     qsizetype at = 3;
-    if (connectReply) {
-        if (bytes.size() < 7)
-            return Result::failure(QStringLiteral("OBEX connect reply too short"));
-        p.prefix = bytes.sliced(3, 4).toByteArray();
-        at = 7;
+    if (prefixLength > 0) {
+        if (bytes.size() < 3 + prefixLength)
+            return Result::failure(QStringLiteral("OBEX packet too short for its fixed fields"));
+        p.prefix = bytes.sliced(3, prefixLength).toByteArray();
+        at = 3 + prefixLength;
     }
     while (at < bytes.size()) {
         Header h;
@@ -147,7 +147,7 @@ Reply classifyReply(QByteArrayView bytes, Acceptance acceptance)
     r.code = quint8(bytes[0]);
 
     if (r.code == kSuccess) {
-        const auto connect = parsePacket(bytes, true);
+        const auto connect = parsePacket(bytes, 4);
         if (connect && connect->prefix.at(0) == 0x10 && connect->headers.size() == 2) {
             const Header *who = connect->find(0x4A);
             const auto id = connect->connectionId();

@@ -15,7 +15,7 @@ struct Header {
 
 struct Packet {
     quint8 code = 0;        // opcode or response code, final bit included
-    QByteArray prefix;      // connect replies: version, flags and maximum packet length (4 bytes)
+    QByteArray prefix;      // fields before the headers: connect (4 bytes), set-path (2 bytes)
     QList<Header> headers;
 
     const Header *find(quint8 id) const;
@@ -26,8 +26,8 @@ struct Packet {
 };
 
 // A whole packet (length field equal to its size) -> its headers; malformed when lengths disagree.
-// `connectReply` reads the 4 bytes that follow the length in a connect reply.
-Checked<Packet> parsePacket(QByteArrayView bytes, bool connectReply = false);
+// `prefixLength` fixed bytes follow the length field: 4 in connect packets, 2 in set-path requests.
+Checked<Packet> parsePacket(QByteArrayView bytes, qsizetype prefixLength = 0);
 
 // Framer for reply readers: the length of the OBEX packet at the start of `buffer` (its bytes
 // 1-2), 0 while incomplete. A length field below 3 gives 3, so that parsePacket refuses it.
