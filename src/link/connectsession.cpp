@@ -32,10 +32,12 @@ QCoro::Task<Outcome> ConnectSession::openPort()
 
 QCoro::Task<Result<QByteArray>> ConnectSession::expectOk(QByteArray command, std::chrono::milliseconds limit)
 {
+    if (!m_deadline.isForever())
+        limit = std::min(limit, std::chrono::duration_cast<std::chrono::milliseconds>(m_deadline.remainingTimeAsDuration()));
     auto r = co_await m_link.atCommand(command, limit);
     if (r.ok() && at::finalOf(r.value) != at::Final::Ok)
         co_return Result<QByteArray>::from(Outcome::failed(
-            FailureKind::Refused, QStringLiteral("Received Error from phone. Try to restart it")));
+            FailureKind::PhoneError, QStringLiteral("Received Error from phone. Try to restart it")));
     co_return r;
 }
 

@@ -5,6 +5,7 @@
 #include "phonelink.h"
 
 #include <QCoroTask>
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QStringList>
 
@@ -44,6 +45,9 @@ public:
 
     const OpenError &lastOpenError() const { return m_openError; }
 
+    // Every wait ends by `deadline` at the latest (the limit of the OBEX phase).
+    void setDeadline(QDeadlineTimer deadline) { m_deadline = deadline; }
+
 signals:
     void openTry(int attempt);
 
@@ -54,6 +58,7 @@ private:
     ConnectMode m_mode;
     bool m_readSMS;
     OpenError m_openError;
+    QDeadlineTimer m_deadline{QDeadlineTimer::Forever};
 };
 
 } // namespace vandrel::link
