@@ -12,18 +12,26 @@ ConnectSession::ConnectSession(PhoneLink &link, ConnectMode mode, bool readSMS, 
 {
 }
 
+void ConnectSession::cancel()
+{
+    m_cancelled = true;
+    m_link.reader(port()).cancel();
+}
+
 QCoro::Task<Outcome> ConnectSession::openPort()
 {
     QPointer<ConnectSession> self(this);
     SerialChannel *ch = m_link.channel(port());
     for (int attempt = 1; attempt <= m_link.timing().openTries; ++attempt) {
+        if (m_cancelled)
+            co_return Outcome::cancelled();
         emit openTry(attempt);
         m_openError = ch->open();
         if (!m_openError)
             co_return Outcome::completed();
         if (attempt < m_link.timing().openTries) {
             co_await QCoro::sleepFor(m_link.timing().openRetry);
-            if (!self)
+            if (!self || m_cancelled)
                 co_return Outcome::cancelled();
         }
     }

@@ -45,6 +45,10 @@ public:
 
     const OpenError &lastOpenError() const { return m_openError; }
 
+    // Ends the connecting at the next step (the user closed the connecting window).
+    void cancel();
+    bool isCancelled() const { return m_cancelled; }
+
     // Every wait ends by `deadline` at the latest (the limit of the OBEX phase).
     void setDeadline(QDeadlineTimer deadline) { m_deadline = deadline; }
 
@@ -58,6 +62,7 @@ private:
     ConnectMode m_mode;
     bool m_readSMS;
     OpenError m_openError;
+    bool m_cancelled = false;
     QDeadlineTimer m_deadline{QDeadlineTimer::Forever};
 };
 

@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "appicon.h"
+#include "connection.h"
 #include "menustyle.h"
 #include "messagebox.h"
 #include "shell.h"
@@ -67,6 +68,15 @@ MainWindow::MainWindow(std::unique_ptr<link::PhoneLink> phoneLink, MainWindowOpt
     applyCaptions();
     attachOwnSteps();
     connect(m_link.get(), &link::PhoneLink::fatalError, this, &MainWindow::onFatalError);
+    m_connection = new ConnectionController(*this);
+    auto wire = [this](const char *name, auto slot) {
+        QAction *a = action(QString::fromLatin1(name));
+        a->setEnabled(true);
+        connect(a, &QAction::triggered, m_connection, slot);
+    };
+    wire("Pipojit1", &ConnectionController::toggleConnection);
+    wire("Zobrazitinfo1", &ConnectionController::showPhoneInfo);
+    wire("Reset1", &ConnectionController::resetPhone);
     connect(m_link.get(), &link::PhoneLink::portLost, this, [this](link::PhoneLink::Port, const QString &) {
         // A cable pulled while nothing waited on the port still ends the connection.
         m_link->fatalLinkError(QStringLiteral("!!!Fatalni chyba pri cteni z portu!!!"));

@@ -21,6 +21,7 @@ class QTabWidget;
 namespace vandrel::ui {
 
 class MenuStyle;
+class ConnectionController;
 
 struct MainWindowOptions {
     bool demo = false;          // ports point at the virtual phone for this run only
@@ -54,6 +55,7 @@ public:
     QMenu *menu(const QString &objectName) const;
     QSystemTrayIcon *trayIcon() const { return m_tray; }
     MenuStyle *menuStyle() const { return m_menuStyle.get(); }
+    ConnectionController &connection() { return *m_connection; }
 
     // The text of message N, or the window's built-in Czech caption when the table has none.
     QString message(int n, const QString &builtIn = {}) const;
@@ -95,6 +97,7 @@ private:
     std::unique_ptr<MenuStyle> m_menuStyle;
 
     QTabWidget *m_tabs = nullptr;
+    ConnectionController *m_connection = nullptr;
     QList<QLabel *> m_panels;
     QSystemTrayIcon *m_tray = nullptr;
     QMenu *m_trayMenu = nullptr;
