@@ -125,7 +125,10 @@ void ConnectionController::connectFinished(bool ok)
     }
     if (!ok) {
         m_link.port()->close();
-        showError(&m_window, m_window.message(63, tr("The connection to the phone failed.")));
+        QString text = m_window.message(63, tr("The connection to the phone failed."));
+        if (link::modemManagerRunning(m_processes->snapshot()))
+            text += QStringLiteral("\n\n") + link::modemManagerAdvice();
+        showError(&m_window, text);
     }
     emit connectedChanged(ok && isConnected());
 }

@@ -4,6 +4,7 @@
 #include <core/explorer/direntry.h>
 #include <link/dispatcher.h>
 #include <link/obexsession.h>
+#include <link/processes.h>
 
 #include "connectwindow.h"
 
@@ -34,6 +35,8 @@ public:
     bool &sizeQueryPending() { return m_sizeQueryPending; }
 
     ConnectWindow *connectWindow() const { return m_connectWindow; }
+    void setProcessList(link::ProcessList *list) { m_processes = list; }
+    link::ProcessList &processList() { return *m_processes; }
 
 public slots:
     void toggleConnection(); // the connect/disconnect menu item
@@ -71,6 +74,7 @@ private:
     bool m_sizeQueryPending = false;
     QPointer<ConnectWindow> m_connectWindow;
     bool m_listing = false;
+    link::ProcessList *m_processes = &link::ProcessList::system();
 };
 
 } // namespace vandrel::ui
