@@ -1,4 +1,5 @@
 #include "common/testmain.h"
+#include "tst_brew_fixtures.h"
 #include "tst_codec_feed.h"
 
 #include <core/brew/replies.h>
@@ -10,6 +11,7 @@
 
 using namespace vandrel::brew;
 using namespace feedtest;
+using brewfixture::entryReply;
 
 namespace {
 QByteArray hex(const char *h) { return QByteArray::fromHex(h); }
@@ -22,18 +24,6 @@ QByteArray fill(qsizetype n)
     return b;
 }
 
-// A listing reply as the phone lays it out: sequence at 3, size at 15-18, name length at 24.
-QByteArray entryReply(quint8 op, quint8 seq, quint32 size, const QByteArray &name)
-{
-    QByteArray p(25, '\0');
-    p[0] = char(0x59);
-    p[1] = char(op);
-    p[3] = char(seq);
-    for (int i = 0; i < 4; ++i)
-        p[15 + i] = char((size >> (8 * i)) & 0xFF);
-    p[24] = char(name.size());
-    return p + name;
-}
 
 // The phone's replies as diagnostic frames, one after another.
 QByteArray framed(const QList<QByteArray> &payloads)
@@ -160,9 +150,9 @@ private slots:
                 const Fed fed = feed<vandrel::diag::DiagFrameSplitter>(ack, split, hex("5905"));
                 QCOMPARE(fed.items.size(), 1);
                 const auto next = w.onReply(vandrel::diag::decodeDiagFrame(fed.items.first())->payload);
-                if (next.step == BrewWriter::Step::Done)
+                if (next.step == Step::Done)
                     break;
-                QCOMPARE(next.step, BrewWriter::Step::Send);
+                QCOMPARE(next.step, Step::Send);
                 out.append(next.payload);
             }
             QCOMPARE(out, payloads);
@@ -174,11 +164,11 @@ private slots:
     {
         BrewWriter w;
         QVERIFY(w.start(u"a", fill(700)).ok());
-        QCOMPARE(w.onReply(hex("590400")).step, BrewWriter::Step::Ignored);
-        QCOMPARE(w.onReply(hex("590501")).step, BrewWriter::Step::Ignored);
-        QCOMPARE(w.onReply(hex("590500")).step, BrewWriter::Step::Send);
-        QCOMPARE(w.onReply(hex("1405")).step, BrewWriter::Step::Refused);
-        QCOMPARE(w.onReply(hex("1505")).step, BrewWriter::Step::Refused);
+        QCOMPARE(w.onReply(hex("590400")).step, Step::Ignored);
+        QCOMPARE(w.onReply(hex("590501")).step, Step::Ignored);
+        QCOMPARE(w.onReply(hex("590500")).step, Step::Send);
+        QCOMPARE(w.onReply(hex("1405")).step, Step::Refused);
+        QCOMPARE(w.onReply(hex("1505")).step, Step::Refused);
         QVERIFY(!BrewWriter().start(u"中", fill(1)).ok());
     }
 
@@ -363,8 +353,8 @@ private slots:
             const QList<QByteArray> payloads = payloadsOf(fed.items);
             for (qsizetype i = 0; i < payloads.size(); ++i) {
                 const auto next = reader.onReply(payloads[i]);
-                QCOMPARE(next.step, i + 1 == payloads.size() ? BrewReader::Step::Done : BrewReader::Step::Send);
-                if (next.step == BrewReader::Step::Send)
+                QCOMPARE(next.step, i + 1 == payloads.size() ? Step::Done : Step::Send);
+                if (next.step == Step::Send)
                     sent.append(next.payload);
             }
             QCOMPARE(sent, requests);
@@ -395,9 +385,9 @@ private slots:
         BrewReader reader;
         QVERIFY(reader.start(u"x").ok());
         for (qsizetype i = 0; i + 1 < replies.size(); ++i)
-            QCOMPARE(reader.onReply(replies[i]).step, BrewReader::Step::Send);
+            QCOMPARE(reader.onReply(replies[i]).step, Step::Send);
         const auto last = reader.onReply(replies.last());
-        QCOMPARE(last.step, BrewReader::Step::Malformed);
+        QCOMPARE(last.step, Step::Malformed);
         QVERIFY(!last.error.isEmpty());
     }
 
@@ -405,9 +395,9 @@ private slots:
     {
         BrewReader reader;
         QVERIFY(reader.start(u"x").ok());
-        QCOMPARE(reader.onReply(hex("1404")).step, BrewReader::Step::Refused);
-        QCOMPARE(reader.onReply(hex("590500")).step, BrewReader::Step::Ignored);
-        QCOMPARE(reader.onReply(hex("29")).step, BrewReader::Step::Ignored);
+        QCOMPARE(reader.onReply(hex("1404")).step, Step::Refused);
+        QCOMPARE(reader.onReply(hex("590500")).step, Step::Ignored);
+        QCOMPARE(reader.onReply(hex("29")).step, Step::Ignored);
     }
 
     void randomInputNeverBreaksTheParsers()

@@ -1,4 +1,5 @@
 #include "common/testmain.h"
+#include "tst_brew_fixtures.h"
 #include "tst_codec_feed.h"
 
 #include <core/brew/listing.h>
@@ -9,21 +10,11 @@
 using namespace vandrel::brew;
 using vandrel::explorer::DirEntry;
 using namespace feedtest;
+using brewfixture::entryReply;
 
 namespace {
 QByteArray hex(const char *h) { return QByteArray::fromHex(h); }
 
-QByteArray entryReply(quint8 op, quint8 seq, quint32 size, const QByteArray &name)
-{
-    QByteArray p(25, '\0');
-    p[0] = char(0x59);
-    p[1] = char(op);
-    p[3] = char(seq);
-    for (int i = 0; i < 4; ++i)
-        p[15 + i] = char((size >> (8 * i)) & 0xFF);
-    p[24] = char(name.size());
-    return p + name;
-}
 
 QByteArray listRequest(quint8 op, quint16 seq, const QByteArray &field)
 {
@@ -59,14 +50,14 @@ private slots:
             BrewLister lister;
             QCOMPARE(*lister.start(QStringLiteral("brew/mod/"), kDate), listRequest(0x0A, 0, folder));
             QList<QByteArray> sent;
-            BrewLister::Step last = BrewLister::Step::Ignored;
+            Step last = Step::Ignored;
             for (const QByteArray &frame : fed.items) {
                 const auto next = lister.onReply(vandrel::diag::decodeDiagFrame(frame)->payload);
                 last = next.step;
-                if (next.step == BrewLister::Step::Send)
+                if (next.step == Step::Send)
                     sent.append(next.payload);
             }
-            QCOMPARE(last, BrewLister::Step::Done);
+            QCOMPARE(last, Step::Done);
             QCOMPARE(sent, expectedRequests);
             QCOMPARE(lister.entries(),
                      (QList<DirEntry>{DirEntry::folder(QStringLiteral("game"), kDate), DirEntry::folder(QStringLiteral("zz"), kDate),
@@ -80,17 +71,17 @@ private slots:
     {
         BrewLister lister;
         QVERIFY(lister.start(QStringLiteral("nowhere/"), kDate).ok());
-        QCOMPARE(lister.onReply(hex("590A08")).step, BrewLister::Step::NotFound);
+        QCOMPARE(lister.onReply(hex("590A08")).step, Step::NotFound);
     }
 
     void noiseIsIgnored()
     {
         BrewLister lister;
         QVERIFY(lister.start(QString(), kDate).ok());
-        QCOMPARE(lister.onReply(hex("290100")).step, BrewLister::Step::Ignored);
-        QCOMPARE(lister.onReply(hex("590B1C")).step, BrewLister::Step::Ignored);  // no files asked for yet
-        QCOMPARE(lister.onReply(entryReply(0x0B, 0, 1, "x")).step, BrewLister::Step::Ignored);
-        QCOMPARE(lister.onReply(entryReply(0x0A, 0, 0, {}).first(20)).step, BrewLister::Step::Malformed);
+        QCOMPARE(lister.onReply(hex("290100")).step, Step::Ignored);
+        QCOMPARE(lister.onReply(hex("590B1C")).step, Step::Ignored);  // no files asked for yet
+        QCOMPARE(lister.onReply(entryReply(0x0B, 0, 1, "x")).step, Step::Ignored);
+        QCOMPARE(lister.onReply(entryReply(0x0A, 0, 0, {}).first(20)).step, Step::Malformed);
     }
 
     void longListingsCountOnInTwoBytes()
@@ -101,7 +92,7 @@ private slots:
         QList<QByteArray> sent;
         for (int i = 0; i < 300; ++i) {
             const auto next = lister.onReply(entryReply(0x0A, quint8(i), 0, "d" + QByteArray::number(i)));
-            QCOMPARE(next.step, BrewLister::Step::Send);
+            QCOMPARE(next.step, Step::Send);
             sent.append(next.payload);
         }
         // Entry 126 is asked for as 126 (its escaped frame carries it), then 127, 128 ...
@@ -119,13 +110,13 @@ private slots:
     {
         BrewLister lister;
         QVERIFY(lister.start(QString(), kDate).ok());
-        BrewLister::Step step = BrewLister::Step::Send;
+        Step step = Step::Send;
         int rounds = 0;
-        while (step == BrewLister::Step::Send && rounds < 70000) {
+        while (step == Step::Send && rounds < 70000) {
             step = lister.onReply(entryReply(0x0A, 0, 0, "same")).step;
             ++rounds;
         }
-        QCOMPARE(step, BrewLister::Step::Malformed);
+        QCOMPARE(step, Step::Malformed);
     }
 };
 

@@ -15,7 +15,7 @@ Checked<QByteArray> BrewLister::start(const QString &path, const QString &dateTe
     return listFoldersRequest(m_path, 0);
 }
 
-BrewLister::Next BrewLister::request(bool files)
+Next BrewLister::request(bool files)
 {
     if (m_seq > 0xFFFF)
         return {Step::Malformed, {}, QStringLiteral("the folder has more entries than a listing can count")};
@@ -23,7 +23,7 @@ BrewLister::Next BrewLister::request(bool files)
     return {Step::Send, *built, {}};  // the path was accepted by start()
 }
 
-BrewLister::Next BrewLister::onReply(QByteArrayView payload)
+Next BrewLister::onReply(QByteArrayView payload)
 {
     switch (classifyListingReply(payload)) {
     case ListingReply::NotFound:

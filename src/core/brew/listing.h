@@ -2,6 +2,7 @@
 // A BREW folder listing: one request per entry, folders first, then files.
 #include "core/diag/checked.h"
 #include "core/explorer/direntry.h"
+#include "step.h"
 
 #include <QList>
 #include <QString>
@@ -14,12 +15,7 @@ public:
     // `dateText`, since the phone sends no dates. The parent row is the caller's.
     Checked<QByteArray> start(const QString &path, const QString &dateText);
 
-    enum class Step { Send, Done, NotFound, Malformed, Ignored };
-    struct Next {
-        Step step = Step::Ignored;
-        QByteArray payload;   // Send: the next request
-        QString error;        // Malformed: why
-    };
+    // Send (the next request), Done, NotFound, Malformed or Ignored.
     Next onReply(QByteArrayView payload);
 
     // Folders in the order received, then files.
