@@ -193,6 +193,10 @@ private slots:
         QVERIFY(!firstUploadPacket(QString(116, QLatin1Char('n')), 1, kNow, "x", true).ok());
         QVERIFY(!nextUploadPacket(fill(4097), true).ok());
         QVERIFY(!firstUploadPacket(u"a", 5000, kNow, fill(4097), false).ok());
+        // The Length header and the data must agree.
+        QVERIFY(!firstUploadPacket(u"a", 5000, kNow, fill(100), true).ok());
+        QVERIFY(!firstUploadPacket(u"a", 100, kNow, fill(100), false).ok());
+        QVERIFY(firstUploadPacket(u"a", 101, kNow, fill(100), false).ok());
         // A move path sits behind a one-byte length: 127 characters at most.
         const QStringList deep{QString(100, QLatin1Char('d'))};
         QVERIFY(moveRequest(deep, QString(25, QLatin1Char('a')), u"b").ok());

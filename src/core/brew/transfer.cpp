@@ -22,18 +22,18 @@ Checked<QByteArray> BrewWriter::start(QStringView phoneName, QByteArray data)
     return payload;
 }
 
-BrewWriter::Next BrewWriter::onReply(QByteArrayView payload)
+Next BrewWriter::onReply(QByteArrayView payload)
 {
     if (isWriteRefused(payload))
-        return {Step::Refused, {}};
+        return {Step::Refused, {}, {}};
     if (!isWriteAccepted(payload))
-        return {Step::Ignored, {}};
+        return {Step::Ignored, {}, {}};
     if (m_progress >= m_total)
-        return {Step::Done, {}};
+        return {Step::Done, {}, {}};
     const qsizetype length = qMin(kBlockSize, m_pending.size());
     const bool more = m_pending.size() >= kBlockSize;
     m_seq = nextBlockSeq(m_seq);
-    Next next{Step::Send, *writeNextRequest(m_seq, more, QByteArrayView(m_pending).first(length))};
+    Next next{Step::Send, *writeNextRequest(m_seq, more, QByteArrayView(m_pending).first(length)), {}};
     m_pending.remove(0, length);
     m_progress = m_total - m_pending.size();
     return next;
@@ -48,7 +48,7 @@ Checked<QByteArray> BrewReader::start(QStringView phoneName)
     return readFirstRequest(phoneName);
 }
 
-BrewReader::Next BrewReader::onReply(QByteArrayView payload)
+Next BrewReader::onReply(QByteArrayView payload)
 {
     if (isReadRefused(payload))
         return {Step::Refused, {}, {}};

@@ -1,6 +1,7 @@
 #pragma once
 // The block schedules of BREW reads and writes: which request follows which reply.
 #include "core/diag/checked.h"
+#include "step.h"
 
 #include <QByteArray>
 #include <QString>
@@ -18,12 +19,7 @@ public:
     // The first block's payload; refused for a name the phone cannot carry.
     Checked<QByteArray> start(QStringView phoneName, QByteArray data);
 
-    enum class Step { Send, Done, Refused, Ignored };
-    struct Next {
-        Step step = Step::Ignored;
-        QByteArray payload;   // Send: the next block
-    };
-    // One reply payload in, what to do next.
+    // One reply payload in: Send (the next block), Done, Refused or Ignored.
     Next onReply(QByteArrayView payload);
 
     qsizetype total() const { return m_total; }
@@ -42,12 +38,7 @@ class BrewReader {
 public:
     Checked<QByteArray> start(QStringView phoneName);
 
-    enum class Step { Send, Done, Refused, Malformed, Ignored };
-    struct Next {
-        Step step = Step::Ignored;
-        QByteArray payload;   // Send: the next request
-        QString error;        // Malformed: why
-    };
+    // Send (the next request), Done, Refused, Malformed or Ignored.
     Next onReply(QByteArrayView payload);
 
     qsizetype total() const { return m_total; }

@@ -175,6 +175,9 @@ Checked<QByteArray> firstUploadPacket(QStringView fileName, quint32 fileSize, co
         why = checkName(temp);
     if (why.isEmpty())
         why = checkChunk(chunk);
+    // The Length header must tell the truth about what the packets carry.
+    if (why.isEmpty() && (final ? chunk.size() != qsizetype(fileSize) : chunk.size() >= qsizetype(fileSize)))
+        why = QStringLiteral("the first upload packet does not agree with the file size");
     if (!why.isEmpty())
         return Checked<QByteArray>::failure(why);
     QByteArray p = start(final ? 0x82 : 0x02);

@@ -39,7 +39,8 @@ Checked<QByteArray> deleteRequest(QStringView name);
 QString uploadTempName(QStringView fileName);
 
 // First packet of an upload of `fileName` (to "~name.tmp"): Length, Time and the first chunk
-// (at most 4096 bytes); final (82, End-of-Body) when `chunk` is the whole file.
+// (at most 4096 bytes); final (82, End-of-Body) when `chunk` is the whole file. Refused when
+// `final` and the chunk's size disagree with `fileSize`.
 Checked<QByteArray> firstUploadPacket(QStringView fileName, quint32 fileSize, const QDateTime &now,
                                       QByteArrayView chunk, bool final);
 // A further chunk of an upload; final (82, End-of-Body) for the last.
