@@ -112,7 +112,7 @@ QCoro::Task<Outcome> ObexSession::connect()
     if (!reply.ok())
         co_return reply.outcome;
     logAlways("Read..Obex.." + reply.value);
-    if (obex::classifyReply(reply.value, obex::Acceptance::Explorer).kind != ReplyKind::ConnectAccepted) {
+    if (obex::classifyReply(reply.value, m_acceptance).kind != ReplyKind::ConnectAccepted) {
         log(QStringLiteral("Read..Unknown Data..") + QString::fromLatin1(reply.value));
         co_return Outcome::failed(FailureKind::Refused, QStringLiteral("The phone refused the OBEX connection."));
     }
@@ -134,7 +134,7 @@ QCoro::Task<Outcome> ObexSession::walk(const QStringList &path)
         if (!reply.ok())
             co_return reply.outcome;
         logAlways("Read..Obex.." + reply.value);
-        switch (obex::classifyReply(reply.value, obex::Acceptance::Explorer).kind) {
+        switch (obex::classifyReply(reply.value, m_acceptance).kind) {
         case ReplyKind::Success:
             log(QStringLiteral("Read..Done..OK"));
             break;

@@ -36,6 +36,8 @@ public:
     void setDeadline(QDeadlineTimer deadline) { m_deadline = deadline; }
     // Log the connecting window's lines ("Write..ObexConnect", "Write..Entering " ...).
     void setConnectingLog(bool on) { m_connectingLog = on; }
+    // Which connection ids the connect and set-path replies may carry (transfers accept fewer).
+    void setAcceptance(obex::Acceptance acceptance) { m_acceptance = acceptance; }
 
     // From AT command mode: re-enter OBEX mode, then the pass below.
     QCoro::Task<Result<ObexFolder>> list(QStringList path, bool sizeQueryPending);
@@ -61,6 +63,7 @@ private:
     PhoneLink &m_link;
     QDeadlineTimer m_deadline{QDeadlineTimer::Forever};
     bool m_connectingLog = false;
+    obex::Acceptance m_acceptance = obex::Acceptance::Explorer;
 };
 
 // The top-level folder a path starts in, when it has memory to ask about.

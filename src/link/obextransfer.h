@@ -1,0 +1,120 @@
+#pragma once
+// Every change to the phone's user file system and every copy over OBEX, in both directions:
+// one OBEX pass per operation (AT^SQWE=0, AT^SQWE=3, connect, walk to the folder, the work,
+// the final listing, "+++"). Folder copies are recursive coroutines that list each folder
+// themselves. Downloads are written beside their target and replace it only when complete;
+// an upload goes to "~name.tmp" and is moved onto its name (the old file deleted first) only
+// after it arrived whole.
+#include "obexsession.h"
+#include "overwrite.h"
+#include "phonelink.h"
+
+#include <core/settings/messagetable.h>
+
+#include <QCoroTask>
+#include <QObject>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+namespace vandrel::link {
+
+// Whether a name the phone sent may become a file or folder name inside a local folder: no
+// path separators, no NUL, not "." or "..", no drive prefix.
+bool isSafeLocalName(QStringView name);
+
+class ObexTransfer : public QObject {
+    Q_OBJECT
+public:
+    ObexTransfer(PhoneLink &link, QuestionAsker &asker, QObject *parent = nullptr);
+
+    // Texts of questions and lines; built-in English where the table has none.
+    void setMessages(const settings::MessageTable *messages) { m_messages = messages; }
+    // The phone folder's free space from the last listing; without a figure, an upload asks
+    // the phone first.
+    void setPhoneFreeSpace(std::optional<quint64> bytes) { m_phoneFree = bytes; }
+    std::optional<quint64> phoneFreeSpace() const { return m_phoneFree; }
+    // Free space of the local drive holding a folder (tests replace it).
+    void setLocalFreeSpace(std::function<qint64(const QString &folder)> query) { m_localFree = std::move(query); }
+
+    // Phone entries (captions, folders in brackets) of `phonePath` into `localFolder`.
+    QCoro::Task<Outcome> download(QStringList phonePath, QStringList captions, QString localFolder);
+    // Entries of `localFolder` (captions) into `phonePath`.
+    QCoro::Task<Outcome> upload(QStringList phonePath, QStringList captions, QString localFolder);
+    // Deletes the entries; one entry is followed by a new listing, several are not.
+    QCoro::Task<Outcome> remove(QStringList phonePath, QStringList captions);
+    QCoro::Task<Outcome> rename(QStringList phonePath, QString oldName, QString newName);
+    // Creates the folder (or enters it when it exists) and lists it.
+    QCoro::Task<Outcome> createFolder(QStringList phonePath, QString name);
+    // One phone file to a fixed local path.
+    QCoro::Task<Outcome> getFile(QStringList phonePath, QString name, QString localPath);
+
+    // Ends the operation: the current wait at once, the pass after leaving OBEX mode.
+    void cancel();
+    bool isCancelled() const { return m_cancelled; }
+    bool isRunning() const { return m_running; }
+
+    // The listing that ended the operation, when it made one, and the folder it shows.
+    bool hasListing() const { return m_hasListing; }
+    const ObexFolder &listing() const { return m_listing; }
+    const QStringList &listingPath() const { return m_listingPath; }
+    // Names from the phone refused as local names.
+    const QStringList &refusedNames() const { return m_refused; }
+
+signals:
+    void captionChanged(const QString &caption);
+    void linesChanged(const QString &upper, const QString &lower);
+    void progressChanged(qint64 value, qint64 maximum);
+    // A top-level entry is handled (its row may be deselected).
+    void entryDone(const QString &caption);
+    void warning(const QString &text);
+
+private:
+    using Work = std::function<QCoro::Task<Outcome>()>;
+    enum class ListAfter { No, Yes };
+    QCoro::Task<Outcome> pass(QStringList path, Work work, ListAfter listAfter);
+    QCoro::Task<Outcome> removeOrphan(QStringList path, QString name);
+
+    QCoro::Task<Result<obex::Reply>> exchange(Checked<QByteArray> packet, QByteArray *raw = nullptr);
+    QCoro::Task<Outcome> expectSuccess(Checked<QByteArray> packet, QString what);
+    QCoro::Task<Outcome> enterFolder(QString name, bool create);
+    QCoro::Task<Outcome> leaveFolder();
+
+    QCoro::Task<Outcome> downloadEntries(QStringList captions, QString localFolder);
+    QCoro::Task<Outcome> downloadFolder(QString name, QString localFolder);
+    QCoro::Task<Outcome> downloadFile(QString name, QString localFolder);
+    QCoro::Task<Outcome> fetch(QString name, QString target);
+
+    QCoro::Task<Outcome> uploadEntries(QStringList captions, QString localFolder);
+    QCoro::Task<Outcome> uploadFolder(QString localDir, QString name);
+    QCoro::Task<Outcome> uploadFile(QString localPath, QString name, QStringList existing);
+    QCoro::Task<Outcome> sendFile(QString localPath, QString name);
+
+    QCoro::Task<Outcome> removeEntries(QStringList captions);
+
+    QCoro::Task<Result<QStringList>> phoneNames();
+    QCoro::Task<Outcome> goOnAfter(QString text);
+    bool refuseName(const QString &name);
+
+    QString text(int n) const;
+    QString phonePathText() const;
+    qint64 localFree(const QString &folder) const;
+
+    PhoneLink &m_link;
+    OverwriteQuestions m_questions;
+    const settings::MessageTable *m_messages = nullptr;
+    std::optional<quint64> m_phoneFree;
+    std::function<qint64(const QString &)> m_localFree;
+    ObexSession *m_obex = nullptr;
+    QStringList m_path;            // where the phone stands now
+    bool m_cancelled = false;
+    bool m_running = false;
+    bool m_hasListing = false;
+    ObexFolder m_listing;
+    QStringList m_listingPath;
+    QStringList m_refused;
+    QString m_orphan;              // "~name.tmp" of an upload that has not been moved into place
+    QStringList m_orphanPath;
+};
+
+} // namespace vandrel::link
