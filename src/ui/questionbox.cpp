@@ -61,8 +61,9 @@ QMessageBox *openQuestion(QWidget *parent, const QString &text, QMessageBox::Sta
             b->setText(caption);
     }
     box->setAttribute(Qt::WA_DeleteOnClose);
+    // open() would make even a box without a parent window-modal, blocking nothing.
     box->setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
-    box->open();
+    box->show();
     return box;
 }
 

@@ -365,7 +365,6 @@ SettingsChoice SettingsWindow::choice() const
 SettingsWindow *showSettings(MainWindow &window)
 {
     auto *dialog = new SettingsWindow(window);
-    dialog->setWindowModality(Qt::ApplicationModal);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(dialog, &QDialog::accepted, &window, [&window, dialog] { applySettings(window, dialog->choice()); });
     dialog->open();
