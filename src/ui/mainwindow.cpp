@@ -261,6 +261,11 @@ void MainWindow::applyCaptions()
     }
     for (int i = 0; i < TabCount; ++i)
         m_tabs->setTabText(i, message(kTabCaptions[i].message, u8(kTabCaptions[i].builtIn)));
+    // While connected the panels show the connection, not the idle texts.
+    if (!m_link->port()->isOpen() && !m_link->javaPort()->isOpen()) {
+        setStatusPanel(0, message(42, u8(kStatusBuiltIn[0])));
+        setStatusPanel(1, message(43, u8(kStatusBuiltIn[1])));
+    }
     // A re-captioned bar must be laid out again, help menu at the right end included.
     menuBar()->adjustSize();
     if (QWidget *corner = menuBar()->cornerWidget(Qt::TopRightCorner))

@@ -357,8 +357,10 @@ SettingsChoice SettingsWindow::choice() const
     v.minimalize = m_minimise->isChecked();
     v.log = m_log->isChecked();
     v.DCOneFile = m_oneFile->isChecked();
-    for (const QKeySequenceEdit *edit : m_hotKeys)
-        c.shortcuts << edit->keySequence();
+    for (const QKeySequenceEdit *edit : m_hotKeys) {
+        const QKeySequence key = edit->keySequence();
+        c.shortcuts << (key.isEmpty() ? QKeySequence() : QKeySequence(key[0]));
+    }
     return c;
 }
 

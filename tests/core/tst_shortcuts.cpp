@@ -133,6 +133,19 @@ private slots:
         QVERIFY(table.text(MessageTable::Count).isEmpty());
     }
 
+    void randomInputNeverCrashes()
+    {
+        QRandomGenerator rng(99);
+        for (int round = 0; round < 300; ++round) {
+            QByteArray bytes(int(rng.bounded(4000)), Qt::Uninitialized);
+            for (char &c : bytes)
+                c = char(rng.bounded(4) == 0 ? '\n' : rng.bounded(256));
+            MessageTable table;
+            table.loadFileContents(bytes);
+            QVERIFY(table.text(MessageTable::Count - 1).size() <= bytes.size());
+        }
+    }
+
     void reloadClearsOldTexts()
     {
         MessageTable table;

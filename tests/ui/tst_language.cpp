@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -176,6 +177,8 @@ private slots:
         const int tabMessages[] = {28, 29, 30, 31, 181};
         for (int i = 0; i < 5; ++i)
             QCOMPARE(w.main.tabs()->tabText(i), QStringLiteral("EN %1").arg(tabMessages[i]));
+        QCOMPARE(w.main.statusPanel(0)->text(), QStringLiteral("EN 42"));
+        QCOMPARE(w.main.statusPanel(1)->text(), QStringLiteral("EN 43"));
         const ui::QuestionCaptions &q = ui::questionCaptions();
         QCOMPARE(q.yes, QStringLiteral("EN 76"));
         QCOMPARE(q.yesToAll, QStringLiteral("EN 77"));
