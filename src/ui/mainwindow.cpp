@@ -261,8 +261,11 @@ void MainWindow::applyCaptions()
     }
     for (int i = 0; i < TabCount; ++i)
         m_tabs->setTabText(i, message(kTabCaptions[i].message, u8(kTabCaptions[i].builtIn)));
-    // While connected the panels show the connection, not the idle texts.
-    if (!m_link->port()->isOpen() && !m_link->javaPort()->isOpen()) {
+    // A language switched while connected keeps the connected texts (panel 1 names the port).
+    if (m_connection && m_connection->isConnected()) {
+        action(QStringLiteral("Pipojit1"))->setText(message(45, u8("Odpojit")));
+        setStatusPanel(0, message(44, u8("Připojeno")));
+    } else {
         setStatusPanel(0, message(42, u8(kStatusBuiltIn[0])));
         setStatusPanel(1, message(43, u8(kStatusBuiltIn[1])));
     }

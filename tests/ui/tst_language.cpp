@@ -187,6 +187,24 @@ private slots:
         QCOMPARE(q.cancel, QStringLiteral("EN 80"));
     }
 
+    void switchingWhileConnected()
+    {
+        QTemporaryDir dir;
+        writeLanguage(dir.path(), QStringLiteral("DE"), 226);
+        auto *modem = new link::FakeSerialChannel;
+        MainWindow w(std::make_unique<link::PhoneLink>(modem, new link::FakeSerialChannel));
+        QVERIFY(!modem->open());
+        w.setStatusPanel(1, QStringLiteral("/dev/ttyACM0 & 115200 Bd"));
+        QVERIFY(ui::loadLanguage(w, QStringLiteral("DE"), {dir.path()}));
+        QCOMPARE(actionText(w, "Pipojit1"), QStringLiteral("DE 45"));
+        QCOMPARE(w.statusPanel(0)->text(), QStringLiteral("DE 44"));
+        QCOMPARE(w.statusPanel(1)->text(), QStringLiteral("/dev/ttyACM0 & 115200 Bd"));
+        modem->close();
+        QVERIFY(ui::loadLanguage(w, QStringLiteral("DE"), {dir.path()}));
+        QCOMPARE(actionText(w, "Pipojit1"), QStringLiteral("DE 1"));
+        QCOMPARE(w.statusPanel(1)->text(), QStringLiteral("DE 43"));
+    }
+
     // The whole path a user takes: the shipped files, the settings window, OK.
     void settingsWindowSwitchesLanguage()
     {
