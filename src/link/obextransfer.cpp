@@ -354,7 +354,10 @@ QCoro::Task<Outcome> ObexTransfer::downloadFile(QString name, QString localFolde
 
 QCoro::Task<Outcome> ObexTransfer::getFile(QStringList phonePath, QString name, QString localPath)
 {
-    co_return co_await pass(phonePath, [this, name, localPath] { return fetch(name, localPath); }, ListAfter::No);
+    m_askOnShortReply = false;
+    const Outcome o = co_await pass(phonePath, [this, name, localPath] { return fetch(name, localPath); }, ListAfter::No);
+    m_askOnShortReply = true;
+    co_return o;
 }
 
 // One GET: the first reply carries Length, every reply a piece of the body; the phone's
@@ -389,6 +392,8 @@ QCoro::Task<Outcome> ObexTransfer::fetch(QString name, QString target)
             if (!first)
                 co_return refusedBy(obex::classifyReply(reply.value, obex::Acceptance::Transfer),
                                     QStringLiteral("the rest of %1").arg(name));
+            if (!m_askOnShortReply)
+                co_return refusedBy(obex::classifyReply(reply.value, obex::Acceptance::Transfer), name);
             // A short reply instead of the file: the user decides whether the rest goes on.
             co_return co_await goOnAfter(phonePathText() + name + text(82));
         }

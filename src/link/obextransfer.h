@@ -46,7 +46,7 @@ public:
     QCoro::Task<Outcome> rename(QStringList phonePath, QString oldName, QString newName);
     // Creates the folder (or enters it when it exists) and lists it.
     QCoro::Task<Outcome> createFolder(QStringList phonePath, QString name);
-    // One phone file to a fixed local path.
+    // One phone file to a fixed local path; a phone that does not send it is a failure.
     QCoro::Task<Outcome> getFile(QStringList phonePath, QString name, QString localPath);
 
     // Ends the operation: the current wait at once, the pass after leaving OBEX mode.
@@ -109,6 +109,7 @@ private:
     QStringList m_path;            // where the phone stands now
     bool m_cancelled = false;
     bool m_running = false;
+    bool m_askOnShortReply = true;
     bool m_hasListing = false;
     ObexFolder m_listing;
     QStringList m_listingPath;
