@@ -2,6 +2,7 @@
 #include "common/testmain.h"
 
 #include <link/obextransfer.h>
+#include <phone-sim/seed.h>
 #include <phone-sim/virtualphone.h>
 
 #include <QCoroTask>
