@@ -2,6 +2,7 @@
 
 #include <QCoroSignal>
 #include <QDeadlineTimer>
+#include <QTimer>
 
 namespace vandrel::link {
 
@@ -59,7 +60,13 @@ QCoro::Task<Result<QByteArray>> ReplyReader::next(Framer framer, std::chrono::mi
         if (left.count() <= 0)
             co_return Result<QByteArray>::from(
                 Outcome::failed(FailureKind::TimeOut, QStringLiteral("No reply from the phone.")));
-        co_await qCoro(this, &ReplyReader::changed, std::chrono::duration_cast<std::chrono::milliseconds>(left));
+        // One waker per wait: a signal queued for a wait that has already ended dies with it,
+        // instead of resuming a coroutine frame that is gone.
+        QTimer wake;
+        wake.setSingleShot(true);
+        connect(this, &ReplyReader::changed, &wake, [&wake] { wake.start(0); });
+        wake.start(std::chrono::duration_cast<std::chrono::milliseconds>(left));
+        co_await qCoro(&wake, &QTimer::timeout);
     }
 }
 
