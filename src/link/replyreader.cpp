@@ -60,13 +60,17 @@ QCoro::Task<Result<QByteArray>> ReplyReader::next(Framer framer, std::chrono::mi
         if (left.count() <= 0)
             co_return Result<QByteArray>::from(
                 Outcome::failed(FailureKind::TimeOut, QStringLiteral("No reply from the phone.")));
-        // One waker per wait: a signal queued for a wait that has already ended dies with it,
-        // instead of resuming a coroutine frame that is gone.
-        QTimer wake;
-        wake.setSingleShot(true);
-        connect(this, &ReplyReader::changed, &wake, [&wake] { wake.start(0); });
-        wake.start(std::chrono::duration_cast<std::chrono::milliseconds>(left));
-        co_await qCoro(&wake, &QTimer::timeout);
+        // One waker per wait that fires at most once: a wake-up queued for a wait that has
+        // already ended can then never resume a coroutine frame that is gone.
+        auto *wake = new QTimer(this);
+        wake->setSingleShot(true);
+        connect(this, &ReplyReader::changed, wake, [wake] {
+            if (wake->isActive())
+                wake->start(0);
+        });
+        wake->start(std::chrono::duration_cast<std::chrono::milliseconds>(left));
+        co_await qCoro(wake, &QTimer::timeout);
+        wake->deleteLater(); // not at once: its own signal is being delivered
     }
 }
 
