@@ -1,10 +1,23 @@
 #include "replyreader.h"
 
-#include <QCoroSignal>
+#include <coroutine>
 #include <QDeadlineTimer>
 #include <QTimer>
 
 namespace vandrel::link {
+
+namespace {
+// Resumes the waiting coroutine when the timer fires.
+struct WakeUp {
+    QTimer *timer;
+    bool await_ready() const noexcept { return false; }
+    void await_suspend(std::coroutine_handle<> waiting) const
+    {
+        QObject::connect(timer, &QTimer::timeout, timer, [waiting] { waiting.resume(); }, Qt::SingleShotConnection);
+    }
+    void await_resume() const noexcept {}
+};
+} // namespace
 
 ReplyReader::ReplyReader(SerialChannel *channel, QObject *parent) : QObject(parent), m_channel(channel)
 {
@@ -69,7 +82,7 @@ QCoro::Task<Result<QByteArray>> ReplyReader::next(Framer framer, std::chrono::mi
                 wake->start(0);
         });
         wake->start(std::chrono::duration_cast<std::chrono::milliseconds>(left));
-        co_await qCoro(wake, &QTimer::timeout);
+        co_await WakeUp{wake};
         wake->deleteLater(); // not at once: its own signal is being delivered
     }
 }
