@@ -123,11 +123,38 @@ bool ObexTransfer::refuseName(const QString &name)
 // ---------------------------------------------------------------------------------------------
 // The pass
 
-QCoro::Task<Outcome> ObexTransfer::pass(QStringList path, Work work, ListAfter listAfter)
+QCoro::Task<Outcome> ObexTransfer::busy()
+{
+    co_return Outcome::failed(FailureKind::Usage, QStringLiteral("A transfer is already running."));
+}
+
+// Not a coroutine: the job is in place before the pass starts.
+QCoro::Task<Outcome> ObexTransfer::start(QStringList path, Job job, ListAfter listAfter)
 {
     if (m_running)
-        co_return Outcome::failed(FailureKind::Usage, QStringLiteral("A transfer is already running."));
+        return busy();
     m_running = true;
+    m_job = std::move(job);
+    return pass(std::move(path), listAfter);
+}
+
+QCoro::Task<Outcome> ObexTransfer::work()
+{
+    switch (m_job.op) {
+    case Op::Download: return downloadEntries(m_job.captions, m_job.localFolder);
+    case Op::Upload: return uploadEntries(m_job.captions, m_job.localFolder);
+    case Op::Delete: return removeEntries(m_job.captions);
+    case Op::Rename:
+        return expectSuccess(obex::moveRequest(m_path, m_job.name, m_job.newName),
+                             QStringLiteral("to rename %1").arg(m_job.name));
+    case Op::CreateFolder: return enterFolder(m_job.name, true);
+    case Op::GetFile: break;
+    }
+    return fetch(m_job.name, m_job.localPath);
+}
+
+QCoro::Task<Outcome> ObexTransfer::pass(QStringList path, ListAfter listAfter)
+{
     m_cancelled = false;
     m_hasListing = false;
     m_listing = {};
@@ -181,8 +208,11 @@ QCoro::Task<Outcome> ObexTransfer::pass(QStringList path, Work work, ListAfter l
     // A reply to a wait that was cut short may still come; it belongs to nobody.
     reader.discardPending();
     reader.resetCancel();
-    if (!m_orphan.isEmpty() && !linkDown && o.kind != FailureKind::PhoneError)
-        co_await removeOrphan(m_orphanPath, std::exchange(m_orphan, {}));
+    if (!m_orphan.isEmpty() && !linkDown && o.kind != FailureKind::PhoneError) {
+        const QString orphan = std::exchange(m_orphan, {});
+        const QStringList orphanPath = m_orphanPath;
+        co_await removeOrphan(orphanPath, orphan);
+    }
     claim.release();
     m_running = false;
     if (o.ok() && !m_refused.isEmpty())
@@ -288,8 +318,8 @@ QCoro::Task<Outcome> ObexTransfer::goOnAfter(QString question)
 
 QCoro::Task<Outcome> ObexTransfer::download(QStringList phonePath, QStringList captions, QString localFolder)
 {
-    co_return co_await pass(phonePath, [this, captions, localFolder] { return downloadEntries(captions, localFolder); },
-                            ListAfter::Yes);
+    return start(std::move(phonePath), {Op::Download, std::move(captions), std::move(localFolder), {}, {}, {}},
+                 ListAfter::Yes);
 }
 
 QCoro::Task<Outcome> ObexTransfer::downloadEntries(QStringList captions, QString localFolder)
@@ -354,10 +384,7 @@ QCoro::Task<Outcome> ObexTransfer::downloadFile(QString name, QString localFolde
 
 QCoro::Task<Outcome> ObexTransfer::getFile(QStringList phonePath, QString name, QString localPath)
 {
-    m_askOnShortReply = false;
-    const Outcome o = co_await pass(phonePath, [this, name, localPath] { return fetch(name, localPath); }, ListAfter::No);
-    m_askOnShortReply = true;
-    co_return o;
+    return start(std::move(phonePath), {Op::GetFile, {}, {}, std::move(name), {}, std::move(localPath)}, ListAfter::No);
 }
 
 // One GET: the first reply carries Length, every reply a piece of the body; the phone's
@@ -392,7 +419,7 @@ QCoro::Task<Outcome> ObexTransfer::fetch(QString name, QString target)
             if (!first)
                 co_return refusedBy(obex::classifyReply(reply.value, obex::Acceptance::Transfer),
                                     QStringLiteral("the rest of %1").arg(name));
-            if (!m_askOnShortReply)
+            if (m_job.op == Op::GetFile)
                 co_return refusedBy(obex::classifyReply(reply.value, obex::Acceptance::Transfer), name);
             // A short reply instead of the file: the user decides whether the rest goes on.
             co_return co_await goOnAfter(phonePathText() + name + text(82));
@@ -437,8 +464,8 @@ QCoro::Task<Outcome> ObexTransfer::fetch(QString name, QString target)
 
 QCoro::Task<Outcome> ObexTransfer::upload(QStringList phonePath, QStringList captions, QString localFolder)
 {
-    co_return co_await pass(phonePath, [this, captions, localFolder] { return uploadEntries(captions, localFolder); },
-                            ListAfter::Yes);
+    return start(std::move(phonePath), {Op::Upload, std::move(captions), std::move(localFolder), {}, {}, {}},
+                 ListAfter::Yes);
 }
 
 QCoro::Task<Outcome> ObexTransfer::uploadEntries(QStringList captions, QString localFolder)
@@ -581,7 +608,7 @@ QCoro::Task<Outcome> ObexTransfer::remove(QStringList phonePath, QStringList cap
 {
     captions.removeIf([](const QString &c) { return explorer::isParentCaption(c); });
     const ListAfter list = captions.size() == 1 ? ListAfter::Yes : ListAfter::No;
-    co_return co_await pass(phonePath, [this, captions] { return removeEntries(captions); }, list);
+    return start(std::move(phonePath), {Op::Delete, std::move(captions), {}, {}, {}, {}}, list);
 }
 
 QCoro::Task<Outcome> ObexTransfer::removeEntries(QStringList captions)
@@ -610,17 +637,12 @@ QCoro::Task<Outcome> ObexTransfer::removeEntries(QStringList captions)
 
 QCoro::Task<Outcome> ObexTransfer::rename(QStringList phonePath, QString oldName, QString newName)
 {
-    co_return co_await pass(
-        phonePath,
-        [this, oldName, newName] {
-            return expectSuccess(obex::moveRequest(m_path, oldName, newName), QStringLiteral("to rename %1").arg(oldName));
-        },
-        ListAfter::Yes);
+    return start(std::move(phonePath), {Op::Rename, {}, {}, std::move(oldName), std::move(newName), {}}, ListAfter::Yes);
 }
 
 QCoro::Task<Outcome> ObexTransfer::createFolder(QStringList phonePath, QString name)
 {
-    co_return co_await pass(phonePath, [this, name] { return enterFolder(name, true); }, ListAfter::Yes);
+    return start(std::move(phonePath), {Op::CreateFolder, {}, {}, std::move(name), {}, {}}, ListAfter::Yes);
 }
 
 } // namespace vandrel::link

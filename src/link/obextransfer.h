@@ -70,9 +70,22 @@ signals:
     void warning(const QString &text);
 
 private:
-    using Work = std::function<QCoro::Task<Outcome>()>;
+    // The operation of the running pass, kept here rather than in lambdas handed between
+    // coroutines.
+    enum class Op { Download, Upload, Delete, Rename, CreateFolder, GetFile };
+    struct Job {
+        Op op = Op::Download;
+        QStringList captions;
+        QString localFolder;
+        QString name;
+        QString newName;
+        QString localPath;
+    };
     enum class ListAfter { No, Yes };
-    QCoro::Task<Outcome> pass(QStringList path, Work work, ListAfter listAfter);
+    QCoro::Task<Outcome> start(QStringList path, Job job, ListAfter listAfter);
+    QCoro::Task<Outcome> pass(QStringList path, ListAfter listAfter);
+    QCoro::Task<Outcome> work();
+    static QCoro::Task<Outcome> busy();
     QCoro::Task<Outcome> removeOrphan(QStringList path, QString name);
 
     QCoro::Task<Result<obex::Reply>> exchange(Checked<QByteArray> packet, QByteArray *raw = nullptr);
@@ -102,6 +115,7 @@ private:
 
     PhoneLink &m_link;
     OverwriteQuestions m_questions;
+    Job m_job;
     const settings::MessageTable *m_messages = nullptr;
     std::optional<quint64> m_phoneFree;
     std::function<qint64(const QString &)> m_localFree;
@@ -109,7 +123,6 @@ private:
     QStringList m_path;            // where the phone stands now
     bool m_cancelled = false;
     bool m_running = false;
-    bool m_askOnShortReply = true;
     bool m_hasListing = false;
     ObexFolder m_listing;
     QStringList m_listingPath;
