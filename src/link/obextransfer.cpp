@@ -330,8 +330,11 @@ QCoro::Task<Outcome> ObexTransfer::downloadEntries(QStringList captions, QString
         if (explorer::isParentCaption(caption))
             continue;
         const QString name = explorer::bareName(caption);
-        const Outcome o = explorer::isFolderCaption(caption) ? co_await downloadFolder(name, localFolder)
-                                                             : co_await downloadFile(name, localFolder);
+        Outcome o;
+        if (explorer::isFolderCaption(caption))
+            o = co_await downloadFolder(name, localFolder);
+        else
+            o = co_await downloadFile(name, localFolder);
         if (!o.ok())
             co_return o;
         emit entryDone(caption);
@@ -346,16 +349,20 @@ QCoro::Task<Outcome> ObexTransfer::downloadFolder(QString name, QString localFol
     const QString local = QDir(localFolder).filePath(name);
     if (!QFileInfo(local).isDir() && !QDir().mkpath(local))
         co_return Outcome::failed(FailureKind::LocalFile, QStringLiteral("The folder %1 cannot be created.").arg(local));
-    if (Outcome o = co_await enterFolder(name, false); !o.ok())
-        co_return o;
+    const Outcome step = co_await enterFolder(name, false);
+    if (!step.ok())
+        co_return step;
     const auto rows = co_await m_obex->folderListing();
     if (!rows.ok())
         co_return rows.outcome;
     for (const auto &entry : rows.value) {
         if (m_cancelled)
             co_return Outcome::cancelled();
-        const Outcome o = entry.isFolder ? co_await downloadFolder(entry.name, local)
-                                         : co_await downloadFile(entry.name, local);
+        Outcome o;
+        if (entry.isFolder)
+            o = co_await downloadFolder(entry.name, local);
+        else
+            o = co_await downloadFile(entry.name, local);
         if (!o.ok())
             co_return o;
     }
@@ -370,7 +377,9 @@ QCoro::Task<Outcome> ObexTransfer::downloadFile(QString name, QString localFolde
     const QFileInfo info(target);
     if (info.exists() || info.isSymLink()) {
         const QString folderText = QDir::toNativeSeparators(QDir(localFolder).absolutePath() + QLatin1Char('/'));
-        switch (co_await m_questions.decide(folderText + name + text(54))) {
+        const QString question = folderText + name + text(54);
+        const OverwriteDecision decision = co_await m_questions.decide(question);
+        switch (decision) {
         case OverwriteDecision::Replace:
             break;
         case OverwriteDecision::Skip:
@@ -489,8 +498,11 @@ QCoro::Task<Outcome> ObexTransfer::uploadEntries(QStringList captions, QString l
             continue;
         const QString name = explorer::bareName(caption);
         const QString local = QDir(localFolder).filePath(name);
-        const Outcome o = explorer::isFolderCaption(caption) ? co_await uploadFolder(local, name)
-                                                             : co_await uploadFile(local, name, existing.value);
+        Outcome o;
+        if (explorer::isFolderCaption(caption))
+            o = co_await uploadFolder(local, name);
+        else
+            o = co_await uploadFile(local, name, existing.value);
         if (!o.ok())
             co_return o;
         emit entryDone(caption);
@@ -500,8 +512,9 @@ QCoro::Task<Outcome> ObexTransfer::uploadEntries(QStringList captions, QString l
 
 QCoro::Task<Outcome> ObexTransfer::uploadFolder(QString localDir, QString name)
 {
-    if (Outcome o = co_await enterFolder(name, true); !o.ok())
-        co_return o;
+    const Outcome step = co_await enterFolder(name, true);
+    if (!step.ok())
+        co_return step;
     const auto existing = co_await phoneNames();
     if (!existing.ok())
         co_return existing.outcome;
@@ -510,8 +523,11 @@ QCoro::Task<Outcome> ObexTransfer::uploadFolder(QString localDir, QString name)
     for (const QFileInfo &entry : entries) {
         if (m_cancelled)
             co_return Outcome::cancelled();
-        const Outcome o = entry.isDir() ? co_await uploadFolder(entry.filePath(), entry.fileName())
-                                        : co_await uploadFile(entry.filePath(), entry.fileName(), existing.value);
+        Outcome o;
+        if (entry.isDir())
+            o = co_await uploadFolder(entry.filePath(), entry.fileName());
+        else
+            o = co_await uploadFile(entry.filePath(), entry.fileName(), existing.value);
         if (!o.ok())
             co_return o;
     }
@@ -522,7 +538,9 @@ QCoro::Task<Outcome> ObexTransfer::uploadFile(QString localPath, QString name, Q
 {
     const bool replacing = existing.contains(name);
     if (replacing) {
-        switch (co_await m_questions.decide(phonePathText() + name + text(54))) {
+        const QString question = phonePathText() + name + text(54);
+        const OverwriteDecision decision = co_await m_questions.decide(question);
+        switch (decision) {
         case OverwriteDecision::Replace:
             break;
         case OverwriteDecision::Skip:
@@ -531,8 +549,9 @@ QCoro::Task<Outcome> ObexTransfer::uploadFile(QString localPath, QString name, Q
             co_return Outcome::cancelled();
         }
     }
-    if (Outcome o = co_await sendFile(localPath, name); !o.ok())
-        co_return o;
+    const Outcome step = co_await sendFile(localPath, name);
+    if (!step.ok())
+        co_return step;
     // "~name.tmp" is complete: only now the old file goes.
     if (replacing) {
         const auto reply = co_await exchange(obex::deleteRequest(name));
@@ -546,10 +565,10 @@ QCoro::Task<Outcome> ObexTransfer::uploadFile(QString localPath, QString name, Q
             co_return co_await goOnAfter(phonePathText() + name + text(52));
         }
     }
-    if (Outcome o = co_await expectSuccess(obex::finishUploadRequest(m_path, name),
-                                           QStringLiteral("to move %1 into place").arg(obex::uploadTempName(name)));
-        !o.ok())
-        co_return o;
+    const QString what = QStringLiteral("to move %1 into place").arg(obex::uploadTempName(name));
+    const Outcome moved = co_await expectSuccess(obex::finishUploadRequest(m_path, name), what);
+    if (!moved.ok())
+        co_return moved;
     m_orphan.clear();
     co_return Outcome::completed();
 }
@@ -627,8 +646,9 @@ QCoro::Task<Outcome> ObexTransfer::removeEntries(QStringList captions)
         if (reply.value.kind == ReplyKind::NotFound)
             co_return Outcome::failed(FailureKind::NotFound, kNotFound);
         if (reply.value.kind != ReplyKind::Success) {
-            if (Outcome o = co_await goOnAfter(caption + text(52)); !o.ok())
-                co_return o;
+            const Outcome step = co_await goOnAfter(caption + text(52));
+            if (!step.ok())
+                co_return step;
         }
         emit entryDone(caption);
     }
