@@ -1,0 +1,216 @@
+#include "common/testmain.h"
+
+#include <link/fakeserialchannel.h>
+#include <link/obextransfer.h>
+#include <link/phonelink.h>
+#include <ui/questionasker.h>
+#include <ui/transferwindow.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPointer>
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWidget>
+
+using namespace vandrel;
+
+Q_DECLARE_METATYPE(vandrel::link::Answer)
+
+namespace {
+struct Rig {
+    Rig()
+    {
+        modem = new link::FakeSerialChannel;
+        phone = std::make_unique<link::PhoneLink>(modem, new link::FakeSerialChannel);
+        phone->timing().escapePause = std::chrono::milliseconds(0);
+        phone->timing().replyLimit = std::chrono::milliseconds(5000);
+    }
+    ui::TransferWindow *open(ui::TransferRequest request = {})
+    {
+        if (request.phonePath.isEmpty())
+            request.phonePath = {QStringLiteral("mmc")};
+        if (request.captions.isEmpty())
+            request.captions = {QStringLiteral("a.txt")};
+        return ui::openTransferWindow(*phone, messages, request, &parent);
+    }
+    QWidget parent;
+    link::FakeSerialChannel *modem;
+    std::unique_ptr<link::PhoneLink> phone;
+    settings::MessageTable messages;
+};
+
+bool writtenContains(const link::FakeSerialChannel &c, const QByteArray &bytes)
+{
+    return c.written().contains(bytes);
+}
+} // namespace
+
+class TransferWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void looksLikeTheForm()
+    {
+        Rig rig;
+        QVERIFY(!rig.modem->open());
+        QPointer<ui::TransferWindow> w = rig.open();
+        QCOMPARE(w->objectName(), QStringLiteral("TForm1"));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Vandrel Controller"));
+        QCOMPARE(w->upperLine()->objectName(), QStringLiteral("Label2"));
+        QCOMPARE(w->lowerLine()->objectName(), QStringLiteral("Label1"));
+        QCOMPARE(w->upperLine()->text(), QStringLiteral("Retrieving data. Plesase wait..."));
+        QCOMPARE(w->progress()->objectName(), QStringLiteral("Progress"));
+        QVERIFY(w->isModal() || w->windowModality() != Qt::NonModal);
+        // Nothing goes out before the window is on screen.
+        QVERIFY(rig.modem->written().isEmpty());
+        QTRY_VERIFY(writtenContains(*rig.modem, "AT^SQWE=0\r"));
+        w->reject();
+        QTRY_VERIFY(!w);
+    }
+
+    // The lines, the caption and the bar follow the session, large files included.
+    void showsProgress_data()
+    {
+        QTest::addColumn<qint64>("value");
+        QTest::addColumn<qint64>("maximum");
+        QTest::addColumn<int>("barValue");
+        QTest::addColumn<int>("barMaximum");
+        QTest::newRow("small") << qint64(4096) << qint64(10000) << 4096 << 10000;
+        QTest::newRow("done") << qint64(10000) << qint64(10000) << 10000 << 10000;
+        QTest::newRow("past the end") << qint64(12000) << qint64(10000) << 10000 << 10000;
+        QTest::newRow("over 2 GiB") << qint64(3) * 1024 * 1024 * 1024 << qint64(4) * 1024 * 1024 * 1024 << 3 * 1024 * 1024
+                                    << 4 * 1024 * 1024;
+        QTest::newRow("unknown size") << qint64(5) << qint64(0) << 0 << 1;
+    }
+    void showsProgress()
+    {
+        QFETCH(qint64, value);
+        QFETCH(qint64, maximum);
+        QFETCH(int, barValue);
+        QFETCH(int, barMaximum);
+        Rig rig;
+        QVERIFY(!rig.modem->open());
+        QPointer<ui::TransferWindow> w = rig.open();
+        QTRY_VERIFY(w->transfer());
+        emit w->transfer()->captionChanged(QStringLiteral("Downloading from the phone"));
+        emit w->transfer()->linesChanged(QStringLiteral("From:      mmc\\a.txt"), QStringLiteral("To:      /tmp/a.txt"));
+        emit w->transfer()->progressChanged(value, maximum);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Downloading from the phone"));
+        QCOMPARE(w->upperLine()->text(), QStringLiteral("From:      mmc\\a.txt"));
+        QCOMPARE(w->lowerLine()->text(), QStringLiteral("To:      /tmp/a.txt"));
+        QCOMPARE(w->progress()->value(), barValue);
+        QCOMPARE(w->progress()->maximum(), barMaximum);
+        w->reject();
+        QTRY_VERIFY(!w);
+    }
+
+    // Closing cancels at once: the rows are deselected, the work ends as cancelled, the port
+    // is free again and a later wait on it is not cut short.
+    void closingCancels()
+    {
+        Rig rig;
+        QVERIFY(!rig.modem->open());
+        QSignalSpy fatal(rig.phone.get(), &link::PhoneLink::fatalError);
+        QPointer<ui::TransferWindow> w = rig.open();
+        QSignalSpy cancelled(w.data(), &ui::TransferWindow::cancelRequested);
+        QSignalSpy ended(w.data(), &ui::TransferWindow::transferEnded);
+        QTRY_VERIFY(writtenContains(*rig.modem, "AT^SQWE=0\r"));
+        QVERIFY(rig.phone->isClaimed(link::PhoneLink::Port::Modem));
+        w->close();
+        QVERIFY(!w->isVisible());
+        QCOMPARE(cancelled.size(), 1);
+        QTRY_COMPARE(ended.size(), 1);
+        QVERIFY(ended.first().first().value<link::Outcome>().isCancelled());
+        QTRY_VERIFY(!w);
+        QCOMPARE(fatal.size(), 0);
+        QVERIFY(!rig.phone->isClaimed(link::PhoneLink::Port::Modem));
+        QVERIFY(rig.modem->isOpen());
+        rig.modem->clearWrites();
+        auto later = rig.phone->atCommand(QByteArrayLiteral("AT"), std::chrono::milliseconds(300));
+        const auto r = QCoro::waitFor(std::move(later));
+        QCOMPARE(r.outcome.kind, link::FailureKind::TimeOut);
+    }
+
+    // A port that is gone ends in the fatal link error, which closes the window.
+    void lostLinkIsFatal()
+    {
+        Rig rig;
+        QSignalSpy fatal(rig.phone.get(), &link::PhoneLink::fatalError);
+        QPointer<ui::TransferWindow> w = rig.open();
+        QSignalSpy ended(w.data(), &ui::TransferWindow::transferEnded);
+        QTRY_COMPARE(ended.size(), 1);
+        QVERIFY(ended.first().first().value<link::Outcome>().isLinkFailure());
+        QCOMPARE(fatal.size(), 1);
+        QTRY_VERIFY(!w);
+        QVERIFY(!rig.parent.findChild<QMessageBox *>(QStringLiteral("ErrorBox")));
+    }
+
+    // A silent phone: the wait ends within its limit with the time-out, also fatal.
+    void silentPhoneTimesOut()
+    {
+        Rig rig;
+        rig.phone->timing().replyLimit = std::chrono::milliseconds(200);
+        QVERIFY(!rig.modem->open());
+        QSignalSpy fatal(rig.phone.get(), &link::PhoneLink::fatalError);
+        QPointer<ui::TransferWindow> w = rig.open();
+        QSignalSpy ended(w.data(), &ui::TransferWindow::transferEnded);
+        QTRY_COMPARE(ended.size(), 1);
+        QCOMPARE(ended.first().first().value<link::Outcome>().kind, link::FailureKind::TimeOut);
+        QCOMPARE(fatal.size(), 1);
+        QVERIFY(!rig.modem->isOpen());
+    }
+};
+
+class BoxQuestionAskerTest : public QObject {
+    Q_OBJECT
+private slots:
+    void answers_data()
+    {
+        QTest::addColumn<bool>("overwrite");
+        QTest::addColumn<int>("button");
+        QTest::addColumn<link::Answer>("answer");
+        QTest::addColumn<int>("buttons");
+        QTest::newRow("yes") << true << int(QMessageBox::Yes) << link::Answer::Yes << 5;
+        QTest::newRow("no") << true << int(QMessageBox::No) << link::Answer::No << 5;
+        QTest::newRow("yes to all") << true << int(QMessageBox::YesToAll) << link::Answer::YesToAll << 5;
+        QTest::newRow("no to all") << true << int(QMessageBox::NoToAll) << link::Answer::NoToAll << 5;
+        QTest::newRow("cancel") << true << int(QMessageBox::Cancel) << link::Answer::Cancel << 5;
+        QTest::newRow("go on? yes") << false << int(QMessageBox::Yes) << link::Answer::Yes << 3;
+        QTest::newRow("go on? no") << false << int(QMessageBox::No) << link::Answer::No << 3;
+    }
+    void answers()
+    {
+        QFETCH(bool, overwrite);
+        QFETCH(int, button);
+        QFETCH(link::Answer, answer);
+        QFETCH(int, buttons);
+        QWidget parent;
+        ui::BoxQuestionAsker asker(&parent);
+        auto task = overwrite ? asker.askOverwrite(QStringLiteral("x exists")) : asker.askYesNoCancel(QStringLiteral("go on?"));
+        QMessageBox *box = nullptr;
+        QTRY_VERIFY((box = parent.findChild<QMessageBox *>(QStringLiteral("QuestionBox"))));
+        QCOMPARE(box->buttons().size(), buttons);
+        QAbstractButton *b = box->button(QMessageBox::StandardButton(button));
+        QVERIFY(b);
+        b->click();
+        QCOMPARE(QCoro::waitFor(std::move(task)), answer);
+    }
+
+    // The window behind the question goes away: the answer is Cancel.
+    void parentGone()
+    {
+        auto *parent = new QWidget;
+        ui::BoxQuestionAsker asker(parent);
+        auto task = asker.askOverwrite(QStringLiteral("x exists"));
+        QTRY_VERIFY(parent->findChild<QMessageBox *>(QStringLiteral("QuestionBox")));
+        delete parent;
+        QCOMPARE(QCoro::waitFor(std::move(task)), link::Answer::Cancel);
+    }
+};
+
+VANDREL_TEST(TransferWindowTest)
+VANDREL_TEST(BoxQuestionAskerTest)
+#include "tst_transferwindow.moc"
