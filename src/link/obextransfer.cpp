@@ -379,14 +379,8 @@ QCoro::Task<Outcome> ObexTransfer::downloadFile(QString name, QString localFolde
         const QString folderText = QDir::toNativeSeparators(QDir(localFolder).absolutePath() + QLatin1Char('/'));
         const QString question = folderText + name + text(54);
         const OverwriteDecision decision = co_await m_questions.decide(question);
-        switch (decision) {
-        case OverwriteDecision::Replace:
-            break;
-        case OverwriteDecision::Skip:
-            co_return Outcome::completed();
-        case OverwriteDecision::Stop:
-            co_return Outcome::cancelled();
-        }
+        if (decision != OverwriteDecision::Replace)
+            co_return decision == OverwriteDecision::Skip ? Outcome::completed() : Outcome::cancelled();
     }
     co_return co_await fetch(name, target);
 }
@@ -540,14 +534,8 @@ QCoro::Task<Outcome> ObexTransfer::uploadFile(QString localPath, QString name, Q
     if (replacing) {
         const QString question = phonePathText() + name + text(54);
         const OverwriteDecision decision = co_await m_questions.decide(question);
-        switch (decision) {
-        case OverwriteDecision::Replace:
-            break;
-        case OverwriteDecision::Skip:
-            co_return Outcome::completed();
-        case OverwriteDecision::Stop:
-            co_return Outcome::cancelled();
-        }
+        if (decision != OverwriteDecision::Replace)
+            co_return decision == OverwriteDecision::Skip ? Outcome::completed() : Outcome::cancelled();
     }
     const Outcome step = co_await sendFile(localPath, name);
     if (!step.ok())
