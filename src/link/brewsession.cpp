@@ -394,11 +394,16 @@ QCoro::Task<Outcome> BrewSession::writeBrewData(QByteArray data, QString phoneNa
 
 QCoro::Task<Outcome> BrewSession::RemoveBrewEntry(QString entry)
 {
-    QPointer<BrewSession> self(this);
     if (explorer::isParentCaption(entry))
-        co_return Outcome::completed();
-    const bool folder = explorer::isFolderCaption(entry);
-    const QString name = explorer::bareName(entry);
+        return []() -> QCoro::Task<Outcome> { co_return Outcome::completed(); }();
+    if (explorer::isFolderCaption(entry))
+        return removeBrew(explorer::bareName(entry), true);
+    return removeBrew(entry, false);
+}
+
+QCoro::Task<Outcome> BrewSession::removeBrew(QString name, bool folder)
+{
+    QPointer<BrewSession> self(this);
     const auto request = folder ? brew::removeFolderRequest(name) : brew::removeFileRequest(name);
     if (!request)
         co_return Outcome::failed(FailureKind::Usage, request.error());

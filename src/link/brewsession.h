@@ -62,6 +62,9 @@ public:
     QCoro::Task<Outcome> writeBrewData(QByteArray data, QString phoneName);
     // "[path]" (brackets taken away) removes a folder, anything else a file; "[..]" nothing.
     QCoro::Task<Outcome> RemoveBrewEntry(QString entry);
+    // The same without captions: a file, or a folder (its path sent as given).
+    QCoro::Task<Outcome> removeBrewFile(QString phoneName) { return removeBrew(std::move(phoneName), false); }
+    QCoro::Task<Outcome> removeBrewFolder(QString phonePath) { return removeBrew(std::move(phonePath), true); }
     // Creates `brewPath` + `name` (brackets around the name taken away). Status 7 is Refused.
     QCoro::Task<Outcome> MakeBrewFolder(QString brewPath, QString name);
 
@@ -84,6 +87,7 @@ private:
     using Judge = std::function<brew::Next(QByteArrayView)>;
     struct Exchange;
 
+    QCoro::Task<Outcome> removeBrew(QString name, bool folder);
     Outcome sendPayload(const QByteArray &payload);
     QCoro::Task<Result<Reply>> nextReply();
     // Sends `request` and hands each reply to `judge` until it decides. A damaged reply is
