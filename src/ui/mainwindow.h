@@ -59,7 +59,8 @@ public:
 
     // The text of message N, or the window's built-in Czech caption when the table has none.
     QString message(int n, const QString &builtIn = {}) const;
-    // Sets every caption this window shows from the message table.
+    // Sets every caption this window shows from the message table; captionsChanged() lets
+    // the tabs and panes set theirs.
     void applyCaptions();
 
     QString versionText() const;
@@ -67,6 +68,10 @@ public:
 signals:
     // The connection was reset by the fatal link error: panes showing the phone empty.
     void linkReset();
+    // The message table changed (a language was loaded): re-caption from messages().
+    void captionsChanged();
+    // The settings window was closed with OK and its values are in appSettings().
+    void settingsApplied();
 
 public slots:
     void showAbout();
