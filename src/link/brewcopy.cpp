@@ -65,7 +65,7 @@ QCoro::Task<Outcome> BrewCopier::getFile(QString phoneName, QString localFile)
         }
     }
     emit notice(QStringLiteral("%1 -> %2").arg(phoneName, QDir::toNativeSeparators(localFile)));
-    const auto read = co_await m_session.ReadBrewFile(parentOf(phoneName), lastName(phoneName), {{}, localFile});
+    const auto read = co_await m_session.ReadBrewFile(parentOf(phoneName), lastName(phoneName), QString(), localFile);
     if (!self)
         co_return Outcome::cancelled();
     m_copied += read.ok();
@@ -101,8 +101,11 @@ QCoro::Task<Outcome> BrewCopier::getFolder(QString phoneFolder, QString localPar
             emit notice(QStringLiteral("passed over \"%1\" in %2: not a safe local name").arg(e.name, phoneFolder));
             continue;
         }
-        const Outcome o = e.isFolder ? co_await getFolder(phoneFolder + e.name + QLatin1Char('/'), localDir)
-                                     : co_await getFile(phoneFolder + e.name, QDir(localDir).filePath(*safe));
+        Outcome o;
+        if (e.isFolder)
+            o = co_await getFolder(phoneFolder + e.name + QLatin1Char('/'), localDir);
+        else
+            o = co_await getFile(phoneFolder + e.name, QDir(localDir).filePath(*safe));
         if (!self)
             co_return Outcome::cancelled();
         if (!o.ok())
@@ -189,8 +192,11 @@ QCoro::Task<Outcome> BrewCopier::putFolder(QString localDir, QString phoneFolder
     const QFileInfoList entries =
         dir.entryInfoList(QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot | QDir::Hidden, QDir::DirsFirst | QDir::Name);
     for (const QFileInfo &e : entries) {
-        const Outcome o = e.isDir() ? co_await putFolder(e.filePath(), target)
-                                    : co_await putFileInto(e.filePath(), target, existing.value);
+        Outcome o;
+        if (e.isDir())
+            o = co_await putFolder(e.filePath(), target);
+        else
+            o = co_await putFileInto(e.filePath(), target, existing.value);
         if (!self)
             co_return Outcome::cancelled();
         if (!o.ok())
@@ -212,8 +218,11 @@ QCoro::Task<Outcome> BrewCopier::removeFolder(QString phoneFolder)
         co_return listing.outcome;
     for (const explorer::DirEntry &e : listing.value.entries) {
         emit notice(QStringLiteral("removing %1%2").arg(phoneFolder, e.caption()));
-        const Outcome o = e.isFolder ? co_await removeFolder(phoneFolder + e.name + QLatin1Char('/'))
-                                     : co_await m_session.removeBrewFile(phoneFolder + e.name);
+        Outcome o;
+        if (e.isFolder)
+            o = co_await removeFolder(phoneFolder + e.name + QLatin1Char('/'));
+        else
+            o = co_await m_session.removeBrewFile(phoneFolder + e.name);
         if (!self)
             co_return Outcome::cancelled();
         if (!o.ok())

@@ -1,5 +1,7 @@
 #include "brewsession.h"
 
+#include "brewframes.h"
+
 #include <core/brew/listing.h>
 #include <core/brew/replies.h>
 #include <core/brew/requests.h>
@@ -157,9 +159,8 @@ Outcome BrewSession::sendPayload(const QByteArray &payload)
 QCoro::Task<Result<BrewSession::Reply>> BrewSession::nextReply()
 {
     QPointer<BrewSession> self(this);
-    ReplyReader &reader = m_link.reader(PhoneLink::Port::Diag);
     for (;;) {
-        auto frame = co_await reader.next(diag::diagFrameLength, m_link.timing().replyLimit);
+        auto frame = co_await nextDiagFrame(m_link, m_link.timing().replyLimit);
         if (!self)
             co_return Result<Reply>::from(Outcome::cancelled());
         if (!frame.ok())
@@ -271,21 +272,22 @@ QCoro::Task<Result<quint32>> BrewSession::RequestBrewFreeSpace()
     co_return Result<quint32>::of(bytes);
 }
 
-QCoro::Task<Result<QByteArray>> BrewSession::ReadBrewFile(QString folder, QString name, BrewReadTarget target)
+QCoro::Task<Result<QByteArray>> BrewSession::ReadBrewFile(QString folder, QString name, QString brewLocalDir,
+                                                          QString brewMemoryTarget)
 {
     QPointer<BrewSession> self(this);
     const QString phoneName = brewFolderPath(folder) + name;
     // Where the bytes go is settled before the phone is asked for them.
-    QString localFile = target.brewMemoryTarget;
-    if (localFile.isEmpty() && !target.brewLocalDir.isEmpty()) {
+    QString localFile = brewMemoryTarget;
+    if (localFile.isEmpty() && !brewLocalDir.isEmpty()) {
         const auto safe = safeLocalName(name);
         if (!safe)
             co_return failure<QByteArray>(FailureKind::Usage,
                                           QStringLiteral("\"%1\" cannot be saved as a file name on this computer.").arg(name));
-        if (!QFileInfo(target.brewLocalDir).isDir())
+        if (!QFileInfo(brewLocalDir).isDir())
             co_return failure<QByteArray>(FailureKind::LocalFile, QStringLiteral("The folder %1 does not exist.")
-                                                                      .arg(QDir::toNativeSeparators(target.brewLocalDir)));
-        localFile = QDir(target.brewLocalDir).filePath(*safe);
+                                                                      .arg(QDir::toNativeSeparators(brewLocalDir)));
+        localFile = QDir(brewLocalDir).filePath(*safe);
     }
 
     Exchange exchange(*this);
@@ -394,11 +396,14 @@ QCoro::Task<Outcome> BrewSession::writeBrewData(QByteArray data, QString phoneNa
 
 QCoro::Task<Outcome> BrewSession::RemoveBrewEntry(QString entry)
 {
+    QPointer<BrewSession> self(this);
     if (explorer::isParentCaption(entry))
-        return []() -> QCoro::Task<Outcome> { co_return Outcome::completed(); }();
-    if (explorer::isFolderCaption(entry))
-        return removeBrew(explorer::bareName(entry), true);
-    return removeBrew(entry, false);
+        co_return Outcome::completed();
+    const bool folder = explorer::isFolderCaption(entry);
+    // A plain local: conditional temporaries inside co_await trip some compilers.
+    QString name = folder ? explorer::bareName(entry) : entry;
+    const Outcome o = co_await removeBrew(std::move(name), folder);
+    co_return self ? o : Outcome::cancelled();
 }
 
 QCoro::Task<Outcome> BrewSession::removeBrew(QString name, bool folder)

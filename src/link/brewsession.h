@@ -26,12 +26,6 @@ struct BrewFolder {
     const explorer::DirEntry *find(const QString &name) const;
 };
 
-// Where a read goes besides memory.
-struct BrewReadTarget {
-    QString brewLocalDir;      // saved there under the phone file's name
-    QString brewMemoryTarget;  // or saved as this local file
-};
-
 // A phone folder path in the form the requests take: names each followed by "/", "" the root.
 QString brewFolderPath(const QString &path);
 // The bare name a phone or a user gave, when it is safe as one local file name in a folder:
@@ -53,10 +47,11 @@ public:
     QCoro::Task<Result<BrewFolder>> ListBrewFolders(QString path, bool withFreeSpace = false);
     QCoro::Task<Result<quint32>> RequestBrewFreeSpace();
 
-    // Reads `folder` + `name` ("" or ending in "/"). The bytes are the result (brewMemoryData);
-    // with a target they are also saved, through a temporary file that replaces the target
-    // only once the whole file has arrived.
-    QCoro::Task<Result<QByteArray>> ReadBrewFile(QString folder, QString name, BrewReadTarget target = {});
+    // Reads `folder` + `name`. The bytes are the result (brewMemoryData); they are also saved
+    // as `brewMemoryTarget`, or else under `name` in `brewLocalDir`, through a temporary file
+    // that replaces the target only once the whole file has arrived.
+    QCoro::Task<Result<QByteArray>> ReadBrewFile(QString folder, QString name, QString brewLocalDir = {},
+                                                 QString brewMemoryTarget = {});
     // Writes a local file, or bytes, to the phone name `phoneName` (full path).
     QCoro::Task<Outcome> WriteBrewFile(QString localFile, QString phoneName);
     QCoro::Task<Outcome> writeBrewData(QByteArray data, QString phoneName);

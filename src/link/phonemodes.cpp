@@ -1,5 +1,7 @@
 #include "phonemodes.h"
 
+#include "brewframes.h"
+
 #include <core/diag/frame.h>
 
 #include <QPointer>
@@ -96,11 +98,10 @@ QCoro::Task<Outcome> PhoneModes::requestMode(PhoneMode mode)
     if (!m_link.javaPort()->isOpen())
         co_return Outcome::failed(FailureKind::LinkLost, QStringLiteral("The diagnostic port is not open."));
     auto claim = m_link.claim(PhoneLink::Port::Diag);
-    ReplyReader &reader = m_link.reader(PhoneLink::Port::Diag);
     if (!send(mode))
         co_return Outcome::failed(FailureKind::LinkLost, QStringLiteral("The request could not be written."));
     for (;;) {
-        const auto frame = co_await reader.next(diag::diagFrameLength, m_link.timing().replyLimit);
+        const auto frame = co_await nextDiagFrame(m_link, m_link.timing().replyLimit);
         if (!self)
             co_return Outcome::cancelled();
         if (!frame.ok())
