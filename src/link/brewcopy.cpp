@@ -8,17 +8,8 @@ namespace vandrel::link {
 
 namespace {
 
-QString parentOf(const QString &phoneName)
-{
-    const QString path = brewFolderPath(phoneName);
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'), path.size() - 2);
-    return slash < 0 ? QString() : path.left(slash + 1);
-}
-
-QString lastName(const QString &phoneName)
-{
-    return brewFolderPath(phoneName).chopped(brewFolderPath(phoneName).isEmpty() ? 0 : 1).section(QLatin1Char('/'), -1);
-}
+QString parentOf(const QString &phoneName) { return brewParentPath(phoneName); }
+QString lastName(const QString &phoneName) { return brewBaseName(phoneName); }
 
 Outcome fromDecision(OverwriteDecision d)
 {

@@ -28,6 +28,9 @@ struct BrewFolder {
 
 // A phone folder path in the form the requests take: names each followed by "/", "" the root.
 QString brewFolderPath(const QString &path);
+// "a/b/c" -> "a/b/" and "c"; the root has neither.
+QString brewParentPath(const QString &phoneName);
+QString brewBaseName(const QString &phoneName);
 // The bare name a phone or a user gave, when it is safe as one local file name in a folder:
 // not empty, no ".", "..", "/", "\", NUL, control characters or drive prefix.
 std::optional<QString> safeLocalName(const QString &name);
