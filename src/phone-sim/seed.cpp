@@ -36,6 +36,7 @@ bool put(const QString &path, const QByteArray &data, const QDateTime &when = {}
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(data) != data.size())
         return false;
+    f.flush(); // a later flush would move the time stamp to now
     if (when.isValid())
         f.setFileTime(when, QFileDevice::FileModificationTime);
     return true;

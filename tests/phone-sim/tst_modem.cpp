@@ -301,7 +301,7 @@ private slots:
         for (const char *name : {"mmc", "Obrázky"})
             r.ask(rig::setPath(QString::fromUtf8(name)));
         const GetResult pictures = collectGet(r, rig::listingRequest() + '\r');
-        QVERIFY(pictures.body.contains("Dovolená &amp; hory.jpg"));
+        QVERIFY(pictures.body.contains("<file name=\"Dovolená &amp; hory.jpg\" size=\"18004\" modified=\"20050307T090501\""));
         QVERIFY(pictures.body.contains("&lt;prázdný&gt;.gif"));
     }
 
