@@ -32,7 +32,7 @@ void PortOutput::send(const QByteArray &bytes)
         return;
     if (m_delayMs > 0)
         m_timer.start(m_delayMs);
-    else if (m_lineRate == 0)
+    else if (m_lineRate == 0 && (m_split == Split::Whole || m_pieceGapMs == 0))
         pump();
     else
         m_timer.start(0);
@@ -107,6 +107,10 @@ void PortOutput::pump()
             continue;
         }
         // Split pieces are separate writes, so each arrives as its own delivery.
+        if (m_split != Split::Whole && m_pieceGapMs > 0 && !m_queue.isEmpty()) {
+            m_timer.start(m_pieceGapMs);
+            return;
+        }
     }
 }
 

@@ -25,6 +25,8 @@ public:
 
     void setSplit(Split split, quint32 seed = 0);
     void setDelay(int milliseconds) { m_delayMs = milliseconds; }
+    // Pause between split pieces; a pseudo-terminal would glue pieces written at once.
+    void setPieceGap(int milliseconds) { m_pieceGapMs = milliseconds; }
     // Bits per second at 10 bits per byte; 0 sends at once.
     void setLineRate(int bitsPerSecond) { m_lineRate = bitsPerSecond; }
     // Counted from now; a negative count switches the limit off.
@@ -53,6 +55,7 @@ private:
     Split m_split = Split::Whole;
     QRandomGenerator m_random;
     int m_delayMs = 0;
+    int m_pieceGapMs = 0;
     int m_lineRate = 0;
     qint64 m_lineDebtUs = 0;
     qint64 m_sent = 0;

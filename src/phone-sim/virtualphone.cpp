@@ -126,6 +126,8 @@ bool VirtualPhone::servePtys(const QString &modemLink, const QString &diagLink, 
         }
     }
     attach(modem, diag);
+    m_modemOut.setPieceGap(2);
+    m_diagOut.setPieceGap(2);
     // The phone answers from here on, so the links may appear now.
     return linkPty(Controls::Modem, error) && linkPty(Controls::Diag, error);
 }

@@ -183,6 +183,17 @@ private slots:
         QCOMPARE(p.diag->askDiag(hex("590C01")).left(3), hex("590C00"));
     }
 
+    void dropDiagLink()
+    {
+        InProcess p;
+        QSignalSpy lost(p.ends.diag, &link::SerialChannel::linkLost);
+        p.phone.controls().dropLinkAfter(4, Controls::Diag);
+        p.diag->channel->write(rig::frame(hex("290400")));
+        QVERIFY(lost.wait(10000) || lost.count() == 1);
+        QCOMPARE(p.diag->received, rig::frame(hex("290400")).left(4));
+        QCOMPARE(p.modem->askAt("AT\r"), QByteArray("AT\r\r\nOK\r\n"));
+    }
+
     void silentAfter()
     {
         InProcess p;
