@@ -106,24 +106,14 @@ void ModemPort::command(QByteArray line)
     }
     if (cmd.startsWith("+CNMI="))
         return result({}, true);
-    if (cmd == "+CGMI")
-        return result(m_identity.manufacturer, true);
-    if (cmd == "+CGMM")
-        return result(m_identity.model, true);
-    if (cmd == "+CGMR")
-        return result(m_identity.revision, true);
-    if (cmd == "+CGSN")
-        return result(m_identity.serial, true);
-    if (cmd == "+CBC")
-        return result(m_identity.battery, true);
-    if (cmd == "+CSQ")
-        return result(m_identity.signal, true);
-    if (cmd == "+COPS?")
-        return result(m_identity.oper, true);
-    if (cmd == "+CIMI")
-        return result(m_identity.subscriber, true);
-    if (cmd == "^SCID")
-        return result(m_identity.cardId, true);
+    const std::pair<const char *, const QByteArray *> identity[] = {
+        {"+CGMI", &m_identity.manufacturer}, {"+CGMM", &m_identity.model},  {"+CGMR", &m_identity.revision},
+        {"+CGSN", &m_identity.serial},       {"+CBC", &m_identity.battery}, {"+CSQ", &m_identity.signal},
+        {"+COPS?", &m_identity.oper},        {"+CIMI", &m_identity.subscriber}, {"^SCID", &m_identity.cardId},
+    };
+    for (const auto &[name, answer] : identity)
+        if (cmd == name)
+            return result(*answer, true);
     if (cmd == "^SMSO") {
         ++m_switchOffs;
         return result("^SMSO: MS OFF", true);
