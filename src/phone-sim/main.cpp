@@ -14,9 +14,13 @@ using namespace vandrel::phonesim;
 
 namespace {
 
+int signalPipe[2] = {-1, -1};
+
+// Only a write is safe here; the event loop does the rest.
 void quitOnSignal(int)
 {
-    QCoreApplication::quit();
+    const char c = 'q';
+    [[maybe_unused]] const auto n = ::write(signalPipe[1], &c, 1);
 }
 
 Controls::Port portOf(const QString &text)
@@ -128,6 +132,12 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "vandrel-phone: %s\n", qPrintable(error));
         return 1;
     }
+    if (::pipe(signalPipe) != 0) {
+        std::fputs("vandrel-phone: no pipe for signals\n", stderr);
+        return 1;
+    }
+    QSocketNotifier quitNotifier(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&quitNotifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
     std::signal(SIGINT, quitOnSignal);
     std::signal(SIGTERM, quitOnSignal);
 

@@ -129,7 +129,6 @@ void ObexServer::reset()
     m_connected = false;
     m_path.clear();
     m_pendingGet.clear();
-    m_getInProgress = false;
     if (m_upload) {
         m_upload->close();
         m_upload.reset();
@@ -266,7 +265,6 @@ QByteArray ObexServer::handle(const QByteArray &packet)
         return onPut(packet);
     case 0xFF:
         m_pendingGet.clear();
-        m_getInProgress = false;
         if (m_upload) {
             const QString name = m_upload->fileName();
             m_upload->close();
@@ -366,7 +364,6 @@ QByteArray ObexServer::onGet(const QByteArray &packet)
         return nextGetPacket();
 
     m_pendingGet.clear();
-    m_getInProgress = true;
     if (params)
         return memoryReply(params->value);
     if (type) {
@@ -409,7 +406,6 @@ QByteArray ObexServer::onGet(const QByteArray &packet)
 QByteArray ObexServer::nextGetPacket()
 {
     if (m_pendingGet.isEmpty()) {
-        m_getInProgress = false;
         return reply(Success, header2(HEndOfBody, {}));
     }
     return m_pendingGet.takeFirst();
@@ -418,7 +414,6 @@ QByteArray ObexServer::nextGetPacket()
 QByteArray ObexServer::memoryReply(const QByteArray &params)
 {
     // tag 0x32, length, query code, byte length of the name, "\mmc" or "\user" in UTF-16
-    m_getInProgress = false;
     if (params.size() < 4 || quint8(params[0]) != 0x32 || quint8(params[1]) != params.size() - 2
         || quint8(params[3]) != params.size() - 4) {
         m_anomalies.record(QStringLiteral("modem"), QStringLiteral("obex memory: wrong parameter layout"));

@@ -88,7 +88,6 @@ private:
     bool m_connected = false;
     QStringList m_path;
     QList<QByteArray> m_pendingGet; // packets still to send for the GET in progress
-    bool m_getInProgress = false;
     // upload in progress
     std::unique_ptr<QFile> m_upload;
     qint64 m_uploadDeclared = -1;

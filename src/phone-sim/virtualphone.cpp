@@ -68,8 +68,17 @@ void VirtualPhone::wire(link::SerialChannel *channel, PortOutput &out, int port)
 
 void VirtualPhone::attach(link::SerialChannel *modem, link::SerialChannel *diag)
 {
+    if (m_modemChannel)
+        disconnect(m_modemChannel, nullptr, this, nullptr);
+    if (m_diagChannel)
+        disconnect(m_diagChannel, nullptr, this, nullptr);
     m_modemChannel = modem;
     m_diagChannel = diag;
+    // A new cable: nothing half-received or queued survives.
+    m_modem->reset();
+    m_diag->reset();
+    m_modemOut.discard();
+    m_diagOut.discard();
     wire(modem, m_modemOut, Controls::Modem);
     wire(diag, m_diagOut, Controls::Diag);
 }

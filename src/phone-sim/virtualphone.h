@@ -45,6 +45,7 @@ public:
     };
     // Makes two connected channel pairs, serves the phone's ends and returns the client's
     // ends (closed, parented to `owner`; the caller opens them or hands them to a PhoneLink).
+    // Calling it again after a dropped link plugs a new cable in.
     ClientEnds plugInProcess(QObject *owner = nullptr);
 
     // Makes two pseudo-terminals and, once the phone can answer, the two links to them.

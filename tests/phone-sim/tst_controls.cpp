@@ -181,6 +181,11 @@ private slots:
         QCOMPARE(dropped.count(), 1);
         // The other port stays up.
         QCOMPARE(p.diag->askDiag(hex("590C01")).left(3), hex("590C00"));
+        // A new cable works from the start.
+        QObject owner;
+        const auto again = p.phone.plugInProcess(&owner);
+        Wire modem(again.modem);
+        QCOMPARE(modem.askAt("AT\r"), QByteArray("AT\r\r\nOK\r\n"));
     }
 
     void dropDiagLink()
