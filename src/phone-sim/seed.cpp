@@ -69,8 +69,63 @@ void seedObex(const QString &obex)
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
 }
 
+// The phone's address book file: records of items, numbers little-endian, texts UCS-2.
+QByteArray phonebook()
+{
+    struct Contact {
+        const char16_t *first, *surname, *city, *birthday;
+        const char *mobile, *business, *email;
+        int group;
+    };
+    const Contact contacts[] = {
+        {u"Jan", u"Novák", u"Praha", u"14.02.1975", "+420602123456", "+420222333444", "jan.novak@example.cz", 1},
+        {u"Věra", u"Dvořáková", u"Brno", u"", "+420731987654", "", "vera@example.cz", 2},
+        {u"Petr", u"Černý", u"", u"01.09.1982", "+420777000111", "", "", 0},
+        {u"Žofie", u"Šťastná", u"Ústí nad Labem", u"", "+420605555666", "+420475111222", "zofie@example.cz", 1},
+        {u"Tomáš", u"Růžička & syn", u"Plzeň", u"", "", "+420377888999", "info@example.cz", 3},
+    };
+    auto le = [](quint32 v, int bytes) {
+        QByteArray out;
+        for (int i = 0; i < bytes; ++i)
+            out.append(char((v >> (8 * i)) & 0xFF));
+        return out;
+    };
+    auto item = [&le](quint16 id, quint8 type, const QByteArray &data) {
+        return le(id, 2) + char(type) + QByteArray(3, '\0') + char(data.size()) + '\0' + data;
+    };
+    auto text = [&item](quint16 id, const QString &t) {
+        QByteArray data;
+        for (QChar c : t)
+            data += char(c.unicode() & 0xFF) + QByteArray(1, char(c.unicode() >> 8));
+        return t.isEmpty() ? QByteArray() : item(id, 9, data + QByteArray(2, '\0'));
+    };
+    auto number = [&item](quint16 id, const char *n) {
+        return *n ? item(id, 6, QByteArray(n) + '\0') : QByteArray();
+    };
+    QByteArray file;
+    int recordNo = 0;
+    for (const Contact &c : contacts) {
+        ++recordNo;
+        QByteArray items = text(0x0001, QString::fromUtf16(c.first)) + text(0x0003, QString::fromUtf16(c.surname))
+            + number(0x0011, c.business) + number(0x0016, c.mobile) + text(0xFF1C, QString::fromLatin1(c.email))
+            + text(0x0009, QString::fromUtf16(c.city)) + text(0xFF2A, QString::fromUtf16(c.birthday));
+        items += item(0xFF2C, 3, le(*c.mobile ? 0x16 : 0x11, 4));
+        if (*c.email)
+            items += item(0xFF2D, 3, le(0x801C, 4));
+        if (*c.city)
+            items += item(0xFF2E, 3, le(0x05, 4));
+        if (c.group)
+            items += item(0xFF39, 3, le(quint32(c.group) | 0x10000u, 4));
+        items += item(0xFF3D, 5, le(quint32(recordNo), 8));
+        const QByteArray header = char(recordNo) + QByteArray(1, '\0') + char(recordNo + 10) + QByteArray(3, '\0');
+        file += le(quint32(items.size() + 8), 2) + header + items;
+    }
+    return file;
+}
+
 void seedBrew(const QString &brew)
 {
+    put(brew + QStringLiteral("/pbm_master_v_20.dat"), phonebook());
     const QDateTime t0(QDate(2006, 5, 14), QTime(18, 30, 0));
     const QString mod = brew + QStringLiteral("/brew/mod");
     put(mod + QStringLiteral("/game/game.mod"), pattern(100000, 11), t0);

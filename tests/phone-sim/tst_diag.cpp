@@ -211,8 +211,35 @@ private slots:
         const QByteArray first = r.ask(listRequest(true, 0, "/"));
         QCOMPARE(first.mid(25, int(quint8(first[24])) - 1), QByteArray("brew"));
         QCOMPARE(r.ask(listRequest(true, 1, "/")), hex("590A1C"));
-        QCOMPARE(r.ask(listRequest(false, 0, "")), hex("590B1C"));
+        const QByteArray file = r.ask(listRequest(false, 0, ""));
+        QCOMPARE(file.mid(25, int(quint8(file[24])) - 1), QByteArray("pbm_master_v_20.dat"));
+        QCOMPARE(r.ask(listRequest(false, 1, "")), hex("590B1C"));
         QVERIFY(r.anomalies.lines().isEmpty());
+    }
+
+    // The seeded address book: records that fill the file exactly, numbered from 1, each
+    // ending with its record-number item.
+    void seededPhonebookRecords()
+    {
+        rig::DiagRig r;
+        QString problem;
+        const QByteArray book = readFile(r, "pbm_master_v_20.dat", &problem);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        int at = 0, records = 0;
+        while (at < book.size()) {
+            const int len = quint8(book[at]) | quint8(book[at + 1]) << 8;
+            QVERIFY(len > 8 && at + len <= book.size());
+            ++records;
+            QCOMPARE(int(quint8(book[at + 2])), records);
+            QCOMPARE(int(quint8(book[at + 4])), records + 10);
+            QCOMPARE(book.mid(at + len - 16, 8), hex("3DFF050000000800"));
+            QCOMPARE(int(quint8(book[at + len - 8])), records);
+            at += len;
+        }
+        QCOMPARE(at, book.size());
+        QCOMPARE(records, 5);
+        // "Novák" in UCS-2, little-endian.
+        QVERIFY(book.contains(hex("4E006F007600E1006B000000")));
     }
 
     void bigFoldersToTheEnd_data()
