@@ -143,9 +143,18 @@ void seedBrew(const QString &brew)
     put(brew + QStringLiteral("/brew/shared/readme.txt"), QByteArrayLiteral("BREW shared folder\r\n"), t0);
     // A name written by the client as cp1250 bytes ("Písnička.txt"), stored byte for byte.
     put(brew + QStringLiteral("/brew/shared/P%EDsni%E8ka.txt"), QByteArrayLiteral("la la la\r\n"), t0);
+    // The calendar: vCalendar 1.0, descriptions as quoted-printable UTF-8.
     put(brew + QStringLiteral("/brew/master_events.dat"),
-        QByteArrayLiteral("BEGIN:VCALENDAR\r\nVERSION:1.0\r\nBEGIN:VEVENT\r\nSUMMARY:Demo\r\n"
-                          "DTSTART:20060514T183000\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n"),
+        QByteArrayLiteral("BEGIN:VCALENDAR\r\nVERSION:1.0\r\n"
+                          "BEGIN:VEVENT\r\nUID:1\r\nDTSTART:20070115T083000Z\r\nDTEND:20070115T093000Z\r\n"
+                          "DALARM:20070115T081500Z\r\nSUMMARY;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:Sch=C5=AFzka\r\n"
+                          "END:VEVENT\r\n"
+                          "BEGIN:VEVENT\r\nUID:2\r\nDTSTART:20070214T180000Z\r\nDTEND:20070214T220000Z\r\n"
+                          "SUMMARY;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:Ve=C4=8De=C5=99e s p=C5=99=C3=A1teli\r\n"
+                          "END:VEVENT\r\n"
+                          "BEGIN:VEVENT\r\nUID:3\r\nDTSTART:20070301T070000Z\r\nDTEND:20070301T073000Z\r\n"
+                          "SUMMARY:Cafe bar\r\nEND:VEVENT\r\n"
+                          "END:VCALENDAR\r\n"),
         t0);
 }
 
