@@ -130,7 +130,7 @@ private slots:
         QTest::addColumn<QString>("firstOctets");
         QTest::newRow("two seven-bit parts") << QString(200, u'a')
                                              << QStringList{QStringLiteral("A0050003310201C2"), QStringLiteral("36050003310202C2")}
-                                             << QStringLiteral("5151");
+                                             << QStringLiteral("5171");
         QTest::newRow("five parts, 4 of 5") << QString(700, u'a')
                                             << QStringList{QStringLiteral("A0050003310501"), QStringLiteral("A0050003310502"),
                                                            QStringLiteral("A0050003310503"), QStringLiteral("A0050003310504"),
