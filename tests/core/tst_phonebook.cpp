@@ -381,6 +381,15 @@ private slots:
         QVERIFY2(out.error().contains(fieldName(field)) && out.error().contains(QStringLiteral("Novák, Jan")), qPrintable(out.error()));
     }
 
+    void xlsRefusesWhatCp1250CannotCarry()
+    {
+        TZaznamAdresare c = jan();
+        c.privateCity = QStringLiteral("北京");
+        const auto out = WriteContactsXls({jan(), c});
+        QVERIFY(!out.ok());
+        QVERIFY2(out.error().startsWith(QStringLiteral("contact 2 (Novák, Jan), field privateCity")), qPrintable(out.error()));
+    }
+
     void xlsLayout()
     {
         TZaznamAdresare c = jan();

@@ -4,6 +4,26 @@
 #include "core/xls/biffwriter.h"
 
 namespace vandrel::phonebook {
+namespace {
+
+QString where(qsizetype index, const TZaznamAdresare &c, int field)
+{
+    return QStringLiteral("contact %1 (%2), field %3").arg(index + 1).arg(displayOf(c), fieldName(field));
+}
+
+// The exports are 8-bit: a character cp1250 cannot carry is refused, naming contact and field.
+Checked<QByteArray> cp1250Of(qsizetype index, const TZaznamAdresare &c, int field)
+{
+    const QString value = c.field(field);
+    qsizetype bad = -1;
+    const auto bytes = text::toCp1250(value, &bad);
+    if (!bytes)
+        return Checked<QByteArray>::failure(where(index, c, field)
+                                            + QStringLiteral(": the character \"%1\" has no place in the Windows-1250 code page").arg(value.at(bad)));
+    return *bytes;
+}
+
+} // namespace
 
 QString displayOf(const TZaznamAdresare &c)
 {
@@ -64,15 +84,11 @@ Checked<QByteArray> WriteContactsCsv(const TAdresar &contacts)
             if (field < 0)
                 continue;
             const QString value = c.field(field);
-            const auto where = [&] {
-                return QStringLiteral("contact %1 (%2), field %3").arg(i + 1).arg(displayOf(c), fieldName(field));
-            };
             if (value.contains(u';') || value.contains(u'\r') || value.contains(u'\n'))
-                return R::failure(where() + QStringLiteral(": a \";\" or a line end would break the CSV columns"));
-            qsizetype bad = -1;
-            const auto bytes = text::toCp1250(value, &bad);
+                return R::failure(where(i, c, field) + QStringLiteral(": a \";\" or a line end would break the CSV columns"));
+            const auto bytes = cp1250Of(i, c, field);
             if (!bytes)
-                return R::failure(where() + QStringLiteral(": the character \"%1\" has no place in the Windows-1250 code page").arg(value.at(bad)));
+                return R::failure(bytes.error());
             out.append(*bytes);
         }
         out.append('\r');
@@ -84,10 +100,14 @@ Checked<QByteArray> WriteContactsXls(const TAdresar &contacts)
 {
     QList<QStringList> rows;
     rows.reserve(contacts.size());
-    for (const TZaznamAdresare &c : contacts) {
+    for (qsizetype i = 0; i < contacts.size(); ++i) {
         QStringList row;
-        for (int col = 0; col <= 34; ++col)
-            row.append(c.field(col < 2 ? col : col + 1));
+        for (int col = 0; col <= 34; ++col) {
+            const int field = col < 2 ? col : col + 1;
+            if (const auto bytes = cp1250Of(i, contacts[i], field); !bytes)
+                return Checked<QByteArray>::failure(bytes.error());
+            row.append(contacts[i].field(field));
+        }
         rows.append(row);
     }
     return xls::writeTextSheet(rows);
