@@ -2,6 +2,7 @@
 
 #include <core/phonebook/exports.h>
 #include <core/phonebook/pbmfile.h>
+#include <core/phonebook/sidelines.h>
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -411,6 +412,33 @@ private slots:
     }
 };
 
+class SideLinesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void roundTrip_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("czech in cp1250") << QStringList{QStringLiteral("Novák, Jan$&@;;602;;"), QStringLiteral("2;Přátelé")}
+                                         << QByteArray("Nov\xE1k, Jan$&@;;602;;\r\n2;P\xF8\xE1tel\xE9\r\n");
+        QTest::newRow("a name cp1250 cannot carry goes as utf-8") << QStringList{QStringLiteral("李$&@;;1;;"), QStringLiteral("č")}
+                                                                  << QByteArray("\xE6\x9D\x8E$&@;;1;;\r\n\xC4\x8D\r\n");
+        QTest::newRow("empty line kept") << QStringList{QString(), QStringLiteral("x")} << QByteArray("\r\nx\r\n");
+        QTest::newRow("nothing") << QStringList{} << QByteArray();
+    }
+    void roundTrip()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(writeSideLines(lines), bytes);
+        QCOMPARE(readSideLines(bytes), lines);
+        QByteArray bareLf = bytes;
+        bareLf.replace("\r\n", "\n");
+        QCOMPARE(readSideLines(bareLf), lines);
+    }
+};
+
 VANDREL_TEST(PhonebookCodecTest)
+VANDREL_TEST(SideLinesTest)
 VANDREL_TEST(ContactExportTest)
 #include "tst_phonebook.moc"
