@@ -77,7 +77,7 @@ private slots:
             << groupEntry("Rodina", 1) + groupEntry("P\xF8\xE1tel\xE9", 2) + groupEntry("VIP", 12)
             << QStringList{QStringLiteral("1;Rodina"), QStringLiteral("2;Přátelé"), QStringLiteral("12;VIP")} << 0;
         QTest::newRow("nothing") << QByteArray("\x01\x02\x03", 3) << QStringList{} << 0;
-        QTest::newRow("name past the end") << QByteArray("\x00\x04\x04\x20\x00\x00Ab", 8) << QStringList{} << 1;
+        QTest::newRow("name past the end") << QByteArray("\x00\x04\x04\x20\x00\x00" "Ab", 8) << QStringList{} << 1;
         QTest::newRow("no number") << QByteArray("\x00\x04\x04\x03\x00\x00" "A\x00\x00\x00", 10) << QStringList{} << 1;
         QTest::newRow("mark at the very end") << QByteArray("\x00\x04\x04", 3) << QStringList{} << 1;
     }
