@@ -28,6 +28,9 @@ struct Command {
 bool registerCommand(Command command);
 const QList<Command> &commands();
 
+// A phone path from the command line: names joined by "/", a trailing "/" changes nothing.
+QStringList phonePath(const QString &text);
+
 // One line on stderr in the program's own words.
 void fail(const QString &message);
 void notice(const QString &message);

@@ -32,7 +32,8 @@ QString usage()
     if (!table().isEmpty()) {
         text += QStringLiteral("\nCommands:\n");
         for (const Command &c : table())
-            text += QStringLiteral("  %1 %2 %3\n      %4\n").arg(c.group, c.name, c.arguments, c.summary);
+            text += QStringLiteral("  %1\n      %2\n")
+                        .arg(QStringList{c.group, c.name, c.arguments}.join(QLatin1Char(' ')).simplified(), c.summary);
     }
     return text;
 }
@@ -119,10 +120,15 @@ int main(int argc, char **argv)
             return usageError(QStringLiteral("unknown option %1").arg(opt));
         }
     }
-    if (args.size() < 2)
-        return usageError(args.isEmpty() ? QStringLiteral("no command given")
-                                         : QStringLiteral("no command given for %1").arg(args.first()));
+    if (args.isEmpty())
+        return usageError(QStringLiteral("no command given"));
     const QString group = args.takeFirst();
+    // Commands of one word ("info") stand alone; the others are GROUP COMMAND.
+    for (const Command &c : commands())
+        if (c.group == group && c.name.isEmpty())
+            return c.run(options, args);
+    if (args.isEmpty())
+        return usageError(QStringLiteral("no command given for %1").arg(group));
     const QString name = args.takeFirst();
     for (const Command &c : commands())
         if (c.group == group && c.name == name)

@@ -14,8 +14,12 @@ void FakeSerialChannel::connectPair(FakeSerialChannel *a, FakeSerialChannel *b)
 
 OpenError FakeSerialChannel::open()
 {
-    if (m_openError)
+    ++m_openTries;
+    if (m_openError && m_openFailuresLeft != 0) {
+        if (m_openFailuresLeft > 0)
+            --m_openFailuresLeft;
         return m_openError;
+    }
     m_open = true;
     ++m_openCount;
     return {};

@@ -35,7 +35,13 @@ public:
     void hangUp();                            // the other end goes away
     void failNextWrite() { m_failWrites = 1; }
     void failWritesAfter(qint64 bytes) { m_failAfterBytes = bytes; }
-    void failOpen(OpenError error) { m_openError = std::move(error); }
+    // The next `times` opens fail with `error` (-1: every open).
+    void failOpen(OpenError error, int times = -1)
+    {
+        m_openError = std::move(error);
+        m_openFailuresLeft = times;
+    }
+    int openTries() const { return m_openTries; }
 
     QList<QByteArray> writes() const { return m_writes; }
     QByteArray written() const;               // every write, joined
@@ -47,6 +53,8 @@ private:
     int m_speed = 9600;
     bool m_open = false;
     int m_openCount = 0;
+    int m_openTries = 0;
+    int m_openFailuresLeft = 0;
     int m_failWrites = 0;
     qint64 m_failAfterBytes = -1;
     qint64 m_writtenBytes = 0;

@@ -2,6 +2,8 @@
 
 #include "qserialchannel.h"
 
+#include <core/at/atreply.h>
+
 #include <QCoroTimer>
 
 namespace vandrel::link {
@@ -16,6 +18,22 @@ PhoneLink::PhoneLink(SerialChannel *modem, SerialChannel *diag, QObject *parent)
 {
     m_modem->setParent(this);
     m_diag->setParent(this);
+    m_modemReader = new ReplyReader(m_modem, this);
+    m_diagReader = new ReplyReader(m_diag, this);
+    m_modemReader->setFilter([this](QByteArray &buffer) {
+        if (!m_modemAtMode)
+            return;
+        for (const QByteArray &notice : at::takeNewMessageNotices(buffer))
+            emit newMessageNotice(notice);
+    });
+    connect(m_modemReader, &ReplyReader::changed, this, [this] {
+        if (!isClaimed(Port::Modem) && !m_modemReader->pending().isEmpty())
+            emit idleData(Port::Modem);
+    });
+    connect(m_diagReader, &ReplyReader::changed, this, [this] {
+        if (!isClaimed(Port::Diag) && !m_diagReader->pending().isEmpty())
+            emit idleData(Port::Diag);
+    });
     m_modem->setBaudRate(14400);
     m_diag->setBaudRate(9600);
     m_timer.setInterval(20);
@@ -49,6 +67,53 @@ QCoro::Task<Outcome> PhoneLink::posliStr(QByteArray text, bool appendCR)
     if (!m_modem->write(text))
         co_return Outcome::failed(FailureKind::LinkLost, QStringLiteral("Chyba pri posilani stringu!"));
     co_return Outcome::completed();
+}
+
+QCoro::Task<Result<QByteArray>> PhoneLink::atCommand(QByteArray command)
+{
+    return atCommand(std::move(command), m_timing.replyLimit);
+}
+
+QCoro::Task<Result<QByteArray>> PhoneLink::atCommand(QByteArray command, std::chrono::milliseconds limit)
+{
+    if (!m_modem->isOpen())
+        co_return Result<QByteArray>::from(
+            Outcome::failed(FailureKind::LinkLost, QStringLiteral("The modem port is not open.")));
+    const Outcome sent = co_await posliStr(command, true);
+    if (!sent.ok())
+        co_return Result<QByteArray>::from(sent);
+    co_return co_await m_modemReader->next(at::replyLength, limit);
+}
+
+PhoneLink::Claim::Claim(PhoneLink *link, Port p) : m_link(link), m_port(p)
+{
+    ++link->m_claims[int(p)];
+}
+
+PhoneLink::Claim::Claim(Claim &&other) noexcept : m_link(std::exchange(other.m_link, nullptr)), m_port(other.m_port) {}
+
+PhoneLink::Claim &PhoneLink::Claim::operator=(Claim &&other) noexcept
+{
+    if (this != &other) {
+        release();
+        m_link = std::exchange(other.m_link, nullptr);
+        m_port = other.m_port;
+    }
+    return *this;
+}
+
+PhoneLink::Claim::~Claim() { release(); }
+
+void PhoneLink::Claim::release()
+{
+    if (!m_link)
+        return;
+    PhoneLink *link = m_link;
+    m_link = nullptr;
+    --link->m_claims[int(m_port)];
+    // Bytes that came after the session's last reply are the dispatcher's now.
+    if (!link->isClaimed(m_port) && !link->reader(m_port).pending().isEmpty())
+        emit link->idleData(m_port);
 }
 
 Outcome PhoneLink::sendBytes(const QByteArray &block)

@@ -3,6 +3,7 @@
 // text is written to the modem port (posliStr), and the fatal link error that ends a broken
 // connection. Owned by the main window (or the command-line tool) for the whole run.
 #include "exchangelog.h"
+#include "replyreader.h"
 #include "result.h"
 #include "serialchannel.h"
 
@@ -33,6 +34,11 @@ struct ExchangeState {
 struct Timing {
     std::chrono::milliseconds replyLimit{10000};   // any one awaited reply
     std::chrono::milliseconds escapePause{10};     // before every write on the modem port
+    int openTries = 6;                             // opening a port while connecting
+    std::chrono::milliseconds openRetry{2000};     // between those tries
+    std::chrono::milliseconds obexPhaseLimit{20000}; // from the open port to the first listing
+    std::chrono::milliseconds echoLimit{3000};     // the first "ATE1" before the stale-OBEX recovery
+    std::chrono::milliseconds escapeGuard{1100};   // silence around "+++" when leaving stale OBEX mode
 };
 
 class PhoneLink : public QObject {
@@ -50,6 +56,36 @@ public:
     SerialChannel *port() const { return m_modem; }
     SerialChannel *javaPort() const { return m_diag; }
     SerialChannel *channel(Port p) const { return p == Port::Modem ? m_modem : m_diag; }
+
+    // The one reader of each port. A session claims the port while it talks on it; bytes that
+    // arrive while nobody holds it go to idleData (the receive dispatcher).
+    ReplyReader &reader(Port p) { return p == Port::Modem ? *m_modemReader : *m_diagReader; }
+    class Claim {
+    public:
+        Claim() = default;
+        Claim(PhoneLink *link, Port p);
+        Claim(Claim &&other) noexcept;
+        Claim &operator=(Claim &&other) noexcept;
+        Claim(const Claim &) = delete;
+        Claim &operator=(const Claim &) = delete;
+        ~Claim();
+        void release();
+
+    private:
+        QPointer<PhoneLink> m_link;
+        Port m_port = Port::Modem;
+    };
+    [[nodiscard]] Claim claim(Port p) { return Claim(this, p); }
+    bool isClaimed(Port p) const { return m_claims[int(p)] > 0; }
+
+    // While the modem port is in AT command mode, new-message notices are taken out of its
+    // bytes wherever they fall and reported through newMessageNotice.
+    void setModemAtMode(bool at) { m_modemAtMode = at; }
+    bool modemAtMode() const { return m_modemAtMode; }
+
+    // One AT command and its reply: posliStr with a CR, then the reply up to its final code.
+    QCoro::Task<Result<QByteArray>> atCommand(QByteArray command);
+    QCoro::Task<Result<QByteArray>> atCommand(QByteArray command, std::chrono::milliseconds limit);
 
     ExchangeState &state() { return m_state; }
     const ExchangeState &state() const { return m_state; }
@@ -87,12 +123,18 @@ public:
 
 signals:
     void fatalError(const QString &text);
+    void idleData(PhoneLink::Port port);
+    void newMessageNotice(const QByteArray &notice);
     // A port's other end went away while no exchange was waiting on it.
     void portLost(PhoneLink::Port port, const QString &reason);
 
 private:
     SerialChannel *m_modem;
     SerialChannel *m_diag;
+    ReplyReader *m_modemReader;
+    ReplyReader *m_diagReader;
+    int m_claims[2] = {0, 0};
+    bool m_modemAtMode = true;
     ExchangeState m_state;
     ExchangeLog m_log;
     Timing m_timing;

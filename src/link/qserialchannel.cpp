@@ -29,6 +29,28 @@ QString portPath(const QString &name)
 
 } // namespace
 
+OpenError openErrorFor(QSerialPort::SerialPortError error, const QString &name, const QString &detail)
+{
+    switch (error) {
+    case QSerialPort::NoError:
+        return {};
+    case QSerialPort::PermissionError:
+#ifdef Q_OS_LINUX
+        return {OpenError::Kind::Permission,
+                QStringLiteral("You may not open the serial port %1 (%2). Add your user to the "
+                               "'dialout' group (sudo usermod -aG dialout $USER) and log in again.")
+                    .arg(name, detail)};
+#else
+        return {OpenError::Kind::Permission,
+                QStringLiteral("The serial port %1 is in use or you may not open it (%2).").arg(name, detail)};
+#endif
+    case QSerialPort::DeviceNotFoundError:
+        return {OpenError::Kind::NotFound, QStringLiteral("The serial port %1 does not exist (%2).").arg(name, detail)};
+    default:
+        return {OpenError::Kind::Other, QStringLiteral("The serial port %1 cannot be opened (%2).").arg(name, detail)};
+    }
+}
+
 QSerialChannel::QSerialChannel(qint64 bufferSize, QObject *parent)
     : SerialChannel(parent), m_bufferSize(bufferSize)
 {
@@ -83,24 +105,7 @@ OpenError QSerialChannel::open()
         const auto err = m_port.error();
         const QString detail = m_port.errorString();
         m_port.clearError();
-        switch (err) {
-        case QSerialPort::PermissionError:
-#ifdef Q_OS_LINUX
-            return {OpenError::Kind::Permission,
-                    QStringLiteral("You may not open the serial port %1 (%2). Add your user to the "
-                                   "'dialout' group (sudo usermod -aG dialout $USER) and log in again.")
-                        .arg(m_name, detail)};
-#else
-            return {OpenError::Kind::Permission,
-                    QStringLiteral("The serial port %1 is in use or you may not open it (%2).").arg(m_name, detail)};
-#endif
-        case QSerialPort::DeviceNotFoundError:
-            return {OpenError::Kind::NotFound,
-                    QStringLiteral("The serial port %1 does not exist (%2).").arg(m_name, detail)};
-        default:
-            return {OpenError::Kind::Other,
-                    QStringLiteral("The serial port %1 cannot be opened (%2).").arg(m_name, detail)};
-        }
+        return openErrorFor(err, m_name, detail);
     }
     // Modem-control lines do not exist on a pseudo-terminal; setting them there would only
     // raise an unsupported-operation error.

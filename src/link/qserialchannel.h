@@ -6,6 +6,9 @@
 
 namespace vandrel::link {
 
+// The user's sentence for a port that would not open; a missing permission names its remedy.
+OpenError openErrorFor(QSerialPort::SerialPortError error, const QString &name, const QString &detail);
+
 // A real port (or a pseudo-terminal) through QSerialPort: 8 data bits, no parity, one stop
 // bit, no flow control, DTR and RTS off.
 class QSerialChannel final : public SerialChannel {

@@ -22,6 +22,8 @@ void ReplyReader::pull()
         if (!bytes.isEmpty())
             m_buffer += bytes;
     }
+    if (m_filter && !m_buffer.isEmpty())
+        m_filter(m_buffer);
     emit changed();
 }
 
@@ -46,8 +48,10 @@ QCoro::Task<Result<QByteArray>> ReplyReader::next(Framer framer, std::chrono::mi
             m_buffer.remove(0, n);
             co_return Result<QByteArray>::of(std::move(reply));
         }
-        if (m_cancelled)
+        if (m_cancelled) {
+            m_cancelled = false; // one cancel ends one wait
             co_return Result<QByteArray>::from(Outcome::cancelled());
+        }
         if (m_lost || !m_channel || !m_channel->isOpen())
             co_return Result<QByteArray>::from(Outcome::failed(
                 FailureKind::LinkLost, m_lostReason.isEmpty() ? QStringLiteral("The port is closed.") : m_lostReason));

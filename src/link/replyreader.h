@@ -31,6 +31,10 @@ public:
     QByteArray &pending() { return m_buffer; }
     void discardPending() { m_buffer.clear(); }
 
+    // Applied to the buffer whenever bytes arrive (the modem port takes unsolicited notices
+    // out here, wherever they fall).
+    void setFilter(std::function<void(QByteArray &)> filter) { m_filter = std::move(filter); }
+
     void cancel();
     void resetCancel() { m_cancelled = false; }
     bool isCancelled() const { return m_cancelled; }
@@ -42,6 +46,7 @@ private:
     void pull();
 
     QPointer<SerialChannel> m_channel;
+    std::function<void(QByteArray &)> m_filter;
     QByteArray m_buffer;
     bool m_cancelled = false;
     bool m_lost = false;

@@ -8,6 +8,7 @@ QString describe(FailureKind kind)
     case FailureKind::LinkLost: return QStringLiteral("link lost");
     case FailureKind::TimeOut: return QStringLiteral("no reply from the phone");
     case FailureKind::Refused: return QStringLiteral("refused by the phone");
+    case FailureKind::PhoneError: return QStringLiteral("the phone answered ERROR");
     case FailureKind::Malformed: return QStringLiteral("malformed reply");
     case FailureKind::LocalFile: return QStringLiteral("file error");
     case FailureKind::NotFound: return QStringLiteral("not found");

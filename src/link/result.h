@@ -10,6 +10,7 @@ enum class FailureKind {
     LinkLost,   // the port failed, closed, or its other end went away
     TimeOut,    // no complete reply within the limit
     Refused,    // the phone answered, but said no
+    PhoneError, // the phone answered ERROR where it should have obeyed: it needs a restart
     Malformed,  // the phone sent something that is not a valid reply
     LocalFile,  // a file on the computer could not be read or written
     NotFound,   // a folder or file the dialogue needs does not exist on the phone
@@ -32,7 +33,8 @@ struct Outcome {
     // Failures that end the connection (the fatal link error).
     bool isLinkFailure() const
     {
-        return isFailed() && (kind == FailureKind::LinkLost || kind == FailureKind::TimeOut);
+        return isFailed() &&
+               (kind == FailureKind::LinkLost || kind == FailureKind::TimeOut || kind == FailureKind::PhoneError);
     }
 };
 

@@ -1,8 +1,11 @@
 #include "mainwindow.h"
 
 #include "appicon.h"
+#include "connection.h"
+#include "language.h"
 #include "menustyle.h"
 #include "messagebox.h"
+#include "settingswindow.h"
 #include "shell.h"
 
 #include <link/paths.h>
@@ -41,6 +44,11 @@ const Caption kMenuCaptions[] = {
     {"Offline1", -1, "Offline"},            {"Factorymode1", -1, "Factory mode"},
     {"Reset1", 165, "Reset"},               {"Npovda1", 166, "Nápověda"},
     {"Obsah1", 167, "Obsah"},               {"Oprogramu1", -1, "O programu"},
+    // the explorer's popup menu
+    {"pKopirovat", 23, "Kopírovat"},        {"Editovat1", 24, "Editovat"},
+    {"pAktualizovat", 25, "Aktualizovat"},  {"pPrejmenovat", 26, "Přejmenovat"},
+    {"pNovyadresar", 27, "Nový adresář"},   {"pSmazat", 21, "Smazat"},
+    {"Instalovat1", 116, "Instalovat"},
 };
 const Caption kTabCaptions[] = {
     {"TabSheet1", 28, "Průzkumník"}, {"TabSheet2", 29, "Práce s SMS"}, {"TabSheet3", 30, "Kalendář"},
@@ -67,6 +75,15 @@ MainWindow::MainWindow(std::unique_ptr<link::PhoneLink> phoneLink, MainWindowOpt
     applyCaptions();
     attachOwnSteps();
     connect(m_link.get(), &link::PhoneLink::fatalError, this, &MainWindow::onFatalError);
+    m_connection = new ConnectionController(*this);
+    auto wire = [this](const char *name, auto slot) {
+        QAction *a = action(QString::fromLatin1(name));
+        a->setEnabled(true);
+        connect(a, &QAction::triggered, m_connection, slot);
+    };
+    wire("Pipojit1", &ConnectionController::toggleConnection);
+    wire("Zobrazitinfo1", &ConnectionController::showPhoneInfo);
+    wire("Reset1", &ConnectionController::resetPhone);
     connect(m_link.get(), &link::PhoneLink::portLost, this, [this](link::PhoneLink::Port, const QString &) {
         // A cable pulled while nothing waited on the port still ends the connection.
         m_link->fatalLinkError(QStringLiteral("!!!Fatalni chyba pri cteni z portu!!!"));
@@ -128,12 +145,25 @@ void MainWindow::buildMenus()
     connect(addItem(help, "Oprogramu1"), &QAction::triggered, this, &MainWindow::showAbout);
     bar->setCornerWidget(helpBar, Qt::TopRightCorner);
 
-    for (QMenu *m : {phone, mode, help})
+    // The explorer's popup menu: its items carry the user's shortcuts; their work comes with
+    // the explorer commands.
+    QMenu *pop = new QMenu(this);
+    pop->setObjectName(QStringLiteral("Pop1"));
+    addItem(pop, "pKopirovat", QKeySequence(Qt::CTRL | Qt::Key_T));
+    addItem(pop, "Editovat1", QKeySequence(Qt::Key_F4));
+    addItem(pop, "pAktualizovat", QKeySequence(Qt::Key_F5));
+    addItem(pop, "pPrejmenovat", QKeySequence(Qt::Key_F6));
+    addItem(pop, "pNovyadresar", QKeySequence(Qt::Key_F7));
+    addItem(pop, "pSmazat", QKeySequence(Qt::Key_F8));
+    addItem(pop, "Instalovat1", QKeySequence(Qt::CTRL | Qt::Key_I));
+
+    for (QMenu *m : {phone, mode, help, pop})
         m->setStyle(m_menuStyle.get());
+    connect(settingsAction, &QAction::triggered, this, [this] { showSettings(*this); });
 
     // Items whose work arrives with the phone features stay disabled until it is attached;
     // "Emulace kláves" has no action at all.
-    for (const char *name : {"Nastaven1", "Pipojit1", "Zobrazitinfo1", "snmnoutdisplej2", "Emulace", "Online1",
+    for (const char *name : {"Pipojit1", "Zobrazitinfo1", "snmnoutdisplej2", "Emulace", "Online1",
                              "Offline1", "Factorymode1", "Reset1"})
         action(QString::fromLatin1(name))->setEnabled(false);
 }
@@ -231,10 +261,19 @@ void MainWindow::applyCaptions()
     }
     for (int i = 0; i < TabCount; ++i)
         m_tabs->setTabText(i, message(kTabCaptions[i].message, u8(kTabCaptions[i].builtIn)));
+    // A language switched while connected keeps the connected texts (panel 1 names the port).
+    if (m_connection && m_connection->isConnected()) {
+        action(QStringLiteral("Pipojit1"))->setText(message(45, u8("Odpojit")));
+        setStatusPanel(0, message(44, u8("Připojeno")));
+    } else {
+        setStatusPanel(0, message(42, u8(kStatusBuiltIn[0])));
+        setStatusPanel(1, message(43, u8(kStatusBuiltIn[1])));
+    }
     // A re-captioned bar must be laid out again, help menu at the right end included.
     menuBar()->adjustSize();
     if (QWidget *corner = menuBar()->cornerWidget(Qt::TopRightCorner))
         corner->adjustSize();
+    emit captionsChanged();
 }
 
 void MainWindow::attachOwnSteps()
@@ -247,6 +286,10 @@ void MainWindow::attachOwnSteps()
         m_link->port()->setBaudRate(m_settings.speed);
         m_link->javaPort()->setPortName(m_settings.portName2);
         m_link->javaPort()->setBaudRate(m_settings.speed2);
+    });
+    m_lifecycle.on(Step::LoadSettings, [this] {
+        loadShortcuts(*this);
+        loadLanguage(*this, m_settings.language);
     });
     m_lifecycle.on(Step::HelpMenuRight, [this] { applyCaptions(); });
     m_lifecycle.on(Step::ResetFlags, [this] { m_link->state() = link::ExchangeState{}; });

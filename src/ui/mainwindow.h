@@ -21,6 +21,7 @@ class QTabWidget;
 namespace vandrel::ui {
 
 class MenuStyle;
+class ConnectionController;
 
 struct MainWindowOptions {
     bool demo = false;          // ports point at the virtual phone for this run only
@@ -54,10 +55,12 @@ public:
     QMenu *menu(const QString &objectName) const;
     QSystemTrayIcon *trayIcon() const { return m_tray; }
     MenuStyle *menuStyle() const { return m_menuStyle.get(); }
+    ConnectionController &connection() { return *m_connection; }
 
     // The text of message N, or the window's built-in Czech caption when the table has none.
     QString message(int n, const QString &builtIn = {}) const;
-    // Sets every caption this window shows from the message table.
+    // Sets every caption this window shows from the message table; captionsChanged() lets
+    // the tabs and panes set theirs.
     void applyCaptions();
 
     QString versionText() const;
@@ -65,6 +68,10 @@ public:
 signals:
     // The connection was reset by the fatal link error: panes showing the phone empty.
     void linkReset();
+    // The message table changed (a language was loaded): re-caption from messages().
+    void captionsChanged();
+    // The settings window was closed with OK and its values are in appSettings().
+    void settingsApplied();
 
 public slots:
     void showAbout();
@@ -95,6 +102,7 @@ private:
     std::unique_ptr<MenuStyle> m_menuStyle;
 
     QTabWidget *m_tabs = nullptr;
+    ConnectionController *m_connection = nullptr;
     QList<QLabel *> m_panels;
     QSystemTrayIcon *m_tray = nullptr;
     QMenu *m_trayMenu = nullptr;

@@ -45,6 +45,14 @@ QSize MenuStyle::sizeFromContents(ContentsType type, const QStyleOption *option,
     QSize s = QProxyStyle::sizeFromContents(type, option, size, widget);
     if (type == CT_MenuItem)
         s.setWidth(ItemWidth);
+    if (type == CT_MenuBarItem) {
+        // Bold when selected: leave room for it so the bar does not shift.
+        if (const auto *item = qstyleoption_cast<const QStyleOptionMenuItem *>(option)) {
+            QFont bold = item->font;
+            bold.setBold(true);
+            s.setWidth(QFontMetrics(bold).horizontalAdvance(QString(item->text).remove(QLatin1Char('&'))) + 14);
+        }
+    }
     return s;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -48,6 +49,10 @@ int main(int argc, char **argv)
     qputenv("XDG_DATA_HOME", QDir(home.path()).filePath(QStringLiteral("data")).toLocal8Bit());
     qputenv("TMPDIR", QDir(home.path()).filePath(QStringLiteral("tmp")).toLocal8Bit());
     QDir(home.path()).mkpath(QStringLiteral("tmp"));
+    const QString runtime = QDir(home.path()).filePath(QStringLiteral("runtime"));
+    QDir(home.path()).mkpath(QStringLiteral("runtime"));
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
     QStandardPaths::setTestModeEnabled(true);
 
 #ifdef VANDREL_TEST_GUI

@@ -15,6 +15,11 @@ void MessageTable::loadLines(const QStringList &lines)
 
 void MessageTable::loadFileContents(const QByteArray &contents)
 {
+    loadLines(textFileLines(contents));
+}
+
+QStringList textFileLines(const QByteArray &contents)
+{
     QByteArray bytes = contents;
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
@@ -26,7 +31,19 @@ void MessageTable::loadFileContents(const QByteArray &contents)
     QStringList lines = text.split(QLatin1Char('\n'));
     if (!lines.isEmpty() && lines.last().isEmpty() && text.endsWith(QLatin1Char('\n')))
         lines.removeLast();
-    loadLines(lines);
+    return lines;
+}
+
+const QStringList &languageCodes()
+{
+    static const QStringList codes{QStringLiteral("CZ"), QStringLiteral("EN"), QStringLiteral("DE"),
+                                   QStringLiteral("RU")};
+    return codes;
+}
+
+QString effectiveLanguageCode(const QString &code)
+{
+    return languageCodes().contains(code) ? code : QStringLiteral("EN");
 }
 
 } // namespace vandrel::settings

@@ -25,4 +25,14 @@ private:
     std::array<QString, Count> m_texts;
 };
 
+// The lines of a small text file: UTF-8 (a byte-order mark is dropped), or cp1250 when the
+// bytes are not valid UTF-8; CR LF or LF line ends; a final line end adds no empty line.
+QStringList textFileLines(const QByteArray &contents);
+
+// The four language codes, in the order of the settings window's language list.
+const QStringList &languageCodes();
+// The code a language file is looked up by: any code other than the four (compared exactly)
+// becomes "EN".
+QString effectiveLanguageCode(const QString &code);
+
 } // namespace vandrel::settings

@@ -1,0 +1,39 @@
+#pragma once
+// What the modem port says when no dialogue is waiting for it: new-message notices (read at
+// once when the user wants them shown), the read message itself, "ERROR" (the phone needs a
+// restart), and the SMS tab's replies. Anything else is dropped.
+#include "phonelink.h"
+
+#include <QObject>
+
+namespace vandrel::link {
+
+class ReceiveDispatcher : public QObject {
+    Q_OBJECT
+public:
+    enum class Tab { Explorer, Sms, Other };
+
+    explicit ReceiveDispatcher(PhoneLink &link, QObject *parent = nullptr);
+
+    void setTab(Tab tab) { m_tab = tab; }
+    void setReadSMS(bool on) { m_readSMS = on; }
+    // While the connecting window is up, notices are not acted on.
+    void setConnecting(bool on) { m_connecting = on; }
+
+signals:
+    // The reply to the read command sent for a new message (+CMGR ... OK).
+    void incomingMessage(const QByteArray &reply);
+    // A complete reply that arrived while the SMS tab is showing.
+    void smsReply(const QByteArray &reply);
+
+private:
+    void onNotice(const QByteArray &notice);
+    void onIdle(PhoneLink::Port port);
+
+    PhoneLink &m_link;
+    Tab m_tab = Tab::Explorer;
+    bool m_readSMS = false;
+    bool m_connecting = false;
+};
+
+} // namespace vandrel::link

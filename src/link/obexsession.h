@@ -1,0 +1,69 @@
+#pragma once
+// One OBEX pass on the modem port: connect, walk from the root to the folder, ask the memory
+// sizes when due, get the folder listing across as many packets as the phone sends, and leave
+// OBEX mode with "+++". No session is kept open between passes.
+#include "phonelink.h"
+
+#include <core/explorer/direntry.h>
+#include <core/obex/packets.h>
+#include <core/obex/replies.h>
+
+#include <QCoroTask>
+#include <QDeadlineTimer>
+#include <QObject>
+#include <QStringList>
+
+namespace vandrel::link {
+
+struct MemorySizes {
+    bool queried = false;
+    quint32 freeSpace = 0;  // answer to query code 2
+    quint32 second = 0;     // answer to query code 1
+};
+
+struct ObexFolder {
+    QList<explorer::DirEntry> entries; // as the phone listed them: folders, then files
+    MemorySizes memory;
+    bool lenient = false;               // the listing was no well-formed XML
+};
+
+class ObexSession : public QObject {
+    Q_OBJECT
+public:
+    explicit ObexSession(PhoneLink &link, QObject *parent = nullptr);
+
+    // Every wait of this session ends by `deadline` at the latest (the connecting limit).
+    void setDeadline(QDeadlineTimer deadline) { m_deadline = deadline; }
+    // Log the connecting window's lines ("Write..ObexConnect", "Write..Entering " ...).
+    void setConnectingLog(bool on) { m_connectingLog = on; }
+
+    // From AT command mode: re-enter OBEX mode, then the pass below.
+    QCoro::Task<Result<ObexFolder>> list(QStringList path, bool sizeQueryPending);
+    // The pass, with the phone already in OBEX mode.
+    QCoro::Task<Result<ObexFolder>> listInObexMode(QStringList path, bool sizeQueryPending);
+
+    // The pieces, for transfers.
+    QCoro::Task<Outcome> connect();
+    QCoro::Task<Outcome> walk(const QStringList &path);
+    QCoro::Task<Result<MemorySizes>> memorySizes(obex::MemoryRoot root);
+    QCoro::Task<Result<QList<explorer::DirEntry>>> folderListing(bool *lenient = nullptr);
+    // "+++": the phone leaves OBEX mode.
+    void leaveObexMode();
+
+    // Sends `packet` (and a CR when asked) and waits for the next whole reply packet.
+    QCoro::Task<Result<QByteArray>> request(QByteArray packet, bool appendCR);
+
+private:
+    std::chrono::milliseconds limit() const;
+    void log(const QString &line);
+    void logAlways(const QByteArray &line);
+
+    PhoneLink &m_link;
+    QDeadlineTimer m_deadline{QDeadlineTimer::Forever};
+    bool m_connectingLog = false;
+};
+
+// The top-level folder a path starts in, when it has memory to ask about.
+std::optional<obex::MemoryRoot> memoryRootOf(const QStringList &path);
+
+} // namespace vandrel::link

@@ -1,0 +1,28 @@
+#include "phoneinfosession.h"
+
+#include <core/at/phoneinfo.h>
+
+namespace vandrel::link {
+
+QCoro::Task<Result<QList<PhoneInfoRow>>> readPhoneInfo(PhoneLink &link,
+                                                       std::function<void(const PhoneInfoRow &)> onRow)
+{
+    QList<PhoneInfoRow> rows;
+    if (!link.port()->isOpen())
+        co_return Result<QList<PhoneInfoRow>>::of(rows);
+    QPointer<PhoneLink> guard(&link);
+    auto claim = link.claim(PhoneLink::Port::Modem);
+    for (const at::InfoQuery &q : at::phoneInfoQueries()) {
+        const auto reply = co_await link.atCommand(q.command);
+        if (!guard)
+            co_return Result<QList<PhoneInfoRow>>::from(Outcome::cancelled());
+        if (!reply.ok())
+            co_return Result<QList<PhoneInfoRow>>::from(reply.outcome);
+        rows.append({q.label, at::phoneInfoValue(q.command, reply.value)});
+        if (onRow)
+            onRow(rows.last());
+    }
+    co_return Result<QList<PhoneInfoRow>>::of(rows);
+}
+
+} // namespace vandrel::link

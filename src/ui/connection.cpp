@@ -1,0 +1,275 @@
+#include "connection.h"
+
+#include "connectwindow.h"
+#include "mainwindow.h"
+#include "messagebox.h"
+#include "phoneinfowindow.h"
+
+#include <core/explorer/memorylabel.h>
+#include <core/settings/appsettings.h>
+#include <link/connectflow.h>
+
+#include <QAction>
+#include <QTabWidget>
+
+namespace vandrel::ui {
+
+using link::PhoneLink;
+
+namespace {
+QString u8(const char *s) { return QString::fromUtf8(s); }
+} // namespace
+
+ConnectionController::ConnectionController(MainWindow &window)
+    : QObject(&window), m_window(window), m_link(window.phoneLink()), m_dispatcher(window.phoneLink())
+{
+    connect(window.tabs(), &QTabWidget::currentChanged, this, &ConnectionController::tabChanged);
+    connect(&window, &MainWindow::linkReset, this, [this] {
+        m_listing = false;
+        emit connectedChanged(false);
+    });
+}
+
+bool ConnectionController::isConnected() const
+{
+    return m_link.port()->isOpen() || m_link.javaPort()->isOpen();
+}
+
+int ConnectionController::currentTab() const
+{
+    return m_window.tabs()->currentIndex();
+}
+
+void ConnectionController::toggleConnection()
+{
+    if (isConnected())
+        disconnectPhone();
+    else
+        startConnect();
+}
+
+namespace {
+
+QCoro::Task<void> runConnect(QPointer<ConnectionController> controller, QPointer<ConnectWindow> window,
+                             link::PhoneLink *phone, link::ConnectMode mode, bool readSMS, QStringList path,
+                             bool sizeQuery, std::function<void(bool, const link::ObexFolder *)> done)
+{
+    link::ConnectSession session(*phone, mode, readSMS);
+    if (window)
+        QObject::connect(window, &ConnectWindow::cancelRequested, &session, &link::ConnectSession::cancel);
+    if (mode == link::ConnectMode::Obex) {
+        const auto folder = co_await link::connectAndList(*phone, session, path, sizeQuery);
+        if (controller)
+            done(folder.ok(), folder.ok() ? &folder.value : nullptr);
+    } else {
+        const link::Outcome o = co_await session.connectWithoutObex();
+        if (controller)
+            done(o.ok(), nullptr);
+    }
+}
+
+} // namespace
+
+void ConnectionController::startConnect()
+{
+    const int tab = currentTab();
+    AccessMode access = m_access;
+    const bool explorer = tab == MainWindow::Explorer;
+    const bool addressBook = tab == MainWindow::AddressBook;
+    if (addressBook || tab == MainWindow::Calendar)
+        access = AccessMode::Brew;
+    link::ConnectMode mode = link::ConnectMode::Obex;
+    if (addressBook || tab == MainWindow::Calendar || (explorer && access == AccessMode::Brew))
+        mode = link::ConnectMode::DiagOnly;
+    else if (!explorer)
+        mode = link::ConnectMode::AtOnly;
+    m_access = access;
+
+    const auto &s = m_window.appSettings();
+    const bool diag = mode == link::ConnectMode::DiagOnly;
+    const QString portLine = m_window.message(5) + (diag ? s.portName2 : s.portName);
+    const QString speedLine = m_window.message(6) + settings::speedLabel(diag ? s.speed2 : s.speed);
+    auto *window = new ConnectWindow(m_window.message(7, u8("Připojuji")), portLine, speedLine, &m_window);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    m_connectWindow = window;
+    m_dispatcher.setConnecting(true);
+    window->open();
+
+    QPointer<ConnectionController> self(this);
+    runConnect(this, window, &m_link, mode, s.readSMS, m_obexPath, m_sizeQueryPending,
+               [self, diag, mode](bool ok, const link::ObexFolder *folder) {
+                   if (!self)
+                       return;
+                   if (ok && folder) {
+                       self->m_sizeQueryPending = false;
+                       self->showMemory(folder->memory);
+                       emit self->obexListing(*folder, self->m_obexPath);
+                   }
+                   self->connectFinished(ok);
+                   if (ok)
+                       self->applyConnectedIndicators(diag);
+                   if (ok && mode == link::ConnectMode::DiagOnly && self->currentTab() == MainWindow::Explorer)
+                       emit self->brewConnected();
+               });
+}
+
+void ConnectionController::connectFinished(bool ok)
+{
+    m_dispatcher.setConnecting(false);
+    m_link.state().atOnlyConnection = false;
+    m_link.timer9().stop();
+    m_link.timer().stop();
+    if (m_connectWindow) {
+        m_connectWindow->done(ok ? QDialog::Accepted : QDialog::Rejected);
+        m_connectWindow = nullptr;
+    }
+    if (!ok) {
+        m_link.port()->close();
+        QString text = m_window.message(63, tr("The connection to the phone failed."));
+        if (link::modemManagerRunning(m_processes->snapshot()))
+            text += QStringLiteral("\n\n") + link::modemManagerAdvice();
+        showError(&m_window, text);
+    }
+    emit connectedChanged(ok && isConnected());
+}
+
+void ConnectionController::applyConnectedIndicators(bool viaDiag)
+{
+    const auto &s = m_window.appSettings();
+    if (QAction *a = m_window.action(QStringLiteral("Pipojit1")))
+        a->setText(m_window.message(45, u8("Odpojit")));
+    m_window.setStatusPanel(0, m_window.message(44, u8("Připojeno")));
+    m_window.setStatusPanel(1, viaDiag ? s.portName2 + settings::speedSuffix(s.speed2)
+                                       : s.portName + settings::speedSuffix(s.speed));
+}
+
+void ConnectionController::applyDisconnectedIndicators()
+{
+    m_window.setStatusPanel(0, m_window.message(42, u8("Nepřipojeno")));
+    m_window.setStatusPanel(1, m_window.message(43, u8("Offline")));
+    if (QAction *a = m_window.action(QStringLiteral("Pipojit1")))
+        a->setText(m_window.message(1, u8("Připojit")));
+}
+
+void ConnectionController::disconnectPhone()
+{
+    if (m_access == AccessMode::Obex)
+        m_link.log().append(QStringLiteral("OBEX END"));
+    m_link.closePorts();
+    applyDisconnectedIndicators();
+    m_link.timer().stop();
+    m_listing = false;
+    emit connectedChanged(false);
+}
+
+void ConnectionController::showMemory(const link::MemorySizes &sizes)
+{
+    if (!sizes.queried)
+        return;
+    emit memoryLabel(explorer::memoryLabel(m_window.message(32), sizes.freeSpace, m_window.message(33), sizes.second));
+}
+
+namespace {
+QCoro::Task<void> runListing(QPointer<ConnectionController> controller, link::PhoneLink *phone, QStringList path,
+                             bool sizeQuery,
+                             std::function<void(const link::Result<link::ObexFolder> &)> done)
+{
+    link::ObexSession session(*phone);
+    const auto folder = co_await session.list(path, sizeQuery);
+    if (controller)
+        done(folder);
+}
+} // namespace
+
+void ConnectionController::listObexFolder()
+{
+    if (!m_link.port()->isOpen() || m_listing)
+        return;
+    m_listing = true;
+    emit obexListingStarted();
+    QPointer<ConnectionController> self(this);
+    const QStringList path = m_obexPath;
+    runListing(this, &m_link, path, m_sizeQueryPending, [self, path](const link::Result<link::ObexFolder> &r) {
+        if (!self)
+            return;
+        self->m_listing = false;
+        if (r.ok()) {
+            self->m_sizeQueryPending = false;
+            self->showMemory(r.value.memory);
+            emit self->obexListing(r.value, path);
+            return;
+        }
+        emit self->obexListingFailed(r.outcome);
+        if (r.outcome.isLinkFailure())
+            self->m_link.handleFailure(r.outcome);
+        else if (r.outcome.isFailed())
+            showError(&self->m_window, r.outcome.detail);
+    });
+}
+
+void ConnectionController::tabChanged(int index)
+{
+    m_dispatcher.setTab(index == MainWindow::Explorer ? link::ReceiveDispatcher::Tab::Explorer
+                        : index == MainWindow::Sms    ? link::ReceiveDispatcher::Tab::Sms
+                                                      : link::ReceiveDispatcher::Tab::Other);
+    const auto &s = m_window.appSettings();
+    link::SerialChannel *modem = m_link.port();
+    link::SerialChannel *diag = m_link.javaPort();
+    if (index == MainWindow::Sms && modem->isOpen()) {
+        // Leave OBEX mode for AT commands.
+        m_link.writeRaw(PhoneLink::Port::Modem, QByteArrayLiteral("+++"));
+        m_link.setModemAtMode(true);
+        return;
+    }
+    if (index == MainWindow::Explorer) {
+        if (modem->isOpen()) {
+            m_access = AccessMode::Obex;
+            listObexFolder();
+        } else if (diag->isOpen()) {
+            m_access = AccessMode::Brew;
+            emit brewConnected();
+        }
+        return;
+    }
+    if (index == MainWindow::AddressBook && modem->isOpen()) {
+        modem->close();
+        if (!diag->open()) {
+            m_access = AccessMode::Brew;
+            m_window.setStatusPanel(1, s.portName2 + settings::speedSuffix(s.speed2));
+        }
+        return;
+    }
+    if (index == MainWindow::Sms && diag->isOpen()) {
+        diag->close();
+        if (!modem->open()) {
+            m_access = AccessMode::Obex;
+            m_window.setStatusPanel(1, s.portName + settings::speedSuffix(s.speed));
+        }
+    }
+}
+
+void ConnectionController::resetPhone()
+{
+    if (m_link.javaPort()->isOpen())
+        return; // the diagnostic reset belongs to the BREW side
+    if (!m_link.port()->isOpen())
+        return;
+    QPointer<ConnectionController> self(this);
+    auto sent = m_link.posliStr(QByteArrayLiteral("AT^SMSO"), true);
+    QCoro::connect(std::move(sent), this, [self](const link::Outcome &) {
+        if (!self)
+            return;
+        self->applyDisconnectedIndicators();
+        self->m_link.port()->close();
+        emit self->connectedChanged(false);
+    });
+}
+
+void ConnectionController::showPhoneInfo()
+{
+    auto *info = new PhoneInfoWindow(m_link, &m_window);
+    info->setWindowModality(Qt::ApplicationModal);
+    info->open();
+}
+
+} // namespace vandrel::ui

@@ -1,0 +1,89 @@
+#include "questionbox.h"
+
+#include "messagebox.h"
+
+#include <QPushButton>
+#include <QCoroSignal>
+#include <QPointer>
+#include <memory>
+
+namespace vandrel::ui {
+
+namespace {
+
+QuestionCaptions &captions()
+{
+    // Built in: the program's own Czech, until a language file is loaded.
+    static QuestionCaptions c{QStringLiteral("Ano"), QStringLiteral("Ano všem"), QStringLiteral("Ne"),
+                              QStringLiteral("Ne všem"), QStringLiteral("Storno")};
+    return c;
+}
+
+// Resumes the waiting coroutine from the event loop, never from inside the box's own
+// destruction, and also when the box is deleted together with its parent.
+class AnswerRelay : public QObject {
+    Q_OBJECT
+public:
+    QMessageBox::StandardButton answer = QMessageBox::Cancel;
+    bool done = false;
+
+    void finish()
+    {
+        if (done)
+            return;
+        done = true;
+        QMetaObject::invokeMethod(this, &AnswerRelay::answered, Qt::QueuedConnection);
+    }
+
+signals:
+    void answered();
+};
+
+} // namespace
+
+void setQuestionCaptions(const QuestionCaptions &c) { captions() = c; }
+const QuestionCaptions &questionCaptions() { return captions(); }
+
+QMessageBox *openQuestion(QWidget *parent, const QString &text, QMessageBox::StandardButtons buttons,
+                          QMessageBox::Icon icon)
+{
+    auto *box = new QMessageBox(icon, kCaption, text, QMessageBox::NoButton, parent);
+    box->setObjectName(QStringLiteral("QuestionBox"));
+    const QuestionCaptions &c = captions();
+    const std::pair<QMessageBox::StandardButton, QString> known[] = {
+        {QMessageBox::Yes, c.yes}, {QMessageBox::YesToAll, c.yesToAll}, {QMessageBox::No, c.no},
+        {QMessageBox::NoToAll, c.noToAll}, {QMessageBox::Cancel, c.cancel}};
+    for (const auto &[button, caption] : known) {
+        if (!buttons.testFlag(button))
+            continue;
+        QAbstractButton *b = box->addButton(button);
+        if (!caption.isEmpty())
+            b->setText(caption);
+    }
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    // open() would make even a box without a parent window-modal, blocking nothing.
+    box->setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
+    box->show();
+    return box;
+}
+
+QCoro::Task<QMessageBox::StandardButton> ask(QWidget *parent, QString text, QMessageBox::StandardButtons buttons,
+                                             QMessageBox::Icon icon)
+{
+    auto relay = std::make_unique<AnswerRelay>();
+    QMessageBox *box = openQuestion(parent, text, buttons, icon);
+    AnswerRelay *r = relay.get();
+    QObject::connect(box, &QDialog::finished, r, [r, box] {
+        r->answer = box->standardButton(box->clickedButton());
+        if (r->answer == QMessageBox::NoButton)
+            r->answer = QMessageBox::Cancel;
+        r->finish();
+    });
+    QObject::connect(box, &QObject::destroyed, r, [r] { r->finish(); });
+    co_await qCoro(r, &AnswerRelay::answered);
+    co_return r->answer;
+}
+
+} // namespace vandrel::ui
+
+#include "questionbox.moc"
