@@ -1,48 +1,44 @@
 #include "common/testmain.h"
 
+#include <core/at/atreply.h>
 #include <core/at/messagelist.h>
 
 #include <QRandomGenerator>
 #include <QTest>
 
+using namespace vandrel;
 using namespace vandrel::at;
 
 namespace {
 const QByteArray kPdu1 = "0791246030500200000C9124103254769800007010518003000005E8329BFD06";
 const QByteArray kPdu2 = "0011000C912410325476980009AA0C00410068006F006A0020010D";
 
-// Feeds the reply whole, byte by byte, and with bytes after it; all three must agree and the
-// bytes after the final result must be left over.
-void feedThreeWays(MessageListParser::Command command, const QByteArray &reply,
-                   const std::function<void(const MessageListParser &)> &check)
+// Frames the reply whole, byte by byte, and with bytes after it: all three must give the same
+// reply, and the bytes after its final result stay in the buffer.
+void feedThreeWays(MessageCommand command, const QByteArray &reply,
+                   const std::function<void(const Checked<MessageList> &)> &check)
 {
-    {
-        MessageListParser p(command);
-        QCOMPARE(p.feed(reply), reply.size());
-        QVERIFY(p.finished());
-        check(p);
+    QCOMPARE(replyLength(reply), reply.size());
+    check(parseMessageList(reply.left(replyLength(reply)), command));
+
+    QByteArray buffer;
+    for (qsizetype i = 0; i < reply.size(); ++i) {
+        QCOMPARE(replyLength(buffer), qsizetype(0));
+        buffer.append(reply[i]);
     }
-    {
-        MessageListParser p(command);
-        for (qsizetype i = 0; i < reply.size(); ++i) {
-            QVERIFY(!p.finished());
-            QCOMPARE(p.feed(reply.mid(i, 1)), qsizetype(1));
-        }
-        QVERIFY(p.finished());
-        check(p);
-    }
-    {
-        const QByteArray trailing = "\r\n+CMTI: \"SM\",7\r\n";
-        MessageListParser p(command);
-        QCOMPARE(p.feed(reply + trailing), reply.size());
-        QVERIFY(p.finished());
-        QCOMPARE(p.feed(trailing), qsizetype(0));
-        check(p);
-    }
+    QCOMPARE(replyLength(buffer), reply.size());
+    check(parseMessageList(buffer, command));
+
+    const QByteArray trailing = "\r\n+CMTI: \"SM\",7\r\n";
+    buffer = reply + trailing;
+    const qsizetype n = replyLength(buffer);
+    QCOMPARE(n, reply.size());
+    check(parseMessageList(buffer.left(n), command));
+    QCOMPARE(buffer.mid(n), trailing);
 }
 } // namespace
 
-class MessageListParserTest : public QObject {
+class MessageListTest : public QObject {
     Q_OBJECT
 private slots:
     void list_data()
@@ -63,7 +59,7 @@ private slots:
         QTest::newRow("error") << QByteArray("\r\nERROR\r\n") << QList<StoredMessage>{} << QStringLiteral("ERROR") << 0 << QStringList{};
         QTest::newRow("cms error after an entry")
             << QByteArray("+CMGL: 1,0,,25\r\n" + kPdu1 + "\r\n+CMS ERROR: 321\r\n")
-            << QList<StoredMessage>{{1, 0, 25, QString::fromLatin1(kPdu1)}} << QStringLiteral("+CMS ERROR: 321") << 0 << QStringList{};
+            << QList<StoredMessage>{} << QStringLiteral("+CMS ERROR: 321") << 0 << QStringList{};
         QTest::newRow("notice in between")
             << QByteArray("+CMGL: 1,0,,25\r\n" + kPdu1 + "\r\n+CMTI: \"SM\",2\r\nOK\r\n")
             << QList<StoredMessage>{{1, 0, 25, QString::fromLatin1(kPdu1)}} << QString() << 0
@@ -81,12 +77,15 @@ private slots:
         QFETCH(QString, error);
         QFETCH(int, problems);
         QFETCH(QStringList, unsolicited);
-        feedThreeWays(MessageListParser::Command::List, reply, [&](const MessageListParser &p) {
-            QCOMPARE(p.messages(), messages);
-            QCOMPARE(p.error(), error);
-            QCOMPARE(p.failed(), !error.isEmpty());
-            QCOMPARE(p.problems().size(), qsizetype(problems));
-            QCOMPARE(p.unsolicited(), unsolicited);
+        feedThreeWays(MessageCommand::List, reply, [&](const Checked<MessageList> &p) {
+            QCOMPARE(p.ok(), error.isEmpty());
+            if (!p) {
+                QCOMPARE(p.error(), error);
+                return;
+            }
+            QCOMPARE(p->messages, messages);
+            QCOMPARE(p->problems.size(), qsizetype(problems));
+            QCOMPARE(p->unsolicited, unsolicited);
         });
     }
 
@@ -103,9 +102,9 @@ private slots:
     {
         QFETCH(QByteArray, reply);
         QFETCH(QList<StoredMessage>, messages);
-        feedThreeWays(MessageListParser::Command::Read, reply, [&](const MessageListParser &p) {
-            QCOMPARE(p.messages(), messages);
-            QVERIFY(!p.failed());
+        feedThreeWays(MessageCommand::Read, reply, [&](const Checked<MessageList> &p) {
+            QVERIFY(p.ok());
+            QCOMPARE(p->messages, messages);
         });
     }
 
@@ -117,16 +116,15 @@ private slots:
             QByteArray b(rng.bounded(0, 120), '\0');
             for (auto &c : b)
                 c = alphabet[rng.bounded(int(alphabet.size()))];
-            MessageListParser p;
-            const qsizetype used = p.feed(b);
-            QVERIFY(used >= 0 && used <= b.size());
-            if (used < b.size())
-                QVERIFY(p.finished());
-            for (const StoredMessage &m : p.messages())
-                QVERIFY(m.index >= 0 && !m.pdu.isEmpty());
+            const qsizetype n = replyLength(b);
+            QVERIFY(n >= 0 && n <= b.size());
+            const auto p = parseMessageList(b.left(n ? n : b.size()), MessageCommand::List);
+            if (p)
+                for (const StoredMessage &m : p->messages)
+                    QVERIFY(m.index >= 0 && !m.pdu.isEmpty());
         }
     }
 };
 
-VANDREL_TEST(MessageListParserTest)
+VANDREL_TEST(MessageListTest)
 #include "tst_at_messagelist.moc"

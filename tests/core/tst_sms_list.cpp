@@ -21,11 +21,10 @@ private slots:
             "+CMGL: 6,1,,20\r\n0791246030500200000C9124103254769800007010518003000000\r\n" // empty text
             "+CMGL: 17,2,,19\r\n0011000C912410325476980000AA0385C30F\r\n"
             "OK\r\n";
-        at::MessageListParser parser;
-        parser.feed(reply);
-        QVERIFY(parser.finished());
+        const auto parsed = at::parseMessageList(reply, at::MessageCommand::List);
+        QVERIFY(parsed.ok());
         const QStringList book = {QStringLiteral("Eva$&@;;777;;"), QStringLiteral("Novák, Jan$&@;;420123456789;;")};
-        const SmsListing listing = buildRows(parser.messages(), book, QDateTime(QDate(2026, 12, 8), QTime(3, 4, 5)));
+        const SmsListing listing = buildRows(parsed->messages, book, QDateTime(QDate(2026, 12, 8), QTime(3, 4, 5)));
         QCOMPARE(listing.problems.size(), qsizetype(2));
         QVERIFY(listing.problems[0].startsWith(QStringLiteral("message 4:")));
         QCOMPARE(listing.rows.size(), qsizetype(2));

@@ -1,25 +1,19 @@
 #include "messagelist.h"
 
+#include "atreply.h"
+
 namespace vandrel::at {
 namespace {
 
-bool isFinalError(const QString &line)
+bool isHex(const QByteArray &text)
 {
-    return line == QLatin1String("ERROR") || line.startsWith(QLatin1String("+CMS ERROR"))
-           || line.startsWith(QLatin1String("+CME ERROR"));
-}
-
-bool isHex(const QString &text)
-{
-    if (text.isEmpty())
-        return false;
-    for (const QChar c : text)
-        if (!c.isDigit() && !(c >= u'A' && c <= u'F') && !(c >= u'a' && c <= u'f'))
+    for (const char c : text)
+        if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f')))
             return false;
-    return true;
+    return !text.isEmpty();
 }
 
-int number(const QString &field)
+int number(const QByteArray &field)
 {
     bool ok = false;
     const int v = field.trimmed().toInt(&ok);
@@ -28,70 +22,51 @@ int number(const QString &field)
 
 } // namespace
 
-qsizetype MessageListParser::feed(QByteArrayView bytes)
+Checked<MessageList> parseMessageList(const QByteArray &reply, MessageCommand command)
 {
-    qsizetype used = 0;
-    while (!m_finished && used < bytes.size()) {
-        const char b = bytes[used++];
-        if (b != '\n') {
-            m_partial.append(b);
-            continue;
+    if (finalOf(reply) == Final::Error) {
+        QList<QByteArray> lines = reply.trimmed().split('\n');
+        return Checked<MessageList>::failure(QString::fromLatin1(lines.last().trimmed()));
+    }
+    const QByteArray tag = command == MessageCommand::List ? "+CMGL:" : "+CMGR:";
+    MessageList list;
+    bool awaitingPdu = false;
+    for (const QByteArray &line : informationLines(reply)) {
+        if (awaitingPdu) {
+            awaitingPdu = false;
+            if (isHex(line)) {
+                list.messages.last().pdu = QString::fromLatin1(line);
+                continue;
+            }
+            list.problems.append(QStringLiteral("entry %1 has no PDU").arg(list.messages.last().index));
+            list.messages.removeLast();
         }
-        QByteArray l = m_partial;
-        m_partial.clear();
-        while (l.endsWith('\r'))
-            l.chop(1);
-        line(QString::fromLatin1(l).trimmed());
-    }
-    return used;
-}
-
-void MessageListParser::line(const QString &text)
-{
-    if (text.isEmpty())
-        return;
-    if (m_awaitingPdu) {
-        m_awaitingPdu = false;
-        if (isHex(text)) {
-            m_messages.last().pdu = text;
-            return;
+        if (line.startsWith(tag)) {
+            // +CMGL: index,state,[alpha],length   +CMGR: state,[alpha],length
+            const QList<QByteArray> fields = line.mid(tag.size()).split(',');
+            const bool listed = command == MessageCommand::List;
+            StoredMessage m;
+            if (fields.size() >= (listed ? 3 : 2)) {
+                m.index = listed ? number(fields[0]) : -1;
+                m.state = number(fields[listed ? 1 : 0]);
+                m.length = number(fields.last());
+            }
+            if ((listed && m.index < 0) || m.state < 0 || m.length < 0) {
+                list.problems.append(QStringLiteral("unreadable entry line \"%1\"").arg(QString::fromLatin1(line)));
+                continue;
+            }
+            list.messages.append(m);
+            awaitingPdu = true;
+        } else if (line.startsWith('+')) {
+            list.unsolicited.append(QString::fromLatin1(line));
         }
-        m_problems.append(QStringLiteral("entry %1 has no PDU").arg(m_messages.last().index));
-        m_messages.removeLast();
+        // Anything else (the command's echo) carries nothing.
     }
-    if (text == QLatin1String("OK")) {
-        m_finished = true;
-        return;
+    if (awaitingPdu) {
+        list.problems.append(QStringLiteral("entry %1 has no PDU").arg(list.messages.last().index));
+        list.messages.removeLast();
     }
-    if (isFinalError(text)) {
-        m_finished = true;
-        m_error = text;
-        return;
-    }
-    const QLatin1String tag = m_command == Command::List ? QLatin1String("+CMGL:") : QLatin1String("+CMGR:");
-    if (text.startsWith(tag)) {
-        // +CMGL: index,state,[alpha],length   +CMGR: state,[alpha],length
-        const QStringList fields = text.mid(tag.size()).split(u',');
-        StoredMessage m;
-        const int minimum = m_command == Command::List ? 3 : 2;
-        if (fields.size() >= minimum) {
-            int k = 0;
-            if (m_command == Command::List)
-                m.index = number(fields[k++]);
-            m.state = number(fields[k]);
-            m.length = number(fields.last());
-        }
-        if (fields.size() < minimum || (m_command == Command::List && m.index < 0) || m.state < 0 || m.length < 0) {
-            m_problems.append(QStringLiteral("unreadable entry line \"%1\"").arg(text));
-            return;
-        }
-        m_messages.append(m);
-        m_awaitingPdu = true;
-        return;
-    }
-    if (text.startsWith(u'+'))
-        m_unsolicited.append(text);
-    // Anything else (the command's echo) carries nothing.
+    return list;
 }
 
 } // namespace vandrel::at

@@ -1,6 +1,6 @@
 #pragma once
 // The phone's calendar file, a vCalendar 1.0 text, read event by event for the list.
-#include "core/sms/checked.h"
+#include "core/diag/checked.h"
 
 #include <QByteArray>
 #include <QList>

@@ -2,7 +2,7 @@
 // What the address book gives to the rest of the program and to other programs: recipient
 // lines for the SMS side, and the CSV and spreadsheet exports.
 #include "contact.h"
-#include "core/sms/checked.h"
+#include "core/diag/checked.h"
 
 #include <QByteArray>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #pragma once
 // The phone's phonebook file "pbm_master_v_20.dat": records of items, back to back.
 #include "contact.h"
-#include "core/sms/checked.h"
+#include "core/diag/checked.h"
 
 #include <QByteArray>
 #include <QStringList>

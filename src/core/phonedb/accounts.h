@@ -1,7 +1,7 @@
 #pragma once
 // E-mail accounts ("account1" ... "account20") and data connection profiles ("profile1" ...
 // "profile20"): fixed slots in the phone's database files.
-#include "core/sms/checked.h"
+#include "core/diag/checked.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,6 +1,6 @@
 #pragma once
 // SMS TPDUs as the phone exchanges them in PDU mode: uppercase hexadecimal text.
-#include "checked.h"
+#include "core/diag/checked.h"
 
 #include <QByteArray>
 #include <QDateTime>

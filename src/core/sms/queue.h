@@ -1,6 +1,6 @@
 #pragma once
 // Messages kept for later in "Odeslat.vdl": one line each, number + " [" + name + "]: " + text.
-#include "checked.h"
+#include "core/diag/checked.h"
 
 #include <QByteArray>
 #include <QList>

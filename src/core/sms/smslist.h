@@ -1,6 +1,6 @@
 #pragma once
 // Rows of the message list built from the phone's list reply, and their spreadsheet backup.
-#include "checked.h"
+#include "core/diag/checked.h"
 #include "core/at/messagelist.h"
 
 #include <QByteArray>

@@ -1,7 +1,7 @@
 #pragma once
 // The one spreadsheet writer: a single worksheet of text cells in the Excel binary record
 // format, text in cp1250 with a CODEPAGE record so that every reader shows Czech letters right.
-#include "core/sms/checked.h"
+#include "core/diag/checked.h"
 
 #include <QByteArray>
 #include <QList>
