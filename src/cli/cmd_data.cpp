@@ -1,6 +1,7 @@
 // Offline commands on the phone's data: SMS PDUs, phonebook files, the calendar file and the
 // folder of database copies. They read and write files only; no port is opened.
 #include "cli.h"
+#include "cliasker.h"
 
 #include "core/calendar/vcalendar.h"
 #include "core/phonebook/exports.h"
@@ -17,8 +18,8 @@
 #include <QJsonObject>
 #include <QSaveFile>
 #include <QTextStream>
+#include <QCoroTask>
 #include <cstdio>
-#include <unistd.h>
 
 namespace vandrel::cli {
 namespace {
@@ -64,26 +65,12 @@ bool mayReplace(const GlobalOptions &options, const QString &path)
 {
     if (!QFileInfo::exists(path))
         return true;
-    switch (options.overwrite) {
-    case Overwrite::Yes:
+    const auto asker = makeAsker(options.overwrite);
+    if (QCoro::waitFor(asker->askYesNoCancel(QStringLiteral("Replace %1?").arg(path))) == link::Answer::Yes)
         return true;
-    case Overwrite::No:
-        fail(QStringLiteral("%1 exists and --overwrite no keeps it").arg(path));
-        return false;
-    case Overwrite::Ask:
-        break;
-    }
-    if (!isatty(STDIN_FILENO) || !isatty(STDERR_FILENO)) {
-        fail(QStringLiteral("%1 exists; without a terminal to ask, use --overwrite yes to replace it").arg(path));
-        return false;
-    }
-    std::fprintf(stderr, "Replace %s? [y/N] ", qPrintable(path));
-    char answer[16] = {};
-    if (!std::fgets(answer, sizeof answer, stdin) || (answer[0] != 'y' && answer[0] != 'Y')) {
-        fail(QStringLiteral("%1 kept").arg(path));
-        return false;
-    }
-    return true;
+    const QString refusal = refusalOf(*asker);
+    fail(refusal.isEmpty() ? QStringLiteral("%1 exists and is kept").arg(path) : refusal);
+    return false;
 }
 
 // Written whole or not at all.
