@@ -103,11 +103,11 @@ private slots:
         QFETCH(QString, number);
         QFETCH(bool, unicode);
         QFETCH(bool, concatenated);
-        const QJsonObject spec{{QStringLiteral("text"), text}, {QStringLiteral("number"), number},
+        const QJsonObject wanted{{QStringLiteral("text"), text}, {QStringLiteral("number"), number},
                                {QStringLiteral("unicode"), unicode}, {QStringLiteral("long"), concatenated}};
         QString why;
         const QJsonDocument answer = vtest::runPeer(
-            QStringLiteral("gammu_peer.py"), QJsonDocument(QJsonObject{{QStringLiteral("deliver"), QJsonArray{spec}}}), &why);
+            QStringLiteral("gammu_peer.py"), QJsonDocument(QJsonObject{{QStringLiteral("deliver"), QJsonArray{wanted}}}), &why);
         QVERIFY2(answer.isObject(), qPrintable(why));
         const QJsonArray pdus = answer.object().value(QStringLiteral("delivered")).toArray().at(0).toArray();
         QVERIFY(!pdus.isEmpty());

@@ -31,14 +31,14 @@ def decode(pdu_hex):
     }
 
 
-def deliver(spec):
-    entry = {"ID": "ConcatenatedTextLong" if spec.get("long") else "Text", "Buffer": spec["text"]}
-    parts = gammu.EncodeSMS({"Class": -1, "Unicode": bool(spec.get("unicode")), "Entries": [entry]})
+def deliver(wanted):
+    entry = {"ID": "ConcatenatedTextLong" if wanted.get("long") else "Text", "Buffer": wanted["text"]}
+    parts = gammu.EncodeSMS({"Class": -1, "Unicode": bool(wanted.get("unicode")), "Entries": [entry]})
     out = []
     for sms in parts:
         sms["Type"] = "Deliver"
-        sms["Number"] = spec["number"]
-        sms["SMSC"] = {"Number": spec.get("centre", "+420603052000"), "Location": 0}
+        sms["Number"] = wanted["number"]
+        sms["SMSC"] = {"Number": wanted.get("centre", "+420603052000"), "Location": 0}
         sms["DateTime"] = datetime.datetime(2007, 1, 15, 8, 30, 0)
         out.append(gammu.EncodePDU(sms, "Deliver").hex().upper())
     return out
