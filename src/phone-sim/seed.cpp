@@ -2,7 +2,11 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace vandrel::phonesim {
 
@@ -158,6 +162,16 @@ void seedBrew(const QString &brew)
         t0);
 }
 
+// Folders get a fixed time too, so two seeded phones list alike.
+void stampFolders(const QString &root, const QDateTime &when)
+{
+    const timespec t{time_t(when.toSecsSinceEpoch()), 0};
+    const timespec times[2] = {t, t};
+    QDirIterator it(root, QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        ::utimensat(AT_FDCWD, QFile::encodeName(it.next()).constData(), times, 0);
+}
+
 } // namespace
 
 bool seedWhenEmpty(const QString &root)
@@ -169,6 +183,7 @@ bool seedWhenEmpty(const QString &root)
         return false;
     seedObex(obexRootOf(root));
     seedBrew(brewRootOf(root));
+    stampFolders(root, QDateTime(QDate(2005, 3, 1), QTime(12, 0, 0)));
     return true;
 }
 
