@@ -139,6 +139,10 @@ void seedBrew(const QString &brew)
     put(mod + QStringLiteral("/clock/clock.mif"), pattern(1, 15), t0);
     put(mod + QStringLiteral("/clock/empty.dat"), {}, t0);
     QDir().mkpath(mod + QStringLiteral("/empty"));
+    // Where Java programs and themes are installed.
+    QDir().mkpath(mod + QStringLiteral("/java_ams/config/games"));
+    QDir().mkpath(mod + QStringLiteral("/java_ams/config/apps"));
+    QDir().mkpath(mod + QStringLiteral("/cmgr/pp"));
     // More entries than one sequence byte can count.
     for (int i = 0; i < 310; ++i)
         put(mod + QStringLiteral("/many-files/file%1.dat").arg(i, 3, 10, QLatin1Char('0')), pattern(i % 37, quint8(i)), t0);
