@@ -58,6 +58,24 @@ int finish(link::PhoneLink &phone, const Outcome &o, const QString &what, const 
     return Failure;
 }
 
+// The diagnostic port, the session and the copier of one copying command.
+struct Copying {
+    explicit Copying(const GlobalOptions &options)
+        : phone(openDiag(options)), asker(makeAsker(options.overwrite)), questions(*asker)
+    {
+        if (!phone)
+            return;
+        session = std::make_unique<link::BrewSession>(*phone);
+        copier = std::make_unique<link::BrewCopier>(*session, questions);
+        QObject::connect(copier.get(), &link::BrewCopier::notice, [](const QString &text) { notice(text); });
+    }
+    std::unique_ptr<link::PhoneLink> phone;
+    std::unique_ptr<link::QuestionAsker> asker;
+    link::OverwriteQuestions questions;
+    std::unique_ptr<link::BrewSession> session;
+    std::unique_ptr<link::BrewCopier> copier;
+};
+
 int runList(const GlobalOptions &options, const QStringList &args)
 {
     if (args.size() > 1) {
@@ -92,40 +110,35 @@ int runGet(const GlobalOptions &options, QStringList args)
         fail(QStringLiteral("brew get needs a file name; copy a folder with -r"));
         return UsageError;
     }
-    auto phone = openDiag(options);
-    if (!phone)
+    Copying c(options);
+    if (!c.phone)
         return Failure;
-    auto asker = makeAsker(options.overwrite);
-    link::OverwriteQuestions questions(*asker);
-    link::BrewSession session(*phone);
-    link::BrewCopier copier(session, questions);
-    QObject::connect(&copier, &link::BrewCopier::notice, [](const QString &text) { notice(text); });
     const QString what = QStringLiteral("copying %1").arg(shownPath(remote));
 
     bool folder = false;
     if (recursive) {
-        const auto entry = QCoro::waitFor(copier.lookup(remote));
+        const auto entry = QCoro::waitFor(c.copier->lookup(remote));
         if (!entry.ok())
-            return finish(*phone, entry.outcome, what);
+            return finish(*c.phone, entry.outcome, what);
         folder = entry.value.isFolder;
     }
     if (folder) {
         if (!QFileInfo(local).isDir())
-            return finish(*phone, Outcome::failed(link::FailureKind::LocalFile,
+            return finish(*c.phone, Outcome::failed(link::FailureKind::LocalFile,
                                                   QStringLiteral("%1 is no folder").arg(QDir::toNativeSeparators(local))),
                           what);
-        return finish(*phone, QCoro::waitFor(copier.getFolder(remote, local)), what, asker.get());
+        return finish(*c.phone, QCoro::waitFor(c.copier->getFolder(remote, local)), what, c.asker.get());
     }
     QString target = local;
     if (QFileInfo(local).isDir()) {
         const auto safe = link::safeLocalName(name);
         if (!safe)
-            return finish(*phone, Outcome::failed(link::FailureKind::Usage,
+            return finish(*c.phone, Outcome::failed(link::FailureKind::Usage,
                                                   QStringLiteral("\"%1\" is not safe as a local file name").arg(name)),
                           what);
         target = QDir(local).filePath(*safe);
     }
-    return finish(*phone, QCoro::waitFor(copier.getFile(remote, target)), what, asker.get());
+    return finish(*c.phone, QCoro::waitFor(c.copier->getFile(remote, target)), what, c.asker.get());
 }
 
 int runPut(const GlobalOptions &options, QStringList args)
@@ -144,18 +157,13 @@ int runPut(const GlobalOptions &options, QStringList args)
         fail(QStringLiteral("%1 does not exist").arg(QDir::toNativeSeparators(args.at(0))));
         return Failure;
     }
-    auto phone = openDiag(options);
-    if (!phone)
+    Copying c(options);
+    if (!c.phone)
         return Failure;
-    auto asker = makeAsker(options.overwrite);
-    link::OverwriteQuestions questions(*asker);
-    link::BrewSession session(*phone);
-    link::BrewCopier copier(session, questions);
-    QObject::connect(&copier, &link::BrewCopier::notice, [](const QString &text) { notice(text); });
     const QString what = QStringLiteral("copying %1").arg(QDir::toNativeSeparators(args.at(0)));
-    const Outcome o = local.isDir() ? QCoro::waitFor(copier.putFolder(local.filePath(), args.at(1)))
-                                    : QCoro::waitFor(copier.putFile(local.filePath(), args.at(1)));
-    return finish(*phone, o, what, asker.get());
+    const Outcome o = local.isDir() ? QCoro::waitFor(c.copier->putFolder(local.filePath(), args.at(1)))
+                                    : QCoro::waitFor(c.copier->putFile(local.filePath(), args.at(1)));
+    return finish(*c.phone, o, what, c.asker.get());
 }
 
 int runRemove(const GlobalOptions &options, QStringList args)
@@ -165,27 +173,22 @@ int runRemove(const GlobalOptions &options, QStringList args)
         fail(QStringLiteral("brew rm takes one phone file or folder (not the root)"));
         return UsageError;
     }
-    auto phone = openDiag(options);
-    if (!phone)
+    Copying c(options);
+    if (!c.phone)
         return Failure;
-    auto asker = makeAsker(options.overwrite);
-    link::OverwriteQuestions questions(*asker);
-    link::BrewSession session(*phone);
-    link::BrewCopier copier(session, questions);
-    QObject::connect(&copier, &link::BrewCopier::notice, [](const QString &text) { notice(text); });
     const QString what = QStringLiteral("removing %1").arg(shownPath(args.at(0)));
-    const auto entry = QCoro::waitFor(copier.lookup(args.at(0)));
+    const auto entry = QCoro::waitFor(c.copier->lookup(args.at(0)));
     if (!entry.ok())
-        return finish(*phone, entry.outcome, what);
+        return finish(*c.phone, entry.outcome, what);
     const QString phoneName = link::brewFolderPath(args.at(0));
     Outcome o;
     if (!entry.value.isFolder)
-        o = QCoro::waitFor(session.removeBrewFile(phoneName.chopped(1)));
+        o = QCoro::waitFor(c.session->removeBrewFile(phoneName.chopped(1)));
     else if (recursive)
-        o = QCoro::waitFor(copier.removeFolder(phoneName));
+        o = QCoro::waitFor(c.copier->removeFolder(phoneName));
     else
-        o = QCoro::waitFor(session.removeBrewFolder(phoneName));
-    return finish(*phone, o, what);
+        o = QCoro::waitFor(c.session->removeBrewFolder(phoneName));
+    return finish(*c.phone, o, what);
 }
 
 int runMakeFolder(const GlobalOptions &options, const QStringList &args)

@@ -423,23 +423,9 @@ QCoro::Task<Outcome> BrewSession::removeBrew(QString name, bool folder)
 {
     QPointer<BrewSession> self(this);
     const auto request = folder ? brew::removeFolderRequest(name) : brew::removeFileRequest(name);
-    if (!request)
-        co_return Outcome::failed(FailureKind::Usage, request.error());
-    Exchange exchange(*this);
-    const auto a = co_await converse(*request, false, [folder](QByteArrayView p) {
-        const auto status = folder ? brew::parseRemoveFolder(p) : brew::parseRemoveFile(p);
-        if (!status)
-            return Next{};
-        return Next{*status == brew::Status::Done ? Step::Done : Step::Refused, {}, {}};
-    });
-    if (!self)
-        co_return Outcome::cancelled();
-    if (!a.ok())
-        co_return a.outcome;
-    if (a.value.next.step != Step::Done)
-        co_return Outcome::failed(FailureKind::Refused, QStringLiteral("The phone did not remove %1: %2")
-                                                            .arg(name, describeBrewError(a.value.payload)));
-    co_return Outcome::completed();
+    const auto parse = folder ? &brew::parseRemoveFolder : &brew::parseRemoveFile;
+    const Outcome o = co_await statusRequest(request, parse, QStringLiteral("The phone did not remove %1").arg(name));
+    co_return self ? o : Outcome::cancelled();
 }
 
 QCoro::Task<Outcome> BrewSession::MakeBrewFolder(QString brewPath, QString name)
@@ -451,11 +437,19 @@ QCoro::Task<Outcome> BrewSession::MakeBrewFolder(QString brewPath, QString name)
         co_return Outcome::failed(FailureKind::Usage, QStringLiteral("\"%1\" is no folder name.").arg(name));
     const QString phoneName = brewFolderPath(brewPath) + name;
     const auto request = brew::makeFolderRequest(phoneName);
+    const Outcome o = co_await statusRequest(request, &brew::parseMakeFolder,
+                                             QStringLiteral("The phone did not create the folder %1").arg(phoneName));
+    co_return self ? o : Outcome::cancelled();
+}
+
+QCoro::Task<Outcome> BrewSession::statusRequest(Checked<QByteArray> request, StatusParser parse, QString failure)
+{
+    QPointer<BrewSession> self(this);
     if (!request)
         co_return Outcome::failed(FailureKind::Usage, request.error());
     Exchange exchange(*this);
-    const auto a = co_await converse(*request, false, [](QByteArrayView p) {
-        const auto status = brew::parseMakeFolder(p);
+    const auto a = co_await converse(*request, false, [parse](QByteArrayView p) {
+        const auto status = parse(p);
         if (!status)
             return Next{};
         return Next{*status == brew::Status::Done ? Step::Done : Step::Refused, {}, {}};
@@ -465,8 +459,7 @@ QCoro::Task<Outcome> BrewSession::MakeBrewFolder(QString brewPath, QString name)
     if (!a.ok())
         co_return a.outcome;
     if (a.value.next.step != Step::Done)
-        co_return Outcome::failed(FailureKind::Refused, QStringLiteral("The phone did not create the folder %1: %2")
-                                                            .arg(phoneName, describeBrewError(a.value.payload)));
+        co_return Outcome::failed(FailureKind::Refused, failure + QStringLiteral(": ") + describeBrewError(a.value.payload));
     co_return Outcome::completed();
 }
 

@@ -5,6 +5,7 @@
 // core engines. A frame that does not answer the request in flight is passed over.
 #include "phonelink.h"
 
+#include <core/brew/replies.h>
 #include <core/brew/step.h>
 #include <core/explorer/direntry.h>
 
@@ -86,6 +87,9 @@ private:
     struct Exchange;
 
     QCoro::Task<Outcome> removeBrew(QString name, bool folder);
+    // A request answered by one status reply: Done completes, any other status is Refused.
+    using StatusParser = std::optional<brew::Status> (*)(QByteArrayView);
+    QCoro::Task<Outcome> statusRequest(Checked<QByteArray> request, StatusParser parse, QString failure);
     Outcome sendPayload(const QByteArray &payload);
     QCoro::Task<Result<Reply>> nextReply();
     // Sends `request` and hands each reply to `judge` until it decides. A damaged reply is

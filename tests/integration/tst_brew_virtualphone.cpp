@@ -1,4 +1,5 @@
 #include "common/testmain.h"
+#include "link/tst_brew_phone.h"
 #include "phone-sim/rig.h"
 
 #include <link/brewcopy.h>
@@ -18,18 +19,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
-QByteArray hex(const char *text)
-{
-    return QByteArray::fromHex(text);
-}
-
-QByteArray pattern(qsizetype n)
-{
-    QByteArray b(n, '\0');
-    for (qsizetype i = 0; i < n; ++i)
-        b[i] = char((i * 13 + i / 251) & 0xFF);
-    return b;
-}
+using brewtest::hex;
+using brewtest::pattern;
 
 QByteArray fileBytes(const QString &path)
 {

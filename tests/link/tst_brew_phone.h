@@ -8,6 +8,24 @@
 #include <QRandomGenerator>
 #include <QSet>
 
+namespace brewtest {
+
+inline QByteArray hex(const char *text)
+{
+    return QByteArray::fromHex(text);
+}
+
+// Every byte value, 7D and 7E among them, in an order that shifts from block to block.
+inline QByteArray pattern(qsizetype n)
+{
+    QByteArray b(n, '\0');
+    for (qsizetype i = 0; i < n; ++i)
+        b[i] = char((i * 7 + i / 256) & 0xFF);
+    return b;
+}
+
+} // namespace brewtest
+
 class BrewPhone : public QObject {
 public:
     enum class Split { Whole, ByteByByte, Trailing, Random };

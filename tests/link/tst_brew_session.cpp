@@ -18,18 +18,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
-QByteArray hex(const char *text)
-{
-    return QByteArray::fromHex(text);
-}
-
-QByteArray pattern(qsizetype n)
-{
-    QByteArray b(n, '\0');
-    for (qsizetype i = 0; i < n; ++i)
-        b[i] = char((i * 7 + i / 256) & 0xFF);  // every byte value, 7D and 7E among them
-    return b;
-}
+using brewtest::hex;
+using brewtest::pattern;
 
 struct Rig {
     FakeSerialChannel *modem = new FakeSerialChannel;
