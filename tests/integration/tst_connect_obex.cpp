@@ -7,6 +7,7 @@
 #include <link/dispatcher.h>
 #include <link/phoneinfosession.h>
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -191,6 +192,20 @@ private slots:
                                       {QStringLiteral("mmc"), QStringLiteral("Hudba"), QStringLiteral("Velká sbírka")});
         QCOMPARE(r.outcome.kind, FailureKind::TimeOut);
         QVERIFY(r.outcome.isLinkFailure());
+    }
+
+    // The OBEX phase has one limit for all its steps, however long one reply may take.
+    void obexPhaseLimit()
+    {
+        PhoneRig rig(16);
+        rig.phone->controls().goSilentAt(QStringLiteral("obex connect"));
+        rig.link->timing().replyLimit = std::chrono::milliseconds(20000);
+        rig.link->timing().obexPhaseLimit = std::chrono::milliseconds(300);
+        QElapsedTimer clock;
+        clock.start();
+        const auto r = connectAndList(rig, false, {});
+        QCOMPARE(r.outcome.kind, FailureKind::TimeOut);
+        QVERIFY(clock.elapsed() < 10000);
     }
 
     void errorDuringConnectIsPhoneError()
