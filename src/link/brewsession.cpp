@@ -1,6 +1,5 @@
 #include "brewsession.h"
 
-#include "brewframes.h"
 
 #include <core/brew/listing.h>
 #include <core/brew/replies.h>
@@ -173,7 +172,7 @@ QCoro::Task<Result<BrewSession::Reply>> BrewSession::nextReply()
 {
     QPointer<BrewSession> self(this);
     for (;;) {
-        auto frame = co_await nextDiagFrame(m_link, m_link.timing().replyLimit);
+        auto frame = co_await m_link.reader(PhoneLink::Port::Diag).next(diag::diagFrameLength, m_link.timing().replyLimit);
         if (!self)
             co_return Result<Reply>::from(Outcome::cancelled());
         if (!frame.ok())

@@ -1,6 +1,5 @@
 #include "phonemodes.h"
 
-#include "brewframes.h"
 
 #include <core/diag/frame.h>
 
@@ -101,7 +100,7 @@ QCoro::Task<Outcome> PhoneModes::requestMode(PhoneMode mode)
     if (!send(mode))
         co_return Outcome::failed(FailureKind::LinkLost, QStringLiteral("The request could not be written."));
     for (;;) {
-        const auto frame = co_await nextDiagFrame(m_link, m_link.timing().replyLimit);
+        const auto frame = co_await m_link.reader(PhoneLink::Port::Diag).next(diag::diagFrameLength, m_link.timing().replyLimit);
         if (!self)
             co_return Outcome::cancelled();
         if (!frame.ok())
