@@ -50,7 +50,8 @@ public:
                         {QStringLiteral("--modem-link"), modemLink(), QStringLiteral("--diag-link"), diagLink(),
                          QStringLiteral("--root"), root(), QStringLiteral("--split"), QStringLiteral("random:5"),
                          QStringLiteral("--anomaly-log"), anomalyFile()});
-        for (int i = 0; i < 200 && !QFileInfo::exists(diagLink()); ++i)
+        m_built = true;
+        for (int i = 0; i < 800 && !QFileInfo::exists(diagLink()); ++i)
             QTest::qWait(25);
     }
     ~PtyPhone()
@@ -60,6 +61,7 @@ public:
             m_process.kill();
         m_process.waitForFinished(2000);
     }
+    bool built() const { return m_built; }
     bool running() const { return QFileInfo::exists(diagLink()); }
     QString modemLink() const { return m_dir.filePath(QStringLiteral("modem")); }
     QString diagLink() const { return m_dir.filePath(QStringLiteral("diag")); }
@@ -80,11 +82,13 @@ public:
 private:
     QTemporaryDir m_dir;
     QProcess m_process;
+    bool m_built = false;
 };
 
 #define NEED_PHONE(phone)                                                                       \
-    if (!(phone).running())                                                                     \
-        QSKIP("the virtual phone (vandrel-phone) is not built in this tree");
+    if (!(phone).built())                                                                       \
+        QSKIP("the virtual phone (vandrel-phone) is not built in this tree");                   \
+    QVERIFY2((phone).running(), "the virtual phone did not make its pseudo-terminals")
 
 } // namespace
 
