@@ -4,12 +4,14 @@
 #include "mainwindow.h"
 #include "messagebox.h"
 #include "phoneinfowindow.h"
+#include "questionbox.h"
 
 #include <core/explorer/memorylabel.h>
 #include <core/settings/appsettings.h>
 #include <link/connectflow.h>
 
 #include <QAction>
+#include <QCoroTimer>
 #include <QTabWidget>
 
 namespace vandrel::ui {
@@ -270,6 +272,32 @@ void ConnectionController::showPhoneInfo()
     auto *info = new PhoneInfoWindow(m_link, &m_window);
     info->setWindowModality(Qt::ApplicationModal);
     info->open();
+}
+
+} // namespace vandrel::ui
+
+namespace vandrel::ui {
+
+namespace {
+QCoro::Task<void> askToEnd(QPointer<MainWindow> window, link::ProcessList *processes)
+{
+    for (const link::Competitor &c : link::findCompetitors(processes->snapshot())) {
+        if (!window)
+            co_return;
+        const QString text = window->message(222, QStringLiteral("%1 is running and blocks access to the phone (%2). End it?"))
+                                 .arg(c.program, c.holds);
+        const auto answer = co_await ask(window, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        if (answer != QMessageBox::Yes)
+            continue;
+        link::endProcesses(*processes, c.name);
+        co_await QCoro::sleepFor(std::chrono::milliseconds(300));
+    }
+}
+} // namespace
+
+void ConnectionController::checkCompetingPrograms()
+{
+    askToEnd(&m_window, m_processes);
 }
 
 } // namespace vandrel::ui

@@ -44,6 +44,8 @@ public slots:
     void tabChanged(int index);
     void resetPhone();       // "Reset" while only the modem port is open
     void showPhoneInfo();
+    // Once after start: offer to end programs that hold the phone's ports.
+    void checkCompetingPrograms();
     // A new OBEX listing of the current phone path (after AT^SQWE=0 ... as every listing).
     void listObexFolder();
 

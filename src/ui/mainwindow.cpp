@@ -85,6 +85,7 @@ MainWindow::MainWindow(std::unique_ptr<link::PhoneLink> phoneLink, MainWindowOpt
     wire("Pipojit1", &ConnectionController::toggleConnection);
     wire("Zobrazitinfo1", &ConnectionController::showPhoneInfo);
     wire("Reset1", &ConnectionController::resetPhone);
+    m_lifecycle.on(Step::CheckCompetingPrograms, [this] { m_connection->checkCompetingPrograms(); });
     setTabContent(Explorer, new ExplorerTab(*this));
     connect(m_link.get(), &link::PhoneLink::portLost, this, [this](link::PhoneLink::Port, const QString &) {
         // A cable pulled while nothing waited on the port still ends the connection.
