@@ -168,10 +168,13 @@ void ExplorerTab::build()
     // the "\" and ".." pairs at the right ends.
     m_drives = new QComboBox(this);
     m_drives->setObjectName(QStringLiteral("Combo1"));
-    m_drives->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    // Long mount paths must not widen the computer's half of the tab.
+    m_drives->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_drives->setMinimumContentsLength(16);
     m_drives->setFocusPolicy(Qt::NoFocus);
     m_freeLabel = new QLabel(this);
     m_freeLabel->setObjectName(QStringLiteral("Label1"));
+    m_freeLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_pcRoot = makeSmallButton("Button1", QStringLiteral("\\"), this);
     m_pcUp = makeSmallButton("Button2", QStringLiteral(".."), this);
     auto *pcTop = new QHBoxLayout;
@@ -186,6 +189,7 @@ void ExplorerTab::build()
     m_access->setFocusPolicy(Qt::NoFocus);
     m_memoryLabel = new QLabel(this);
     m_memoryLabel->setObjectName(QStringLiteral("Label2"));
+    m_memoryLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_phoneRoot = makeSmallButton("Button3", QStringLiteral("\\"), this);
     m_phoneUp = makeSmallButton("Button5", QStringLiteral(".."), this);
     m_phoneRoot->setEnabled(false);
