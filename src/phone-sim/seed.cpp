@@ -2,7 +2,11 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace vandrel::phonesim {
 
@@ -135,6 +139,10 @@ void seedBrew(const QString &brew)
     put(mod + QStringLiteral("/clock/clock.mif"), pattern(1, 15), t0);
     put(mod + QStringLiteral("/clock/empty.dat"), {}, t0);
     QDir().mkpath(mod + QStringLiteral("/empty"));
+    // Where Java programs and themes are installed.
+    QDir().mkpath(mod + QStringLiteral("/java_ams/config/games"));
+    QDir().mkpath(mod + QStringLiteral("/java_ams/config/apps"));
+    QDir().mkpath(mod + QStringLiteral("/cmgr/pp"));
     // More entries than one sequence byte can count.
     for (int i = 0; i < 310; ++i)
         put(mod + QStringLiteral("/many-files/file%1.dat").arg(i, 3, 10, QLatin1Char('0')), pattern(i % 37, quint8(i)), t0);
@@ -158,6 +166,16 @@ void seedBrew(const QString &brew)
         t0);
 }
 
+// Folders get a fixed time too, so two seeded phones list alike.
+void stampFolders(const QString &root, const QDateTime &when)
+{
+    const timespec t{time_t(when.toSecsSinceEpoch()), 0};
+    const timespec times[2] = {t, t};
+    QDirIterator it(root, QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        ::utimensat(AT_FDCWD, QFile::encodeName(it.next()).constData(), times, 0);
+}
+
 } // namespace
 
 bool seedWhenEmpty(const QString &root)
@@ -169,6 +187,7 @@ bool seedWhenEmpty(const QString &root)
         return false;
     seedObex(obexRootOf(root));
     seedBrew(brewRootOf(root));
+    stampFolders(root, QDateTime(QDate(2005, 3, 1), QTime(12, 0, 0)));
     return true;
 }
 

@@ -2,7 +2,6 @@
 #include "common/testmain.h"
 #include "rig.h"
 
-#include <link/phonelink.h>
 #include <link/qserialchannel.h>
 #include <phone-sim/virtualphone.h>
 
@@ -320,34 +319,5 @@ private slots:
     }
 };
 VANDREL_TEST(PhonePtyTest)
-
-// The link layer's own sender against the phone: the escape glued to "AT^SQWE=0" is answered.
-class PhoneWithLinkTest : public QObject {
-    Q_OBJECT
-private slots:
-    void escapeBeforeLeavingObex()
-    {
-        QTemporaryDir dir(rig::scratchTemplate());
-        phonesim::VirtualPhone phone(dir.filePath(QStringLiteral("phone")));
-        phone.controls().splitRandomly(3);
-        const auto ends = phone.plugInProcess();
-        link::PhoneLink phoneLink(ends.modem, ends.diag);
-        QVERIFY(!ends.modem->open());
-        QByteArray received;
-        connect(ends.modem, &link::SerialChannel::readyRead, this, [&] { received += ends.modem->readAll(); });
-        for (const char *command : {"AT^SQWE=3", "AT^SQWE=0"}) {
-            received.clear();
-            if (QByteArray(command) == "AT^SQWE=0")
-                phoneLink.writeRaw(link::PhoneLink::Port::Modem, rig::connectRequest() + '\r');
-            auto task = phoneLink.posliStr(command, true);
-            QCoro::waitFor(task);
-            QVERIFY(QTest::qWaitFor([&] { return received.endsWith("OK\r\n"); }, 10000));
-        }
-        QVERIFY(received.endsWith("AT^SQWE=0\r\r\nOK\r\n"));
-        QCOMPARE(phone.modem().mode(), phonesim::ModemPort::Mode::At);
-        QVERIFY2(phone.anomalies().isEmpty(), qPrintable(phone.anomalies().join(u'\n')));
-    }
-};
-VANDREL_TEST(PhoneWithLinkTest)
 
 #include "tst_controls.moc"

@@ -195,7 +195,7 @@ private slots:
         const QByteArray listing = a.at(5);
         QCOMPARE(quint8(listing[0]), quint8(0xA0));
         QCOMPARE(listing.mid(3, 5), char(0xCB) + id);
-        QVERIFY(listing.contains("<folder name=\"mmc\""));
+        QVERIFY(listing.contains("<folder name=\"mmc\" modified=\"20050301T120000\""));
         QVERIFY(listing.contains("<folder name=\"user\""));
         QVERIFY(listing.endsWith("</folder-listing>\n"));
         QCOMPARE(a.at(6), QByteArray()); // "+++" at a packet boundary: command mode at once
