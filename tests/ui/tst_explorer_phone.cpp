@@ -14,6 +14,8 @@
 #include <ui/mainwindow.h>
 
 #include <QAbstractItemModelTester>
+#include <QComboBox>
+#include <QTabWidget>
 #include <QDir>
 #include <QLabel>
 #include <QMessageBox>
@@ -211,6 +213,42 @@ private slots:
         pw.w->connection().toggleConnection();
         QCOMPARE(model->rowCount(), 0);
         QVERIFY(!pw.w->findChild<QPushButton *>(QStringLiteral("Button17"))->isEnabled());
+    }
+
+    void tabSwitchRelistsAndAccessBoxSwitchesPorts()
+    {
+        PhoneWindow pw(9);
+        ExplorerTab *tab = pw.tab;
+        pw.w->connection().toggleConnection();
+        QVERIFY(listed(tab));
+        tab->phoneView()->selectRow(tab->phoneModel()->rowOf(QStringLiteral("[user]")));
+        tab->ListMODblClick();
+        QVERIFY(listed(tab));
+        const QStringList inUser = captions(tab->phoneModel());
+
+        // Away to the SMS tab and back: the same folder is listed again.
+        pw.w->tabs()->setCurrentIndex(MainWindow::Sms);
+        pw.w->tabs()->setCurrentIndex(MainWindow::Explorer);
+        QCOMPARE(tab->phoneView()->cursor().shape(), Qt::WaitCursor);
+        QVERIFY(listed(tab));
+        QCOMPARE(captions(tab->phoneModel()), inUser);
+        QCOMPARE(pw.w->findChild<QComboBox *>(QStringLiteral("Combo2"))->currentIndex(), 0);
+
+        // "BREW" while connected over OBEX: the modem port closes, the diagnostic one opens.
+        tab->Combo2Change(1);
+        QTRY_VERIFY_WITH_TIMEOUT(pw.w->phoneLink().javaPort()->isOpen(), 10000);
+        QVERIFY(!pw.w->phoneLink().port()->isOpen());
+        QCOMPARE(pw.w->connection().accessMode(), AccessMode::Brew);
+        // Choosing what is already in use changes nothing.
+        tab->Combo2Change(1);
+        QVERIFY(pw.w->phoneLink().javaPort()->isOpen());
+        // And back to OBEX: the phone's root again.
+        tab->Combo2Change(0);
+        QTRY_VERIFY_WITH_TIMEOUT(pw.w->phoneLink().port()->isOpen(), 10000);
+        QVERIFY(listed(tab));
+        QVERIFY(!pw.w->phoneLink().javaPort()->isOpen());
+        QCOMPARE(pw.w->connection().accessMode(), AccessMode::Obex);
+        QVERIFY2(pw.phone.anomalies().isEmpty(), qPrintable(pw.phone.anomalies().join(QLatin1Char('\n'))));
     }
 
     void emptyFolderShowsOnlyTheParentRow()

@@ -138,7 +138,6 @@ ExplorerTab::ExplorerTab(MainWindow &window) : QWidget(&window), m_window(window
         applyIcons();
         updateFreeSpace();
     });
-    connect(&window, &MainWindow::linkReset, this, [this] { connectedChanged(false); });
     connect(&m_connection, &ConnectionController::obexListing, this, &ExplorerTab::showObexListing);
     connect(&m_connection, &ConnectionController::obexListingStarted, this, &ExplorerTab::obexListingStarted);
     connect(&m_connection, &ConnectionController::obexListingFailed, this, &ExplorerTab::obexListingFailed);
