@@ -1,4 +1,5 @@
 #include "common/testmain.h"
+#include "tst_explorer_helpers.h"
 
 #include <core/text/format.h>
 #include <link/fakeserialchannel.h>
@@ -33,6 +34,8 @@
 using namespace vandrel;
 using namespace vandrel::ui;
 using explorer::DirEntry;
+using explorertest::captions;
+using explorertest::currentCaption;
 
 namespace {
 
@@ -52,13 +55,6 @@ struct Window {
     }
 };
 
-QStringList captions(const DirTableModel *m)
-{
-    QStringList out;
-    for (int i = 0; i < m->rowCount(); ++i)
-        out << m->index(i, 0).data().toString();
-    return out;
-}
 
 QString column(const DirTableModel *m, const QString &caption, int col)
 {
@@ -66,13 +62,6 @@ QString column(const DirTableModel *m, const QString &caption, int col)
     return row < 0 ? QStringLiteral("<missing>") : m->index(row, col).data().toString();
 }
 
-QString currentCaption(const QTableView *view)
-{
-    const QModelIndex i = view->currentIndex();
-    if (!i.isValid() || !view->selectionModel()->isRowSelected(i.row(), {}))
-        return QString();
-    return view->model()->index(i.row(), 0).data().toString();
-}
 
 void touch(const QString &path, const QByteArray &contents = {}, const QDateTime &when = {})
 {

@@ -1,5 +1,6 @@
 // The explorer tab against the virtual phone: connect, browse into phone folders and back up.
 #include "common/testmain.h"
+#include "tst_explorer_helpers.h"
 
 #ifdef VANDREL_HAVE_PHONESIM
 
@@ -27,6 +28,8 @@ using namespace vandrel;
 using namespace vandrel::ui;
 using namespace std::chrono_literals;
 using explorer::DirEntry;
+using explorertest::captions;
+using explorertest::currentCaption;
 
 namespace {
 
@@ -66,6 +69,9 @@ struct PhoneWindow {
     }
     ~PhoneWindow() { w.reset(); }
 
+    // Connects; with a folder name, goes into that folder of the root.
+    bool connectAndEnter(const QString &folder = {});
+
     // The rows the phone pane must show for a folder on the phone's disk, in pane order.
     QStringList expectedCaptions(const QString &relative) const
     {
@@ -83,21 +89,7 @@ struct PhoneWindow {
     }
 };
 
-QStringList captions(const DirTableModel *m)
-{
-    QStringList out;
-    for (int i = 0; i < m->rowCount(); ++i)
-        out << m->caption(i);
-    return out;
-}
 
-QString currentCaption(const QTableView *view)
-{
-    const QModelIndex i = view->currentIndex();
-    if (!i.isValid() || !view->selectionModel()->isRowSelected(i.row(), {}))
-        return QString();
-    return view->model()->index(i.row(), 0).data().toString();
-}
 
 // Waits for the phone pane's listing to end (the hourglass goes away and rows are there).
 bool listed(const ExplorerTab *tab)
@@ -105,6 +97,18 @@ bool listed(const ExplorerTab *tab)
     return QTest::qWaitFor([&] {
         return tab->phoneView()->cursor().shape() != Qt::WaitCursor && tab->phoneModel()->rowCount() > 0;
     }, 20000);
+}
+
+bool PhoneWindow::connectAndEnter(const QString &folder)
+{
+    w->connection().toggleConnection();
+    if (!listed(tab))
+        return false;
+    if (folder.isEmpty())
+        return true;
+    tab->phoneView()->selectRow(tab->phoneModel()->rowOf(DirEntry::folder(folder).caption()));
+    tab->ListMODblClick();
+    return listed(tab);
 }
 
 } // namespace
@@ -219,11 +223,7 @@ private slots:
     {
         PhoneWindow pw(9);
         ExplorerTab *tab = pw.tab;
-        pw.w->connection().toggleConnection();
-        QVERIFY(listed(tab));
-        tab->phoneView()->selectRow(tab->phoneModel()->rowOf(QStringLiteral("[user]")));
-        tab->ListMODblClick();
-        QVERIFY(listed(tab));
+        QVERIFY(pw.connectAndEnter(QStringLiteral("user")));
         const QStringList inUser = captions(tab->phoneModel());
 
         // Away to the SMS tab and back: the same folder is listed again.
@@ -255,11 +255,7 @@ private slots:
     {
         PhoneWindow pw(5);
         ExplorerTab *tab = pw.tab;
-        pw.w->connection().toggleConnection();
-        QVERIFY(listed(tab));
-        tab->phoneView()->selectRow(tab->phoneModel()->rowOf(QStringLiteral("[mmc]")));
-        tab->ListMODblClick();
-        QVERIFY(listed(tab));
+        QVERIFY(pw.connectAndEnter(QStringLiteral("mmc")));
         const int empty = tab->phoneModel()->rowOf(QString::fromUtf8("[Prázdná složka]"));
         QVERIFY(empty > 0);
         tab->phoneView()->selectRow(empty);
