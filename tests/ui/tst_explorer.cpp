@@ -290,6 +290,26 @@ private slots:
         QCOMPARE(win.tab->computerPath(), t.b);
     }
 
+    void folderKeptFromOneRunToTheNext()
+    {
+        Tree t;
+        QFile::remove(vtest::home() + u"/settings.ini"_qs);
+        {
+            Window first;
+            // The closing settings go only into an existing key, as after the settings window.
+            QVERIFY(first.w->settingsStore().saveAfterSettingsWindow(first.w->appSettings()));
+            first.tab->PCFolderListing(t.b + u"photos"_qs);
+            first.w->close();
+        }
+        Window second;
+        QCOMPARE(second.tab->computerPath(), t.b + u"photos/"_qs);
+        second.w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(second.w.get()));
+        QTRY_COMPARE(second.w->findChild<QLabel *>(u"sPCCesta"_qs)->text(), QDir::toNativeSeparators(t.b + u"photos/"_qs));
+        QCOMPARE(captions(second.tab->computerModel()), QStringList{u"[..]"_qs});
+        QFile::remove(vtest::home() + u"/settings.ini"_qs);
+    }
+
     void iconsFollowTheSetting()
     {
         Tree t;

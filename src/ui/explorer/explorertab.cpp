@@ -170,7 +170,6 @@ void ExplorerTab::build()
     // Long mount paths must not widen the computer's half of the tab.
     m_drives->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_drives->setMinimumContentsLength(16);
-    m_drives->setFocusPolicy(Qt::NoFocus);
     m_freeLabel = new QLabel(this);
     m_freeLabel->setObjectName(QStringLiteral("Label1"));
     m_freeLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
@@ -185,7 +184,6 @@ void ExplorerTab::build()
     m_access = new QComboBox(this);
     m_access->setObjectName(QStringLiteral("Combo2"));
     m_access->addItems({QStringLiteral("OBEX"), QStringLiteral("BREW")});
-    m_access->setFocusPolicy(Qt::NoFocus);
     m_memoryLabel = new QLabel(this);
     m_memoryLabel->setObjectName(QStringLiteral("Label2"));
     m_memoryLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
