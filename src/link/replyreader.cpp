@@ -1,12 +1,42 @@
 #include "replyreader.h"
 
-#include <QCoroSignal>
 #include <QDeadlineTimer>
 
 namespace vandrel::link {
 
+// The waiting coroutine is resumed from the event loop, never from inside the signal that
+// woke it, and only once however many wake-ups come before it runs.
+struct ReplyReader::Wake {
+    ReplyReader *reader;
+    std::chrono::milliseconds limit;
+    bool await_ready() const noexcept { return false; }
+    void await_suspend(std::coroutine_handle<> h)
+    {
+        reader->m_waiter = h;
+        reader->m_waitTimer.start(std::max(limit, std::chrono::milliseconds(0)));
+    }
+    void await_resume() const noexcept {}
+};
+
+ReplyReader::Wake ReplyReader::waitForChange(std::chrono::milliseconds limit)
+{
+    return Wake{this, limit};
+}
+
+void ReplyReader::wake()
+{
+    if (!m_waiter)
+        return;
+    m_waitTimer.stop();
+    const std::coroutine_handle<> h = std::exchange(m_waiter, {});
+    QMetaObject::invokeMethod(this, [h] { h.resume(); }, Qt::QueuedConnection);
+}
+
 ReplyReader::ReplyReader(SerialChannel *channel, QObject *parent) : QObject(parent), m_channel(channel)
 {
+    m_waitTimer.setSingleShot(true);
+    connect(&m_waitTimer, &QTimer::timeout, this, &ReplyReader::wake);
+    connect(this, &ReplyReader::changed, this, &ReplyReader::wake);
     connect(channel, &SerialChannel::readyRead, this, &ReplyReader::pull);
     connect(channel, &SerialChannel::linkLost, this, [this](const QString &reason) {
         m_lost = true;
@@ -59,7 +89,7 @@ QCoro::Task<Result<QByteArray>> ReplyReader::next(Framer framer, std::chrono::mi
         if (left.count() <= 0)
             co_return Result<QByteArray>::from(
                 Outcome::failed(FailureKind::TimeOut, QStringLiteral("No reply from the phone.")));
-        co_await qCoro(this, &ReplyReader::changed, std::chrono::duration_cast<std::chrono::milliseconds>(left));
+        co_await waitForChange(std::chrono::duration_cast<std::chrono::milliseconds>(left));
     }
 }
 
