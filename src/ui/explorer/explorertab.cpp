@@ -71,6 +71,8 @@ QTableView *makePane(QTableView *view, DirTableModel *model, const char *name)
     view->setTabKeyNavigation(false);
     view->verticalHeader()->hide();
     view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // Rows as dense as a report-style list view.
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
     view->horizontalHeader()->setStretchLastSection(false);
     view->horizontalHeader()->setHighlightSections(false);
     view->setColumnWidth(DirTableModel::NameColumn, 170);
