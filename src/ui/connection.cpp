@@ -330,18 +330,6 @@ void ConnectionController::wireModeReplies()
     connect(&m_modes, &link::PhoneModes::reconnectNeeded, this, &ConnectionController::toggleConnection);
 }
 
-void ConnectionController::changeAccessMode(AccessMode mode)
-{
-    if (!isConnected() || mode == m_access)
-        return;
-    setAccessMode(mode);
-    if (mode == AccessMode::Brew)
-        m_link.port()->close();
-    else
-        m_link.javaPort()->close();
-    toggleConnection();
-}
-
 void ConnectionController::showPhoneInfo()
 {
     auto *info = new PhoneInfoWindow(m_link, &m_window);

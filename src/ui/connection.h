@@ -55,8 +55,6 @@ public slots:
     void goOnline();
     void goOffline();
     void factoryMode();
-    // The explorer's access box: the other port is closed and the phone connected afresh.
-    void changeAccessMode(AccessMode mode);
     void showPhoneInfo();
     // Once after start: offer to end programs that hold the phone's ports.
     void checkCompetingPrograms();
