@@ -141,6 +141,7 @@ ExplorerTab::ExplorerTab(MainWindow &window) : QWidget(&window), m_window(window
         updateFreeSpace();
     });
     connect(&m_connection, &ConnectionController::obexListing, this, &ExplorerTab::showObexListing);
+    connect(&m_connection, &ConnectionController::brewListing, this, &ExplorerTab::showBrewListing);
     connect(&m_connection, &ConnectionController::obexListingStarted, this, &ExplorerTab::obexListingStarted);
     connect(&m_connection, &ConnectionController::obexListingFailed, this, &ExplorerTab::obexListingFailed);
     connect(&m_connection, &ConnectionController::memoryLabel, m_memoryLabel, &QLabel::setText);
@@ -665,6 +666,15 @@ void ExplorerTab::showObexListing(const link::ObexFolder &folder, const QStringL
     rows.append(folder.entries);
     updatePhoneButtons();
     phoneListingCompletion(std::move(rows));
+    m_phoneView->unsetCursor();
+}
+
+void ExplorerTab::showBrewListing(const link::BrewFolder &folder)
+{
+    m_phoneListing = false;
+    m_phoneBar->setText(folder.path);
+    updatePhoneButtons();
+    phoneListingCompletion(folder.paneRows());
     m_phoneView->unsetCursor();
 }
 

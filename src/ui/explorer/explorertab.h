@@ -1,4 +1,5 @@
 #pragma once
+#include <link/brewsession.h>
 // The "Průzkumník" tab: the computer pane on the left, the phone pane on the right, their path
 // bars, root, parent and favourites buttons, the drive and access boxes, the free-space and
 // memory labels, and the six command buttons below. It holds the computer path and the folder
@@ -98,6 +99,7 @@ private:
     void setPathBarColours();
     void selectRow(QTableView *view, int row);
     void showObexListing(const link::ObexFolder &folder, const QStringList &path);
+    void showBrewListing(const link::BrewFolder &folder);
     void obexListingStarted();
     void obexListingFailed(const link::Outcome &outcome);
     void connectedChanged(bool connected);
