@@ -1,26 +1,42 @@
 #include "replyreader.h"
 
-#include <coroutine>
 #include <QDeadlineTimer>
-#include <QTimer>
 
 namespace vandrel::link {
 
-namespace {
-// Resumes the waiting coroutine when the timer fires.
-struct WakeUp {
-    QTimer *timer;
+// The waiting coroutine is resumed from the event loop, never from inside the signal that
+// woke it, and only once however many wake-ups come before it runs.
+struct ReplyReader::Wake {
+    ReplyReader *reader;
+    std::chrono::milliseconds limit;
     bool await_ready() const noexcept { return false; }
-    void await_suspend(std::coroutine_handle<> waiting) const
+    void await_suspend(std::coroutine_handle<> h)
     {
-        QObject::connect(timer, &QTimer::timeout, timer, [waiting] { waiting.resume(); }, Qt::SingleShotConnection);
+        reader->m_waiter = h;
+        reader->m_waitTimer.start(std::max(limit, std::chrono::milliseconds(0)));
     }
     void await_resume() const noexcept {}
 };
-} // namespace
+
+ReplyReader::Wake ReplyReader::waitForChange(std::chrono::milliseconds limit)
+{
+    return Wake{this, limit};
+}
+
+void ReplyReader::wake()
+{
+    if (!m_waiter)
+        return;
+    m_waitTimer.stop();
+    const std::coroutine_handle<> h = std::exchange(m_waiter, {});
+    QMetaObject::invokeMethod(this, [h] { h.resume(); }, Qt::QueuedConnection);
+}
 
 ReplyReader::ReplyReader(SerialChannel *channel, QObject *parent) : QObject(parent), m_channel(channel)
 {
+    m_waitTimer.setSingleShot(true);
+    connect(&m_waitTimer, &QTimer::timeout, this, &ReplyReader::wake);
+    connect(this, &ReplyReader::changed, this, &ReplyReader::wake);
     connect(channel, &SerialChannel::readyRead, this, &ReplyReader::pull);
     connect(channel, &SerialChannel::linkLost, this, [this](const QString &reason) {
         m_lost = true;
@@ -73,17 +89,7 @@ QCoro::Task<Result<QByteArray>> ReplyReader::next(Framer framer, std::chrono::mi
         if (left.count() <= 0)
             co_return Result<QByteArray>::from(
                 Outcome::failed(FailureKind::TimeOut, QStringLiteral("No reply from the phone.")));
-        // One waker per wait that fires at most once: a wake-up queued for a wait that has
-        // already ended can then never resume a coroutine frame that is gone.
-        auto *wake = new QTimer(this);
-        wake->setSingleShot(true);
-        connect(this, &ReplyReader::changed, wake, [wake] {
-            if (wake->isActive())
-                wake->start(0);
-        });
-        wake->start(std::chrono::duration_cast<std::chrono::milliseconds>(left));
-        co_await WakeUp{wake};
-        wake->deleteLater(); // not at once: its own signal is being delivered
+        co_await waitForChange(std::chrono::duration_cast<std::chrono::milliseconds>(left));
     }
 }
 

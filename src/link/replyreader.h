@@ -10,7 +10,9 @@
 #include <QCoroTask>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <chrono>
+#include <coroutine>
 #include <functional>
 
 namespace vandrel::link {
@@ -44,6 +46,12 @@ signals:
 
 private:
     void pull();
+    // Suspends the waiting coroutine until bytes arrive, the link changes, or `limit` passes.
+    struct Wake;
+    Wake waitForChange(std::chrono::milliseconds limit);
+    void wake();
+    std::coroutine_handle<> m_waiter;
+    QTimer m_waitTimer;
 
     QPointer<SerialChannel> m_channel;
     std::function<void(QByteArray &)> m_filter;

@@ -8,6 +8,7 @@
 
 #include <core/explorer/memorylabel.h>
 #include <core/settings/appsettings.h>
+#include <link/brewconnect.h>
 #include <link/connectflow.h>
 
 #include <QAction>
@@ -23,9 +24,11 @@ QString u8(const char *s) { return QString::fromUtf8(s); }
 } // namespace
 
 ConnectionController::ConnectionController(MainWindow &window)
-    : QObject(&window), m_window(window), m_link(window.phoneLink()), m_dispatcher(window.phoneLink())
+    : QObject(&window), m_window(window), m_link(window.phoneLink()), m_dispatcher(window.phoneLink()),
+      m_modes(window.phoneLink())
 {
     connect(window.tabs(), &QTabWidget::currentChanged, this, &ConnectionController::tabChanged);
+    wireModeReplies();
     connect(&window, &MainWindow::linkReset, this, [this] {
         m_listing = false;
         emit connectedChanged(false);
@@ -70,6 +73,21 @@ QCoro::Task<void> runConnect(QPointer<ConnectionController> controller, QPointer
     }
 }
 
+QCoro::Task<void> runBrewConnect(QPointer<ConnectionController> controller, QPointer<ConnectWindow> window,
+                                 link::PhoneLink *phone, QString path,
+                                 std::function<void(const link::Result<link::BrewFolder> &)> done)
+{
+    link::ConnectSession session(*phone, link::ConnectMode::DiagOnly, false);
+    link::BrewSession brew(*phone);
+    if (window) {
+        QObject::connect(window, &ConnectWindow::cancelRequested, &session, &link::ConnectSession::cancel);
+        QObject::connect(window, &ConnectWindow::cancelRequested, &brew, &link::BrewSession::BitBtn9Click);
+    }
+    const auto folder = co_await link::connectBrewAndList(*phone, session, brew, path);
+    if (controller)
+        done(folder);
+}
+
 } // namespace
 
 void ConnectionController::startConnect()
@@ -85,7 +103,7 @@ void ConnectionController::startConnect()
         mode = link::ConnectMode::DiagOnly;
     else if (!explorer)
         mode = link::ConnectMode::AtOnly;
-    m_access = access;
+    setAccessMode(access);
 
     const auto &s = m_window.appSettings();
     const bool diag = mode == link::ConnectMode::DiagOnly;
@@ -98,6 +116,22 @@ void ConnectionController::startConnect()
     window->open();
 
     QPointer<ConnectionController> self(this);
+    if (explorer && access == AccessMode::Brew) {
+        // The connection stands when the first BREW listing arrives.
+        runBrewConnect(this, window, &m_link, m_brewPath, [self](const link::Result<link::BrewFolder> &folder) {
+            if (!self)
+                return;
+            if (folder.ok()) {
+                if (folder.value.freeBytes)
+                    emit self->memoryLabel(explorer::memoryLabelFree(self->m_window.message(32), *folder.value.freeBytes));
+                emit self->brewListing(folder.value);
+            }
+            self->connectFinished(folder.ok());
+            if (folder.ok())
+                self->applyConnectedIndicators(true);
+        });
+        return;
+    }
     runConnect(this, window, &m_link, mode, s.readSMS, m_obexPath, m_sizeQueryPending,
                [self, diag, mode](bool ok, const link::ObexFolder *folder) {
                    if (!self)
@@ -127,6 +161,7 @@ void ConnectionController::connectFinished(bool ok)
     }
     if (!ok) {
         m_link.port()->close();
+        m_link.javaPort()->close();
         QString text = m_window.message(63, tr("The connection to the phone failed."));
         if (link::modemManagerRunning(m_processes->snapshot()))
             text += QStringLiteral("\n\n") + link::modemManagerAdvice();
@@ -225,10 +260,10 @@ void ConnectionController::tabChanged(int index)
     }
     if (index == MainWindow::Explorer) {
         if (modem->isOpen()) {
-            m_access = AccessMode::Obex;
+            setAccessMode(AccessMode::Obex);
             listObexFolder();
         } else if (diag->isOpen()) {
-            m_access = AccessMode::Brew;
+            setAccessMode(AccessMode::Brew);
             emit brewConnected();
         }
         return;
@@ -236,7 +271,7 @@ void ConnectionController::tabChanged(int index)
     if (index == MainWindow::AddressBook && modem->isOpen()) {
         modem->close();
         if (!diag->open()) {
-            m_access = AccessMode::Brew;
+            setAccessMode(AccessMode::Brew);
             m_window.setStatusPanel(1, s.portName2 + settings::speedSuffix(s.speed2));
         }
         return;
@@ -244,7 +279,7 @@ void ConnectionController::tabChanged(int index)
     if (index == MainWindow::Sms && diag->isOpen()) {
         diag->close();
         if (!modem->open()) {
-            m_access = AccessMode::Obex;
+            setAccessMode(AccessMode::Obex);
             m_window.setStatusPanel(1, s.portName + settings::speedSuffix(s.speed));
         }
     }
@@ -252,8 +287,12 @@ void ConnectionController::tabChanged(int index)
 
 void ConnectionController::resetPhone()
 {
-    if (m_link.javaPort()->isOpen())
-        return; // the diagnostic reset belongs to the BREW side
+    emit phonePaneCleared();
+    if (m_link.javaPort()->isOpen()) {
+        // The phone's echo of the request completes the reset (PhoneModes::restarted).
+        m_modes.resetOverDiag();
+        return;
+    }
     if (!m_link.port()->isOpen())
         return;
     QPointer<ConnectionController> self(this);
@@ -265,6 +304,30 @@ void ConnectionController::resetPhone()
         self->m_link.port()->close();
         emit self->connectedChanged(false);
     });
+}
+
+void ConnectionController::switchMode(link::PhoneMode mode)
+{
+    // A diagnostic port that will not open ends the command without a word.
+    m_modes.switchMode(mode);
+}
+
+void ConnectionController::goOnline() { switchMode(link::PhoneMode::Online); }
+void ConnectionController::goOffline() { switchMode(link::PhoneMode::Offline); }
+void ConnectionController::factoryMode() { switchMode(link::PhoneMode::FactoryMode); }
+
+void ConnectionController::wireModeReplies()
+{
+    connect(&m_modes, &link::PhoneModes::restarted, this, [this] {
+        m_listing = false;
+        applyDisconnectedIndicators();
+        emit connectedChanged(false);
+    });
+    connect(&m_modes, &link::PhoneModes::backOnModemPort, this, [this] {
+        const auto &s = m_window.appSettings();
+        m_window.setStatusPanel(1, s.portName + settings::speedSuffix(s.speed));
+    });
+    connect(&m_modes, &link::PhoneModes::reconnectNeeded, this, &ConnectionController::toggleConnection);
 }
 
 void ConnectionController::showPhoneInfo()

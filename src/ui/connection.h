@@ -2,8 +2,10 @@
 // Connecting and disconnecting from the menu, the port rules of tab changes, and the reset
 // over the modem port. The phone pane listens to its signals.
 #include <core/explorer/direntry.h>
+#include <link/brewsession.h>
 #include <link/dispatcher.h>
 #include <link/obexsession.h>
+#include <link/phonemodes.h>
 #include <link/processes.h>
 
 #include "connectwindow.h"
@@ -26,12 +28,19 @@ public:
 
     bool isConnected() const;
     AccessMode accessMode() const { return m_access; }
-    void setAccessMode(AccessMode mode) { m_access = mode; }
+    void setAccessMode(AccessMode mode)
+    {
+        m_access = mode;
+        m_modes.setObexAccess(mode == AccessMode::Obex);
+    }
     link::ReceiveDispatcher &dispatcher() { return m_dispatcher; }
 
     // The OBEX phone path: folder names from the root, and whether the next walk asks the
     // memory sizes.
     QStringList &obexPath() { return m_obexPath; }
+    // The BREW phone path: names each followed by "/", empty at the root.
+    QString &brewPath() { return m_brewPath; }
+    link::PhoneModes &phoneModes() { return m_modes; }
     bool &sizeQueryPending() { return m_sizeQueryPending; }
 
     ConnectWindow *connectWindow() const { return m_connectWindow; }
@@ -42,7 +51,10 @@ public slots:
     void toggleConnection(); // the connect/disconnect menu item
     void disconnectPhone();
     void tabChanged(int index);
-    void resetPhone();       // "Reset" while only the modem port is open
+    void resetPhone();       // "Reset": over the diagnostic port when it is open, else AT^SMSO
+    void goOnline();
+    void goOffline();
+    void factoryMode();
     void showPhoneInfo();
     // Once after start: offer to end programs that hold the phone's ports.
     void checkCompetingPrograms();
@@ -57,11 +69,17 @@ signals:
     void obexListingFailed(const link::Outcome &outcome);
     // The memory label of the phone pane.
     void memoryLabel(const QString &text);
-    // Connected in BREW access: the BREW side lists its folder.
+    // Back on the explorer tab with only the diagnostic port open: the BREW side lists its folder.
     void brewConnected();
+    // Connected in BREW access from the explorer: the listing that made the connection.
+    void brewListing(const link::BrewFolder &folder);
+    // The phone pane is to be emptied (a reset is under way).
+    void phonePaneCleared();
 
 private:
     void startConnect();
+    void switchMode(link::PhoneMode mode);
+    void wireModeReplies();
     void connectFinished(bool ok);
     void applyConnectedIndicators(bool viaDiag);
     void applyDisconnectedIndicators();
@@ -73,6 +91,8 @@ private:
     link::ReceiveDispatcher m_dispatcher;
     AccessMode m_access = AccessMode::Obex;
     QStringList m_obexPath;
+    QString m_brewPath;
+    link::PhoneModes m_modes;
     bool m_sizeQueryPending = false;
     QPointer<ConnectWindow> m_connectWindow;
     bool m_listing = false;

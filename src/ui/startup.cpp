@@ -1,5 +1,6 @@
 #include "startup.h"
 
+#include "demo.h"
 #include "mainwindow.h"
 
 #include <QApplication>
@@ -11,10 +12,23 @@ int runApplication(bool demo)
     MainWindowOptions options;
     options.demo = demo;
     options.saveSettings = !demo;
+    std::unique_ptr<Demo> phone;
+    if (demo) {
+        phone = std::make_unique<Demo>();
+        QString error;
+        if (!phone->start(&error)) {
+            qCritical("vandrel-controller --demo: %s", qPrintable(error));
+            return 1;
+        }
+    }
     auto window = std::make_unique<MainWindow>(link::PhoneLink::withSerialPorts(), options);
+    if (phone)
+        phone->attachTo(*window);
     window->create();
     window->show();
-    return QApplication::exec();
+    const int rc = QApplication::exec();
+    window.reset(); // the window lets go of the ports before the phone goes away
+    return rc;
 }
 
 } // namespace vandrel::ui

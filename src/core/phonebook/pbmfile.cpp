@@ -1,0 +1,273 @@
+#include "pbmfile.h"
+
+#include "core/text/cp1250.h"
+#include "core/text/ucs2.h"
+
+#include <QDate>
+#include <QtEndian>
+
+namespace vandrel::phonebook {
+namespace {
+
+constexpr int kTypeText = 9;
+constexpr int kTypeNumber = 6;
+constexpr int kTypeValue = 3;
+constexpr int kTypeWide = 5;
+constexpr int kHeaderSize = 8;
+constexpr int kMaxItemData = 255;
+
+struct FieldItem {
+    int field;
+    quint16 id;
+    int type;
+};
+
+// Field number, item id and type, in the order the items are written.
+constexpr FieldItem kItems[] = {
+    {35, 0x0005, kTypeText}, {3, 0x0018, kTypeNumber}, {4, 0x0011, kTypeNumber}, {6, 0x0019, kTypeNumber},
+    {1, 0x0003, kTypeText}, {0, 0x0001, kTypeText}, {5, 0x0016, kTypeNumber}, {7, 0xFF1C, kTypeText},
+    {8, 0xFF1D, kTypeText}, {9, 0x000D, kTypeText}, {10, 0x0013, kTypeNumber}, {11, 0xFF0F, kTypeText},
+    {12, 0x0009, kTypeText}, {13, 0x000C, kTypeText}, {15, 0x000A, kTypeText}, {14, 0x000B, kTypeText},
+    {16, 0xFF43, kTypeText}, {17, 0x001C, kTypeText}, {18, 0xFF1E, kTypeText}, {19, 0xFF1F, kTypeText},
+    {20, 0xFF20, kTypeText}, {21, 0xFF21, kTypeNumber}, {22, 0x0006, kTypeText}, {23, 0x0007, kTypeText},
+    {24, 0xFF22, kTypeText}, {25, 0xFF23, kTypeText}, {26, 0xFF26, kTypeText}, {27, 0xFF25, kTypeText},
+    {28, 0xFF24, kTypeText}, {29, 0xFF44, kTypeText}, {30, 0xFF27, kTypeText}, {31, 0xFF0C, kTypeText},
+    {33, 0xFF28, kTypeText}, {34, 0xFF2A, kTypeText},
+};
+constexpr quint16 kGroupId = 0xFF39;
+constexpr quint16 kDefaultNumberId = 0xFF2C;
+constexpr quint16 kRecordNumberId = 0xFF3D;
+
+// Item ids of the default number 1..4; anything else is written as the private phone.
+constexpr quint8 kDefaultNumberItems[] = {0x18, 0x18, 0x11, 0x16, 0x19};
+
+const FieldItem &itemOf(int field)
+{
+    for (const FieldItem &f : kItems)
+        if (f.field == field)
+            return f;
+    Q_UNREACHABLE();
+}
+
+QByteArray itemPattern(quint16 id, int type)
+{
+    QByteArray p(6, '\0');
+    p[1] = char(id & 0xFF);
+    p[2] = char(id >> 8);
+    p[3] = char(type);
+    return p;
+}
+
+void appendItem(QByteArray &out, quint16 id, int type, QByteArrayView data)
+{
+    out.append(char(id & 0xFF));
+    out.append(char(id >> 8));
+    out.append(char(type));
+    out.append(3, '\0');
+    out.append(char(data.size()));
+    out.append('\0');
+    out.append(data);
+}
+
+void appendValue(QByteArray &out, quint16 id, quint32 value)
+{
+    const quint32 le = qToLittleEndian(value);
+    appendItem(out, id, kTypeValue, QByteArrayView(reinterpret_cast<const char *>(&le), 4));
+}
+
+// Data of the first item with this id and type; nothing when absent, an error when it runs
+// past the record.
+std::optional<QByteArrayView> findItem(QByteArrayView record, quint16 id, int type, bool *overrun)
+{
+    const qsizetype p = record.indexOf(itemPattern(id, type));
+    if (p < 0)
+        return std::nullopt;
+    if (p + 9 > record.size()) {
+        *overrun = true;
+        return std::nullopt;
+    }
+    const int length = 256 * static_cast<unsigned char>(record[p + 6]) + static_cast<unsigned char>(record[p + 7]);
+    if (length < 1 || length > kMaxItemData || p + 9 + length - 1 > record.size()) {
+        *overrun = true;
+        return std::nullopt;
+    }
+    return record.sliced(p + 9, length - 1);
+}
+
+bool anyOf(const TZaznamAdresare &c, std::initializer_list<int> fields)
+{
+    for (const int f : fields)
+        if (!c.field(f).isEmpty())
+            return true;
+    return false;
+}
+
+QString refusal(int index, const TZaznamAdresare &c, int field, const QString &why)
+{
+    QString who = c.surname.isEmpty() ? c.firstName : c.firstName.isEmpty() ? c.surname : c.firstName + u' ' + c.surname;
+    return QStringLiteral("contact %1 (%2), field %3: %4").arg(index + 1).arg(who, fieldName(field), why);
+}
+
+} // namespace
+
+RecordResult DecodeContactRecord(QByteArrayView record)
+{
+    RecordResult result;
+    TZaznamAdresare c;
+    bool overrun = false;
+    int badField = -1;
+    const auto read = [&](int field) {
+        const FieldItem &f = itemOf(field);
+        bool itemOverrun = false;
+        const auto data = findItem(record, f.id, f.type, &itemOverrun);
+        if (itemOverrun && badField < 0)
+            badField = field;
+        overrun = overrun || itemOverrun;
+        if (!data)
+            return;
+        QString value;
+        if (f.type == kTypeText) {
+            value = text::fromUcs2(*data, text::Endian::Little);
+            if (value.endsWith(QChar(0)))
+                value.chop(1);
+        } else {
+            value = text::fromCp1250(*data);
+        }
+        if (field == kBirthdayField && value.size() == 8 && value.toUInt() > 0)
+            value = value.mid(6, 2) + u'.' + value.mid(4, 2) + u'.' + value.left(4);
+        c.setField(field, value);
+    };
+    read(0);
+    read(1);
+    if (!overrun && c.firstName.isEmpty() && c.surname.isEmpty())
+        return result;
+    for (const FieldItem &f : kItems)
+        if (f.field > 1)
+            read(f.field);
+
+    bool groupOverrun = false;
+    if (const auto g = findItem(record, kGroupId, kTypeValue, &groupOverrun); g && !g->isEmpty())
+        c.group = QString(QChar(char16_t(static_cast<unsigned char>(g->at(0)))));
+    overrun = overrun || groupOverrun;
+
+    static const QByteArray marker = QByteArray::fromHex("2CFF030000000400");
+    const qsizetype m = record.indexOf(marker);
+    if (m >= 0 && m + marker.size() < record.size()) {
+        switch (static_cast<unsigned char>(record[m + marker.size()])) {
+        case 0x18: c.defaultNumber = 1; break;
+        case 0x11: c.defaultNumber = 2; break;
+        case 0x16: c.defaultNumber = 3; break;
+        case 0x19: c.defaultNumber = 4; break;
+        default: c.defaultNumber = 0; break;
+        }
+    }
+    if (overrun) {
+        result.problem = QStringLiteral("the item of %1 runs past the end of its record")
+                             .arg(badField >= 0 ? fieldName(badField) : fieldName(kGroupField));
+        return result;
+    }
+    result.contact = c;
+    return result;
+}
+
+DecodedAddressBook DecodeAddressBook(QByteArrayView file)
+{
+    DecodedAddressBook book;
+    qsizetype at = 0;
+    int recordNumber = 0;
+    while (at < file.size()) {
+        ++recordNumber;
+        const qsizetype left = file.size() - at;
+        if (left < 2) {
+            book.problems.append(QStringLiteral("record %1: one byte left over at the end").arg(recordNumber));
+            break;
+        }
+        const int length = static_cast<unsigned char>(file[at]) | static_cast<unsigned char>(file[at + 1]) << 8;
+        if (length == 0) {
+            book.problems.append(QStringLiteral("record %1 has length 0; the %2 bytes after it are not read")
+                                     .arg(recordNumber).arg(left - 2));
+            break;
+        }
+        if (length > left)
+            book.problems.append(QStringLiteral("record %1 is cut short: %2 of its %3 bytes are there")
+                                     .arg(recordNumber).arg(left).arg(length));
+        const qsizetype take = qMin<qsizetype>(length, left);
+        const RecordResult r = DecodeContactRecord(file.sliced(at, take));
+        at += take;
+        if (!r.problem.isEmpty())
+            book.problems.append(QStringLiteral("record %1: %2").arg(recordNumber).arg(r.problem));
+        if (r.contact)
+            book.contacts.append(*r.contact);
+    }
+    return book;
+}
+
+Checked<QByteArray> EncodeAddressBook(const TAdresar &contacts)
+{
+    using R = Checked<QByteArray>;
+    if (contacts.size() > kMaxContacts)
+        return R::failure(QStringLiteral("%1 contacts do not fit the phonebook file (at most %2)")
+                              .arg(contacts.size()).arg(kMaxContacts));
+    QByteArray out;
+    for (qsizetype i = 0; i < contacts.size(); ++i) {
+        const TZaznamAdresare &c = contacts[i];
+        QByteArray rec;
+        rec.append(2, '\0');
+        rec.append(char(i + 1));
+        rec.append('\0');
+        rec.append(char(i + 11));
+        rec.append(3, '\0');
+        for (const FieldItem &f : kItems) {
+            QString value = c.field(f.field);
+            if (value.isEmpty())
+                continue;
+            QByteArray data;
+            if (f.field == kBirthdayField) {
+                const QDate d = QDate::fromString(value, QStringLiteral("dd.MM.yyyy"));
+                if (value.size() != 10 || !d.isValid())
+                    return R::failure(refusal(int(i), c, f.field, QStringLiteral("\"%1\" is not a date DD.MM.YYYY").arg(value)));
+                value = value.mid(6, 4) + value.mid(3, 2) + value.left(2);
+            }
+            if (f.type == kTypeText) {
+                if (value.size() > kMaxTextCharacters)
+                    return R::failure(refusal(int(i), c, f.field, QStringLiteral("%1 characters do not fit (at most %2)")
+                                                                      .arg(value.size()).arg(kMaxTextCharacters)));
+                data = text::toUcs2(value, text::Endian::Little) + QByteArray(2, '\0');
+            } else {
+                qsizetype bad = -1;
+                const auto bytes = text::toCp1250(value, &bad);
+                if (!bytes)
+                    return R::failure(refusal(int(i), c, f.field, QStringLiteral("the character \"%1\" cannot be stored in a number").arg(value.at(bad))));
+                if (bytes->size() > kMaxNumberCharacters)
+                    return R::failure(refusal(int(i), c, f.field, QStringLiteral("%1 characters do not fit (at most %2)")
+                                                                      .arg(bytes->size()).arg(kMaxNumberCharacters)));
+                data = *bytes + '\0';
+            }
+            appendItem(rec, f.id, f.type, data);
+        }
+        if (anyOf(c, {3, 4, 5, 6}))
+            appendValue(rec, kDefaultNumberId, kDefaultNumberItems[c.defaultNumber <= 4 ? c.defaultNumber : 0]);
+        if (anyOf(c, {7, 8, 18, 19}))
+            appendValue(rec, 0xFF2D, 0x0000801C);
+        if (anyOf(c, {11, 12, 13, 14, 15, 24, 25, 26, 27, 28}))
+            appendValue(rec, 0xFF2E, 0x00000005);
+        if (anyOf(c, {9, 20}))
+            appendValue(rec, 0xFF2F, 0x0000000D);
+        if (anyOf(c, {10, 21}))
+            appendValue(rec, 0xFF30, 0x00000013);
+        if (!c.group.isEmpty()) {
+            const char16_t g = c.group.at(0).unicode();
+            if (c.group.size() != 1 || g > 0xFF)
+                return R::failure(refusal(int(i), c, kGroupField, QStringLiteral("a group is one number from 0 to 255")));
+            appendValue(rec, kGroupId, 0x00010000u | g);
+        }
+        const quint64 number = qToLittleEndian(quint64(i + 1));
+        appendItem(rec, kRecordNumberId, kTypeWide, QByteArrayView(reinterpret_cast<const char *>(&number), 8));
+        rec[0] = char(rec.size() & 0xFF);
+        rec[1] = char(rec.size() >> 8);
+        out.append(rec);
+    }
+    return out;
+}
+
+} // namespace vandrel::phonebook

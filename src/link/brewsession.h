@@ -1,0 +1,107 @@
+#pragma once
+// The BREW file system on the diagnostic port: folder listings, reads into a folder or into
+// memory, writes, removals, new folders and the free space. Each operation claims the port,
+// sends one request at a time and awaits whole frames; the bytes themselves come from the
+// core engines. A frame that does not answer the request in flight is passed over.
+#include "phonelink.h"
+
+#include <core/brew/replies.h>
+#include <core/brew/step.h>
+#include <core/explorer/direntry.h>
+
+#include <QCoroTask>
+#include <QObject>
+#include <chrono>
+#include <functional>
+#include <optional>
+
+namespace vandrel::link {
+
+struct BrewFolder {
+    QString path;                        // as asked: "" the root, else names each followed by "/"
+    QList<explorer::DirEntry> entries;   // folders, then files, as the phone listed them
+    std::optional<quint32> freeBytes;    // the free space asked at the listing end
+
+    // The rows of the phone pane: "[..]" first inside a folder (and alone in an empty root).
+    QList<explorer::DirEntry> paneRows() const;
+    const explorer::DirEntry *find(const QString &name) const;
+};
+
+// A phone folder path in the form the requests take: names each followed by "/", "" the root.
+QString brewFolderPath(const QString &path);
+// "a/b/c" -> "a/b/" and "c"; the root has neither.
+QString brewParentPath(const QString &phoneName);
+QString brewBaseName(const QString &phoneName);
+// The bare name a phone or a user gave, when it is safe as one local file name in a folder:
+// not empty, no ".", "..", "/", "\", NUL, control characters or drive prefix.
+std::optional<QString> safeLocalName(const QString &name);
+
+class BrewSession : public QObject {
+    Q_OBJECT
+public:
+    // Times a refused read starts again from its first block before the refusal is reported.
+    static constexpr int kReadRestarts = 3;
+    // Times a damaged reply (wrong check value) is asked for again where asking is harmless.
+    static constexpr int kDamagedRetries = 3;
+
+    explicit BrewSession(PhoneLink &link, QObject *parent = nullptr);
+
+    // Folders, then files, of `path`; with `withFreeSpace` (the explorer without a transfer
+    // window) the free space is asked at the end. 59 0A 08 ends as NotFound.
+    QCoro::Task<Result<BrewFolder>> ListBrewFolders(QString path, bool withFreeSpace = false);
+    QCoro::Task<Result<quint32>> RequestBrewFreeSpace();
+
+    // Reads `folder` + `name`. The bytes are the result (brewMemoryData); they are also saved
+    // as `brewMemoryTarget`, or else under `name` in `brewLocalDir`, through a temporary file
+    // that replaces the target only once the whole file has arrived.
+    QCoro::Task<Result<QByteArray>> ReadBrewFile(QString folder, QString name, QString brewLocalDir = {},
+                                                 QString brewMemoryTarget = {});
+    // Writes a local file, or bytes, to the phone name `phoneName` (full path).
+    QCoro::Task<Outcome> WriteBrewFile(QString localFile, QString phoneName);
+    QCoro::Task<Outcome> writeBrewData(QByteArray data, QString phoneName);
+    // "[path]" (brackets taken away) removes a folder, anything else a file; "[..]" nothing.
+    QCoro::Task<Outcome> RemoveBrewEntry(QString entry);
+    // The same without captions: a file, or a folder (its path sent as given).
+    QCoro::Task<Outcome> removeBrewFile(QString phoneName) { return removeBrew(std::move(phoneName), false); }
+    QCoro::Task<Outcome> removeBrewFolder(QString phonePath) { return removeBrew(std::move(phonePath), true); }
+    // Creates `brewPath` + `name` (brackets around the name taken away). Status 7 is Refused.
+    QCoro::Task<Outcome> MakeBrewFolder(QString brewPath, QString name);
+
+    // Ends the exchange in flight: its wait ends as cancelled, the exchange state is cleared.
+    void BitBtn9Click();
+
+signals:
+    // Bytes of the file in transfer moved so far, of `total`.
+    void progress(qint64 done, qint64 total);
+
+private:
+    struct Reply {
+        QByteArray payload;
+        bool damaged = false;
+    };
+    struct Answer {
+        brew::Next next;
+        QByteArray payload;  // the reply that decided
+    };
+    using Judge = std::function<brew::Next(QByteArrayView)>;
+    struct Exchange;
+
+    QCoro::Task<Outcome> removeBrew(QString name, bool folder);
+    // A request answered by one status reply: Done completes, any other status is Refused.
+    using StatusParser = std::optional<brew::Status> (*)(QByteArrayView);
+    QCoro::Task<Outcome> statusRequest(Checked<QByteArray> request, StatusParser parse, QString failure);
+    Outcome sendPayload(const QByteArray &payload);
+    QCoro::Task<Result<Reply>> nextReply();
+    // Sends `request` and hands each reply to `judge` until it decides. A damaged reply is
+    // asked for again only when the request is `repeatable`.
+    QCoro::Task<Result<Answer>> converse(QByteArray request, bool repeatable, Judge judge);
+
+    PhoneLink &m_link;
+    bool m_cancelled = false;
+    int m_depth = 0;
+};
+
+// How an error frame (0x13, 0x14, 0x15) or refusal is told.
+QString describeBrewError(QByteArrayView payload);
+
+} // namespace vandrel::link

@@ -1,0 +1,126 @@
+#include "phonemodes.h"
+
+
+#include <core/diag/frame.h>
+
+#include <QPointer>
+
+namespace vandrel::link {
+
+QByteArray modeRequest(PhoneMode mode)
+{
+    QByteArray p;
+    p.append(char(0x29));
+    p.append(char(mode));
+    p.append('\0');
+    return p;
+}
+
+ModeReplyAction modeReplyAction(QByteArrayView payload, bool obexAccess)
+{
+    if (payload.isEmpty() || quint8(payload[0]) != 0x29)
+        return ModeReplyAction::None;
+    if (payload == QByteArrayView(modeRequest(PhoneMode::ResetRequest)))
+        return ModeReplyAction::Restart;
+    return obexAccess ? ModeReplyAction::BackToModem : ModeReplyAction::None;
+}
+
+PhoneModes::PhoneModes(PhoneLink &link, QObject *parent) : QObject(parent), m_link(link)
+{
+    connect(&link, &PhoneLink::idleData, this, &PhoneModes::onIdle);
+}
+
+bool PhoneModes::send(PhoneMode mode)
+{
+    return m_link.writeRaw(PhoneLink::Port::Diag, diag::encodeDiagFrame(modeRequest(mode))).ok();
+}
+
+bool PhoneModes::switchMode(PhoneMode mode)
+{
+    SerialChannel *diag = m_link.javaPort();
+    if (m_link.port()->isOpen()) {
+        m_link.port()->close();
+        if (!diag->isOpen() && diag->open())
+            return false;
+    }
+    if (!diag->isOpen())
+        return false;
+    return send(mode);
+}
+
+bool PhoneModes::resetOverDiag()
+{
+    return m_link.javaPort()->isOpen() && send(PhoneMode::ResetRequest);
+}
+
+void PhoneModes::onIdle(PhoneLink::Port port)
+{
+    if (port != PhoneLink::Port::Diag)
+        return;
+    QByteArray &pending = m_link.reader(port).pending();
+    // Frames nobody waits for: only the mode replies mean something here.
+    while (const qsizetype n = diag::diagFrameLength(pending)) {
+        const QByteArray frame = pending.left(n);
+        pending.remove(0, n);
+        const auto decoded = diag::decodeDiagFrame(frame);
+        if (decoded && decoded->checkValid)
+            act(modeReplyAction(decoded->payload, m_obexAccess));
+    }
+}
+
+void PhoneModes::act(ModeReplyAction action)
+{
+    switch (action) {
+    case ModeReplyAction::None:
+        return;
+    case ModeReplyAction::Restart:
+        send(PhoneMode::Restart);
+        m_link.timer9().stop();
+        m_link.brewTimer().stop();
+        m_link.javaPort()->close();
+        emit restarted();
+        return;
+    case ModeReplyAction::BackToModem:
+        m_link.javaPort()->close();
+        if (m_link.port()->open()) {
+            emit reconnectNeeded();
+            return;
+        }
+        emit backOnModemPort();
+        return;
+    }
+}
+
+QCoro::Task<Outcome> PhoneModes::requestMode(PhoneMode mode)
+{
+    QPointer<PhoneModes> self(this);
+    if (!m_link.javaPort()->isOpen())
+        co_return Outcome::failed(FailureKind::LinkLost, QStringLiteral("The diagnostic port is not open."));
+    auto claim = m_link.claim(PhoneLink::Port::Diag);
+    if (!send(mode))
+        co_return Outcome::failed(FailureKind::LinkLost, QStringLiteral("The request could not be written."));
+    for (;;) {
+        const auto frame = co_await m_link.reader(PhoneLink::Port::Diag).next(diag::diagFrameLength, m_link.timing().replyLimit);
+        if (!self)
+            co_return Outcome::cancelled();
+        if (!frame.ok())
+            co_return frame.outcome;
+        const auto decoded = diag::decodeDiagFrame(frame.value);
+        if (!decoded || !decoded->checkValid || decoded->payload.isEmpty())
+            continue;
+        const QByteArray &p = decoded->payload;
+        if (quint8(p[0]) == 0x29)
+            break;
+        if (quint8(p[0]) >= 0x13 && quint8(p[0]) <= 0x15)
+            co_return Outcome::failed(FailureKind::Refused,
+                                      QStringLiteral("The phone refused the mode change (error 0x%1).")
+                                          .arg(quint8(p[0]), 2, 16, QLatin1Char('0')));
+    }
+    if (mode == PhoneMode::ResetRequest) {
+        send(PhoneMode::Restart);
+        m_link.javaPort()->close();
+    }
+    co_return Outcome::completed();
+}
+
+} // namespace vandrel::link

@@ -1,0 +1,164 @@
+// vandrel-phone: the virtual phone on two pseudo-terminals.
+#include <phone-sim/virtualphone.h>
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QSocketNotifier>
+#include <QTextStream>
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+using namespace vandrel::phonesim;
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+// Only a write is safe here; the event loop does the rest.
+void quitOnSignal(int)
+{
+    const char c = 'q';
+    [[maybe_unused]] const auto n = ::write(signalPipe[1], &c, 1);
+}
+
+Controls::Port portOf(const QString &text)
+{
+    if (text == QLatin1String("modem"))
+        return Controls::Modem;
+    if (text == QLatin1String("diag"))
+        return Controls::Diag;
+    return Controls::Both;
+}
+
+// "N" applies to both ports, "modem:N" or "diag:N" to one.
+std::pair<Controls::Port, qint64> portAndCount(const QString &text)
+{
+    const qsizetype colon = text.indexOf(QLatin1Char(':'));
+    if (colon < 0)
+        return {Controls::Both, text.toLongLong()};
+    return {portOf(text.left(colon)), text.mid(colon + 1).toLongLong()};
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("vandrel-phone"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "A virtual phone on two pseudo-terminals. Lines typed on standard input are sent on the modem "
+        "port as unsolicited lines (for example +CMTI: \"SM\",3)."));
+    parser.addHelpOption();
+    const QCommandLineOption modemLink(QStringLiteral("modem-link"), QStringLiteral("Link to the modem port."), QStringLiteral("PATH"));
+    const QCommandLineOption diagLink(QStringLiteral("diag-link"), QStringLiteral("Link to the diagnostic port."), QStringLiteral("PATH"));
+    const QCommandLineOption root(QStringLiteral("root"), QStringLiteral("The phone's folder (seeded when missing or empty)."), QStringLiteral("DIR"));
+    const QCommandLineOption split(QStringLiteral("split"), QStringLiteral("Split replies: random:SEED, bytes or whole."), QStringLiteral("HOW"));
+    const QCommandLineOption delay(QStringLiteral("delay"), QStringLiteral("Delay every reply."), QStringLiteral("MS"));
+    const QCommandLineOption rate(QStringLiteral("line-rate"), QStringLiteral("Throttle to a line rate (10 bits per byte)."), QStringLiteral("BPS"));
+    const QCommandLineOption drop(QStringLiteral("drop-after"), QStringLiteral("Drop the link after N bytes ([modem:|diag:]N)."), QStringLiteral("N"));
+    const QCommandLineOption silentAfter(QStringLiteral("silent-after"), QStringLiteral("Go silent after N bytes ([modem:|diag:]N)."), QStringLiteral("N"));
+    const QCommandLineOption silentAt(QStringLiteral("silent-at"), QStringLiteral("Go silent at a request (AT^SQWE=3, \"obex listing\", \"diag read\", ...)."), QStringLiteral("REQUEST"));
+    const QCommandLineOption errorAt(QStringLiteral("error-at"), QStringLiteral("Answer ERROR to this AT command."), QStringLiteral("COMMAND"));
+    const QCommandLineOption refuseRead(QStringLiteral("refuse-read"), QStringLiteral("Refuse the first BREW read once."));
+    const QCommandLineOption refuseWrite(QStringLiteral("refuse-write"), QStringLiteral("Refuse the first BREW write once."));
+    const QCommandLineOption badCrc(QStringLiteral("bad-crc"), QStringLiteral("Send the first diagnostic reply with a broken check value."));
+    const QCommandLineOption connectionId(QStringLiteral("connection-id"), QStringLiteral("OBEX connection id (024E804C, 024C511C, 024C510C or 02462A9F)."), QStringLiteral("HEX"));
+    const QCommandLineOption anomalyFile(QStringLiteral("anomaly-log"), QStringLiteral("Append anomalies to this file."), QStringLiteral("FILE"));
+    parser.addOptions({modemLink, diagLink, root, split, delay, rate, drop, silentAfter, silentAt, errorAt, refuseRead,
+                       refuseWrite, badCrc, connectionId, anomalyFile});
+    parser.process(app);
+    if (!parser.isSet(modemLink) || !parser.isSet(diagLink) || !parser.isSet(root)) {
+        std::fputs("vandrel-phone: --modem-link, --diag-link and --root are required\n", stderr);
+        return 2;
+    }
+
+    VirtualPhone phone(parser.value(root));
+    if (!phone.seeded()) {
+        std::fprintf(stderr, "vandrel-phone: the folder %s cannot be made\n", qPrintable(parser.value(root)));
+        return 1;
+    }
+    Controls &c = phone.controls();
+    const QString how = parser.value(split);
+    if (how.startsWith(QLatin1String("random")))
+        c.splitRandomly(how.section(QLatin1Char(':'), 1).toUInt());
+    else if (how == QLatin1String("bytes"))
+        c.splitByteByByte();
+    if (parser.isSet(delay))
+        c.delayReplies(parser.value(delay).toInt());
+    if (parser.isSet(rate))
+        c.throttleToLineRate(parser.value(rate).toInt());
+    for (const QString &v : parser.values(drop)) {
+        const auto [port, n] = portAndCount(v);
+        c.dropLinkAfter(n, port);
+    }
+    for (const QString &v : parser.values(silentAfter)) {
+        const auto [port, n] = portAndCount(v);
+        c.goSilentAfter(n, port);
+    }
+    for (const QString &v : parser.values(silentAt))
+        c.goSilentAt(v);
+    for (const QString &v : parser.values(errorAt))
+        c.answerErrorTo(v);
+    if (parser.isSet(refuseRead))
+        c.refuseNextRead();
+    if (parser.isSet(refuseWrite))
+        c.refuseNextWrite();
+    if (parser.isSet(badCrc))
+        c.breakNextCrc();
+    if (parser.isSet(connectionId)) {
+        const QByteArray id = QByteArray::fromHex(parser.value(connectionId).toLatin1());
+        if (!vandrel::phonesim::obex::acceptedConnectionIds().contains(id)) {
+            std::fputs("vandrel-phone: unknown connection id\n", stderr);
+            return 2;
+        }
+        phone.modem().obex().setConnectionId(id);
+    }
+    const QString anomalyPath = parser.value(anomalyFile);
+    phone.anomalyLog().setWatcher([anomalyPath](const QString &line) {
+        std::fprintf(stderr, "anomaly: %s\n", qPrintable(line));
+        if (anomalyPath.isEmpty())
+            return;
+        QFile f(anomalyPath);
+        if (f.open(QIODevice::Append | QIODevice::Text))
+            f.write(line.toUtf8() + '\n');
+    });
+
+    QString error;
+    if (!phone.servePtys(parser.value(modemLink), parser.value(diagLink), &error)) {
+        std::fprintf(stderr, "vandrel-phone: %s\n", qPrintable(error));
+        return 1;
+    }
+    if (::pipe(signalPipe) != 0) {
+        std::fputs("vandrel-phone: no pipe for signals\n", stderr);
+        return 1;
+    }
+    QSocketNotifier quitNotifier(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&quitNotifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    std::signal(SIGINT, quitOnSignal);
+    std::signal(SIGTERM, quitOnSignal);
+
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QByteArray typed;
+    QObject::connect(&input, &QSocketNotifier::activated, &phone, [&] {
+        char buf[512];
+        const ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf);
+        if (n <= 0) {
+            input.setEnabled(false);
+            return;
+        }
+        typed.append(buf, qsizetype(n));
+        for (qsizetype nl = typed.indexOf('\n'); nl >= 0; nl = typed.indexOf('\n')) {
+            const QByteArray line = typed.left(nl).trimmed();
+            typed.remove(0, nl + 1);
+            if (!line.isEmpty())
+                phone.sendUnsolicited(line);
+        }
+    });
+    std::fprintf(stderr, "vandrel-phone: modem port %s, diagnostic port %s\n", qPrintable(parser.value(modemLink)),
+                 qPrintable(parser.value(diagLink)));
+    return QCoreApplication::exec();
+}

@@ -1,0 +1,163 @@
+#include "virtualphone.h"
+
+#include "diagport.h"
+#include "ptychannel.h"
+#include "seed.h"
+
+#include <QFile>
+#include <QTimer>
+
+namespace vandrel::phonesim {
+
+VirtualPhone::VirtualPhone(const QString &rootDir, QObject *parent)
+    : QObject(parent), m_root(rootDir), m_controls(m_modemOut, m_diagOut, m_rules)
+{
+    m_seeded = seedWhenEmpty(m_root);
+    m_modem = std::make_unique<ModemPort>(
+        obexRoot(), m_rules, m_anomalies, [this](const QByteArray &b) { m_modemOut.send(b); },
+        [this] { m_modemOut.goSilent(); });
+    m_diag = std::make_unique<DiagPort>(
+        brewRoot(), m_rules, m_anomalies, [this](const QByteArray &b) { m_diagOut.send(b); },
+        [this] { m_diagOut.goSilent(); });
+    connect(&m_modemOut, &PortOutput::linkDropped, this, [this] { dropped(Controls::Modem); });
+    connect(&m_diagOut, &PortOutput::linkDropped, this, [this] { dropped(Controls::Diag); });
+}
+
+VirtualPhone::~VirtualPhone()
+{
+    for (const QString &l : {m_modemLink, m_diagLink})
+        if (!l.isEmpty())
+            QFile::remove(l);
+}
+
+QString VirtualPhone::obexRoot() const
+{
+    return obexRootOf(m_root);
+}
+
+QString VirtualPhone::brewRoot() const
+{
+    return brewRootOf(m_root);
+}
+
+void VirtualPhone::wire(link::SerialChannel *channel, PortOutput &out, int port)
+{
+    if (!channel->isOpen())
+        channel->open();
+    QPointer<link::SerialChannel> ch = channel;
+    out.setSink([ch](const QByteArray &b) { return ch && ch->write(b); },
+                [ch] {
+                    if (!ch)
+                        return;
+                    // A pulled cable: the client's end must see the hang-up.
+                    if (auto *fake = qobject_cast<link::FakeSerialChannel *>(ch.data()))
+                        fake->hangUp();
+                    else
+                        ch->close();
+                });
+    connect(channel, &link::SerialChannel::readyRead, this, [this, ch, port] {
+        if (!ch)
+            return;
+        const QByteArray bytes = ch->readAll();
+        if (port == Controls::Modem)
+            m_modem->feed(bytes);
+        else
+            m_diag->feed(bytes);
+    });
+}
+
+void VirtualPhone::attach(link::SerialChannel *modem, link::SerialChannel *diag)
+{
+    if (m_modemChannel)
+        disconnect(m_modemChannel, nullptr, this, nullptr);
+    if (m_diagChannel)
+        disconnect(m_diagChannel, nullptr, this, nullptr);
+    m_modemChannel = modem;
+    m_diagChannel = diag;
+    // A new cable: nothing half-received or queued survives.
+    m_modem->reset();
+    m_diag->reset();
+    m_modemOut.discard();
+    m_diagOut.discard();
+    wire(modem, m_modemOut, Controls::Modem);
+    wire(diag, m_diagOut, Controls::Diag);
+}
+
+VirtualPhone::ClientEnds VirtualPhone::plugInProcess(QObject *owner)
+{
+    auto *phoneModem = new link::FakeSerialChannel(this);
+    auto *phoneDiag = new link::FakeSerialChannel(this);
+    phoneModem->setPortName(QStringLiteral("virtual-modem"));
+    phoneDiag->setPortName(QStringLiteral("virtual-diag"));
+    ClientEnds ends{new link::FakeSerialChannel(owner), new link::FakeSerialChannel(owner)};
+    ends.modem->setPortName(QStringLiteral("virtual-modem"));
+    ends.diag->setPortName(QStringLiteral("virtual-diag"));
+    link::FakeSerialChannel::connectPair(ends.modem, phoneModem);
+    link::FakeSerialChannel::connectPair(ends.diag, phoneDiag);
+    attach(phoneModem, phoneDiag);
+    return ends;
+}
+
+bool VirtualPhone::linkPty(int port, QString *error)
+{
+    auto *pty = qobject_cast<PtyChannel *>(port == Controls::Modem ? m_modemChannel.data() : m_diagChannel.data());
+    const QString &linkPath = port == Controls::Modem ? m_modemLink : m_diagLink;
+    if (!pty)
+        return false;
+    if (const auto e = pty->open()) {
+        if (error)
+            *error = e.message;
+        return false;
+    }
+    QFile::remove(linkPath);
+    if (!QFile::link(pty->slavePath(), linkPath)) {
+        if (error)
+            *error = QStringLiteral("The link %1 cannot be made.").arg(linkPath);
+        return false;
+    }
+    return true;
+}
+
+bool VirtualPhone::servePtys(const QString &modemLink, const QString &diagLink, QString *error, int replugMs)
+{
+    m_modemLink = modemLink;
+    m_diagLink = diagLink;
+    m_replugMs = replugMs;
+    auto *modem = new PtyChannel(this);
+    auto *diag = new PtyChannel(this);
+    modem->setPortName(modemLink);
+    diag->setPortName(diagLink);
+    for (auto *pty : {modem, diag}) {
+        if (const auto e = pty->open()) {
+            if (error)
+                *error = e.message;
+            return false;
+        }
+    }
+    attach(modem, diag);
+    m_modemOut.setPieceGap(2);
+    m_diagOut.setPieceGap(2);
+    // The phone answers from here on, so the links may appear now.
+    return linkPty(Controls::Modem, error) && linkPty(Controls::Diag, error);
+}
+
+void VirtualPhone::dropped(int port)
+{
+    (port == Controls::Modem ? m_modemOut : m_diagOut).discard();
+    if (port == Controls::Modem)
+        m_modem->reset();
+    else
+        m_diag->reset();
+    emit linkDropped(port);
+    if (m_replugMs >= 0 && qobject_cast<PtyChannel *>(port == Controls::Modem ? m_modemChannel.data()
+                                                                              : m_diagChannel.data())) {
+        QTimer::singleShot(m_replugMs, this, [this, port] { linkPty(port, nullptr); });
+    }
+}
+
+void VirtualPhone::sendUnsolicited(const QByteArray &line)
+{
+    m_modem->sendUnsolicited(line);
+}
+
+} // namespace vandrel::phonesim

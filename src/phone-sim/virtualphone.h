@@ -1,0 +1,92 @@
+#pragma once
+// The virtual phone: the two ports of the real cable, either on pseudo-terminals (for the
+// desktop program and the command-line tool) or in-process on a pair of connected channels
+// (for fast tests), backed by folders on disk and seeded with demo content.
+//
+//     VirtualPhone phone(rootDir);
+//     auto ends = phone.plugInProcess(this);    // client-side channels
+//     phone.controls().splitRandomly(7);
+//     ... talk to ends.modem / ends.diag ...
+//     QVERIFY2(phone.anomalies().isEmpty(), ...);
+#include "controls.h"
+#include "modemport.h"
+#include "portoutput.h"
+#include "rules.h"
+
+#include <link/fakeserialchannel.h>
+#include <link/serialchannel.h>
+
+#include <QObject>
+#include <QPointer>
+#include <memory>
+
+namespace vandrel::phonesim {
+
+class DiagPort;
+
+class VirtualPhone : public QObject {
+    Q_OBJECT
+public:
+    // Creates and seeds `rootDir` when it is missing or empty.
+    explicit VirtualPhone(const QString &rootDir, QObject *parent = nullptr);
+    ~VirtualPhone() override;
+
+    bool seeded() const { return m_seeded; }
+    QString root() const { return m_root; }
+    QString obexRoot() const;
+    QString brewRoot() const;
+
+    // Serves the phone's ends of two channels (opened here when closed).
+    void attach(link::SerialChannel *modem, link::SerialChannel *diag);
+
+    struct ClientEnds {
+        link::FakeSerialChannel *modem = nullptr;
+        link::FakeSerialChannel *diag = nullptr;
+    };
+    // Makes two connected channel pairs, serves the phone's ends and returns the client's
+    // ends (closed, parented to `owner`; the caller opens them or hands them to a PhoneLink).
+    // Calling it again after a dropped link plugs a new cable in.
+    ClientEnds plugInProcess(QObject *owner = nullptr);
+
+    // Makes two pseudo-terminals and, once the phone can answer, the two links to them.
+    // After a dropped link the cable is plugged in again after `replugMs` (negative: never).
+    bool servePtys(const QString &modemLink, const QString &diagLink, QString *error, int replugMs = 1000);
+
+    Controls &controls() { return m_controls; }
+    QStringList anomalies() const { return m_anomalies.lines(); }
+    void clearAnomalies() { m_anomalies.clear(); }
+    AnomalyLog &anomalyLog() { return m_anomalies; }
+
+    ModemPort &modem() { return *m_modem; }
+    DiagPort *diag() { return m_diag.get(); }
+    PortOutput &modemOutput() { return m_modemOut; }
+    PortOutput &diagOutput() { return m_diagOut; }
+
+    // A line the phone sends on its own on the modem port, e.g. "+CMTI: \"SM\",3".
+    void sendUnsolicited(const QByteArray &line);
+
+signals:
+    void linkDropped(int port); // Controls::Port
+
+private:
+    void wire(link::SerialChannel *channel, PortOutput &out, int port);
+    void dropped(int port);
+    bool linkPty(int port, QString *error);
+
+    QString m_root;
+    bool m_seeded = false;
+    RequestRules m_rules;
+    AnomalyLog m_anomalies;
+    PortOutput m_modemOut;
+    PortOutput m_diagOut;
+    Controls m_controls;
+    std::unique_ptr<ModemPort> m_modem;
+    std::unique_ptr<DiagPort> m_diag;
+    QPointer<link::SerialChannel> m_modemChannel;
+    QPointer<link::SerialChannel> m_diagChannel;
+    QString m_modemLink;
+    QString m_diagLink;
+    int m_replugMs = -1;
+};
+
+} // namespace vandrel::phonesim

@@ -1,0 +1,50 @@
+#include "demo.h"
+
+#include "mainwindow.h"
+
+#include <phone-sim/virtualphone.h>
+
+namespace vandrel::ui {
+
+Demo::Demo(QObject *parent) : QObject(parent), m_dir(QDir::tempPath() + QStringLiteral("/vandrel-demo-XXXXXX")) {}
+
+Demo::~Demo() = default;
+
+QString Demo::modemPort() const
+{
+    return m_dir.filePath(QStringLiteral("modem"));
+}
+
+QString Demo::diagPort() const
+{
+    return m_dir.filePath(QStringLiteral("diag"));
+}
+
+bool Demo::start(QString *error)
+{
+    if (!m_dir.isValid()) {
+        *error = tr("No temporary folder for the virtual phone: %1").arg(m_dir.errorString());
+        return false;
+    }
+    m_phone = std::make_unique<phonesim::VirtualPhone>(m_dir.filePath(QStringLiteral("phone")));
+    if (!m_phone->seeded()) {
+        *error = tr("The virtual phone's folder cannot be made.");
+        return false;
+    }
+    return m_phone->servePtys(modemPort(), diagPort(), error);
+}
+
+void Demo::attachTo(MainWindow &window)
+{
+    MainWindow *w = &window;
+    // Runs after the window's own settings loading; nothing here is saved.
+    window.lifecycle().on(Step::LoadSettings, [this, w] {
+        w->appSettings().portName = modemPort();
+        w->appSettings().portName2 = diagPort();
+        w->phoneLink().port()->setPortName(modemPort());
+        w->phoneLink().javaPort()->setPortName(diagPort());
+        w->setStatusPanel(4, tr("demo: virtual phone") + QStringLiteral(" · v") + w->versionText());
+    });
+}
+
+} // namespace vandrel::ui

@@ -1,0 +1,138 @@
+#include "common/testmain.h"
+
+#include <core/calendar/vcalendar.h>
+
+#include <QRandomGenerator>
+#include <QTest>
+
+using namespace vandrel::calendar;
+
+namespace {
+QByteArray wrap(const QByteArray &body, const QByteArray &eol = "\r\n")
+{
+    QByteArray lines = body;
+    lines.replace("\n", eol);
+    return "BEGIN:VCALENDAR" + eol + "VERSION:1.0" + eol + lines + "END:VCALENDAR" + eol;
+}
+} // namespace
+
+class CalendarTest : public QObject {
+    Q_OBJECT
+private slots:
+    void events_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QList<QStringList>>("rows");
+        QTest::newRow("one event, Z ignored, hour on")
+            << QByteArray("BEGIN:VEVENT\nUID:17\nDTSTART:20070115T083000Z\nDTEND:20070115T093000Z\nSUMMARY;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:Sch=C5=AFzka\nEND:VEVENT\n")
+            << QList<QStringList>{{QStringLiteral("17"), QStringLiteral("15.01.2007"), QStringLiteral("9:30:00"), QStringLiteral("15.01.2007"),
+                                   QStringLiteral("10:30:00"), QString(), QString(), QStringLiteral("Schůzka")}};
+        QTest::newRow("alarm, midnight")
+            << QByteArray("BEGIN:VEVENT\nUID:a:b\nDTSTART:20070228T000000\nDALARM:20070227T215500\nSUMMARY:=41hoj\nEND:VEVENT\n")
+            << QList<QStringList>{{QStringLiteral("a:b"), QStringLiteral("28.02.2007"), QStringLiteral("1:00:00"), QString(), QString(), QString(),
+                                   QStringLiteral("27.02.2007 22:55:00"), QStringLiteral("Ahoj")}};
+        QTest::newRow("23 o'clock carries into the next day, month and year")
+            << QByteArray("BEGIN:VEVENT\nDTSTART:20071231T233000\nDTEND:20080228T231500\nSUMMARY:Cafe bar\nEND:VEVENT\n")
+            << QList<QStringList>{{QString(), QStringLiteral("01.01.2008"), QStringLiteral("0:30:00"), QStringLiteral("29.02.2008"),
+                                   QStringLiteral("0:15:00"), QString(), QString(), QStringLiteral("Cafe bar")}};
+        QTest::newRow("every soft line break joined")
+            << QByteArray("BEGIN:VEVENT\nSUMMARY;ENCODING=QUOTED-PRINTABLE:P=C5=99=\n=C3=AD=\nli=C5=A1\nEND:VEVENT\n")
+            << QList<QStringList>{{QString(), QString(), QString(), QString(), QString(), QString(), QString(), QStringLiteral("Příliš")}};
+        QTest::newRow("properties before the first event ignored, two events")
+            << QByteArray("PRODID:x\nUID:lost\nBEGIN:VEVENT\nUID:1\nEND:VEVENT\nBEGIN:VEVENT\nUID:2\nEND:VEVENT\n")
+            << QList<QStringList>{{QStringLiteral("1"), QString(), QString(), QString(), QString(), QString(), QString(), QString()},
+                                  {QStringLiteral("2"), QString(), QString(), QString(), QString(), QString(), QString(), QString()}};
+        QTest::newRow("no events") << QByteArray() << QList<QStringList>{};
+    }
+    void events()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(QList<QStringList>, rows);
+        for (const QByteArray &eol : {QByteArray("\r\n"), QByteArray("\n")}) {
+            const auto cal = ReadVCalendar(wrap(body, eol));
+            QVERIFY2(cal.ok(), qPrintable(cal.error()));
+            QList<QStringList> got;
+            for (const CalendarEvent &e : cal->events)
+                got.append(e.columns());
+            QCOMPARE(got, rows);
+            QVERIFY(cal->problems.isEmpty());
+        }
+        // Without the line end after the last line.
+        QByteArray noFinalEol = wrap(body);
+        noFinalEol.chop(2);
+        QCOMPARE(ReadVCalendar(noFinalEol)->events.size(), rows.size());
+    }
+
+    void rejected_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("version 2.0") << QByteArray("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nEND:VCALENDAR\r\n");
+        QTest::newRow("no end") << QByteArray("BEGIN:VCALENDAR\r\nVERSION:1.0\r\nBEGIN:VEVENT\r\n");
+        QTest::newRow("lower case") << QByteArray("begin:vcalendar\r\nVERSION:1.0\r\nEND:VCALENDAR\r\n");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("partial download") << QByteArray("BEGIN:VCALENDAR\r\nVERS");
+    }
+    void rejected()
+    {
+        QFETCH(QByteArray, content);
+        const auto cal = ReadVCalendar(content);
+        QVERIFY(!cal.ok());
+        QVERIFY(!cal.error().isEmpty());
+    }
+
+    void badTimes_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("short") << QByteArray("DTSTART:2007");
+        QTest::newRow("no T") << QByteArray("DTSTART:20070115 083000");
+        QTest::newRow("hour 24") << QByteArray("DTSTART:20070115T243000");
+        QTest::newRow("13th month") << QByteArray("DTSTART:20071315T083000");
+        QTest::newRow("letters") << QByteArray("DTSTART:2007011xT08300a");
+        QTest::newRow("signed") << QByteArray("DTSTART:20070115T+83000");
+    }
+    void badTimes()
+    {
+        QFETCH(QByteArray, line);
+        const auto cal = ReadVCalendar(wrap("BEGIN:VEVENT\n" + line + "\nEND:VEVENT\n"));
+        QVERIFY(cal.ok());
+        QCOMPARE(cal->events.size(), qsizetype(1));
+        QCOMPARE(cal->events[0].date, QString());
+        QCOMPARE(cal->problems.size(), qsizetype(1));
+    }
+
+    void summaryText_data()
+    {
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("two-byte utf-8") << QByteArray("Sch=C5=AFzka") << QStringLiteral("Schůzka");
+        QTest::newRow("lower-case hex") << QByteArray("=c5=af") << QStringLiteral("ů");
+        QTest::newRow("three-byte utf-8") << QByteArray("=E2=82=AC 5") << QStringLiteral("€ 5");
+        QTest::newRow("equals sign not followed by hex") << QByteArray("1+1=2") << QStringLiteral("1+1=2");
+        QTest::newRow("equals at the end") << QByteArray("a=") << QStringLiteral("a=");
+        QTest::newRow("not utf-8 reads as cp1250") << QByteArray("=E8aj") << QStringLiteral("čaj");
+        QTest::newRow("plain") << QByteArray("Cafe bar") << QStringLiteral("Cafe bar");
+    }
+    void summaryText()
+    {
+        QFETCH(QByteArray, value);
+        QFETCH(QString, text);
+        QCOMPARE(DecodeSummaryText(value), text);
+    }
+
+    void randomInputNeverCrashes()
+    {
+        QRandomGenerator rng(11);
+        const QByteArray alphabet = "BEGIN:VEVENTUIDSTARDALMY0123456789T=\r\n;";
+        for (int round = 0; round < 2000; ++round) {
+            QByteArray body(rng.bounded(0, 200), '\0');
+            for (auto &c : body)
+                c = alphabet[rng.bounded(int(alphabet.size()))];
+            const auto cal = ReadVCalendar(wrap(body + '\n'));
+            QVERIFY(cal.ok());
+            ReadVCalendar(body); // no frame at all: refused, never a crash
+        }
+    }
+};
+
+VANDREL_TEST(CalendarTest)
+#include "tst_calendar.moc"

@@ -1,0 +1,444 @@
+#include "common/testmain.h"
+
+#include <core/phonebook/exports.h>
+#include <core/phonebook/pbmfile.h>
+#include <core/phonebook/sidelines.h>
+
+#include <QRandomGenerator>
+#include <QTest>
+
+using namespace vandrel::phonebook;
+
+namespace {
+TZaznamAdresare jan()
+{
+    TZaznamAdresare c;
+    c.firstName = QStringLiteral("Jan");
+    c.surname = QStringLiteral("Novák");
+    c.privateMobile = QStringLiteral("602");
+    return c;
+}
+
+// Every field filled with a text of its own, the default number and group set.
+TZaznamAdresare full(int seed)
+{
+    TZaznamAdresare c;
+    for (int f = 0; f < kFieldCount; ++f)
+        c.setField(f, QStringLiteral("%1-%2 Čř").arg(fieldName(f)).arg(seed));
+    for (const int f : {3, 4, 5, 6, 10, 21})
+        c.setField(f, QStringLiteral("+420%1%2").arg(f).arg(seed));
+    c.defaultNumber = quint8(1 + seed % 4);
+    c.group = QString(QChar(char16_t(seed % 7)));
+    c.birthday = QStringLiteral("05.11.1975");
+    return c;
+}
+
+QByteArray item(quint16 id, int type, const QByteArray &data)
+{
+    QByteArray b;
+    b.append(char(id & 0xFF)).append(char(id >> 8)).append(char(type)).append(3, '\0');
+    b.append(char(data.size())).append('\0').append(data);
+    return b;
+}
+
+QByteArray record(int number, const QByteArray &items)
+{
+    QByteArray r;
+    const int len = 8 + int(items.size());
+    r.append(char(len & 0xFF)).append(char(len >> 8)).append(char(number)).append('\0').append(char(number + 10)).append(3, '\0');
+    return r + items;
+}
+
+QByteArray ucs2z(const QString &s)
+{
+    QByteArray b;
+    for (const QChar c : s)
+        b.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+    return b + QByteArray(2, '\0');
+}
+
+} // namespace
+
+class PhonebookCodecTest : public QObject {
+    Q_OBJECT
+private slots:
+    void exactRecord()
+    {
+        QByteArray expected = QByteArray::fromHex("54000100") + QByteArray(1, 11) + QByteArray(3, '\0')
+                              + item(0x0003, 9, ucs2z(QStringLiteral("Novák"))) + item(0x0001, 9, ucs2z(QStringLiteral("Jan")))
+                              + item(0x0016, 6, QByteArray("602", 4)) + item(0xFF2C, 3, QByteArray::fromHex("18000000"))
+                              + item(0xFF3D, 5, QByteArray::fromHex("0100000000000000"));
+        const auto file = EncodeAddressBook({jan()});
+        QVERIFY2(file.ok(), qPrintable(file.error()));
+        QCOMPARE(file->toHex(), expected.toHex());
+        QCOMPARE(expected.size(), qsizetype(0x54));
+    }
+
+    void fieldItems_data()
+    {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QByteArray>("itemBytes");
+        QTest::newRow("private fax") << 10 << QStringLiteral("123") << item(0x0013, 6, QByteArray("123", 4));
+        QTest::newRow("business fax") << 21 << QStringLiteral("123") << item(0xFF21, 6, QByteArray("123", 4));
+        QTest::newRow("business country 1") << 27 << QStringLiteral("CZ") << item(0xFF25, 9, ucs2z(QStringLiteral("CZ")));
+        QTest::newRow("business country 2") << 28 << QStringLiteral("CZ") << item(0xFF24, 9, ucs2z(QStringLiteral("CZ")));
+        QTest::newRow("private country 1") << 14 << QStringLiteral("CZ") << item(0x000B, 9, ucs2z(QStringLiteral("CZ")));
+        QTest::newRow("private country 2") << 15 << QStringLiteral("CZ") << item(0x000A, 9, ucs2z(QStringLiteral("CZ")));
+        QTest::newRow("birthday year first, L 18") << 34 << QStringLiteral("05.11.1975") << item(0xFF2A, 9, ucs2z(QStringLiteral("19751105")));
+        QTest::newRow("C caron as 0C 01") << 17 << QStringLiteral("Č") << item(0x001C, 9, QByteArray::fromHex("0C010000"));
+        QTest::newRow("chinese keeps its code") << 17 << QStringLiteral("中") << item(0x001C, 9, QByteArray::fromHex("2D4E0000"));
+        QTest::newRow("126 characters fit") << 22 << QString(126, u'x') << item(0x0006, 9, ucs2z(QString(126, u'x')));
+        QTest::newRow("254 digits fit") << 3 << QString(254, u'1') << item(0x0018, 6, QByteArray(254, '1') + '\0');
+        QTest::newRow("display name") << 35 << QStringLiteral("J") << item(0x0005, 9, ucs2z(QStringLiteral("J")));
+        QTest::newRow("url") << 20 << QStringLiteral("a.cz") << item(0xFF20, 9, ucs2z(QStringLiteral("a.cz")));
+    }
+    void fieldItems()
+    {
+        QFETCH(int, field);
+        QFETCH(QString, value);
+        QFETCH(QByteArray, itemBytes);
+        TZaznamAdresare c;
+        c.surname = QStringLiteral("X");
+        QVERIFY(c.setField(field, value));
+        const auto file = EncodeAddressBook({c});
+        QVERIFY2(file.ok(), qPrintable(file.error()));
+        QVERIFY2(file->contains(itemBytes), file->toHex().constData());
+        const DecodedAddressBook back = DecodeAddressBook(*file);
+        QVERIFY(back.problems.isEmpty());
+        QCOMPARE(back.contacts.size(), qsizetype(1));
+        QCOMPARE(back.contacts[0].field(field), value);
+    }
+
+    void markers_data()
+    {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QByteArray>("marker");
+        QTest::newRow("phone") << 4 << item(0xFF2C, 3, QByteArray::fromHex("18000000"));
+        QTest::newRow("e-mail") << 19 << item(0xFF2D, 3, QByteArray::fromHex("1C800000"));
+        QTest::newRow("business country 1 alone") << 27 << item(0xFF2E, 3, QByteArray::fromHex("05000000"));
+        QTest::newRow("private postcode") << 13 << item(0xFF2E, 3, QByteArray::fromHex("05000000"));
+        QTest::newRow("url") << 9 << item(0xFF2F, 3, QByteArray::fromHex("0D000000"));
+        QTest::newRow("fax") << 21 << item(0xFF30, 3, QByteArray::fromHex("13000000"));
+    }
+    void markers()
+    {
+        QFETCH(int, field);
+        QFETCH(QByteArray, marker);
+        TZaznamAdresare c;
+        c.firstName = QStringLiteral("A");
+        c.setField(field, QStringLiteral("1"));
+        const auto file = EncodeAddressBook({c});
+        QVERIFY(file.ok());
+        QVERIFY(file->contains(marker));
+        // No other marker item than the one its field asks for and the record number.
+        int markers = 0;
+        for (const quint16 id : {0xFF2C, 0xFF2D, 0xFF2E, 0xFF2F, 0xFF30, 0xFF39})
+            markers += file->contains(QByteArray(1, char(id & 0xFF)) + char(0xFF) + char(3));
+        QCOMPARE(markers, 1);
+    }
+
+    void defaultNumber_data()
+    {
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<int>("markerValue");
+        QTest::addColumn<int>("readBack");
+        QTest::newRow("none is written as private phone") << 0 << 0x18 << 1;
+        QTest::newRow("private phone") << 1 << 0x18 << 1;
+        QTest::newRow("business phone") << 2 << 0x11 << 2;
+        QTest::newRow("private mobile") << 3 << 0x16 << 3;
+        QTest::newRow("business mobile") << 4 << 0x19 << 4;
+    }
+    void defaultNumber()
+    {
+        QFETCH(int, stored);
+        QFETCH(int, markerValue);
+        QFETCH(int, readBack);
+        TZaznamAdresare c = jan();
+        c.privatePhone = QStringLiteral("1");
+        c.defaultNumber = quint8(stored);
+        const auto file = EncodeAddressBook({c});
+        QVERIFY(file.ok());
+        QVERIFY(file->contains(item(0xFF2C, 3, QByteArray(1, char(markerValue)) + QByteArray(3, '\0'))));
+        QCOMPARE(int(DecodeAddressBook(*file).contacts.at(0).defaultNumber), readBack);
+    }
+
+    void recordNumbers()
+    {
+        const auto file = EncodeAddressBook({jan(), jan()});
+        QVERIFY(file.ok());
+        const qsizetype second = static_cast<unsigned char>(file->at(0));
+        QCOMPARE(int(file->at(2)), 1);
+        QCOMPARE(int(file->at(4)), 11);
+        QCOMPARE(int(file->at(second + 2)), 2);
+        QCOMPARE(int(file->at(second + 4)), 12);
+        QVERIFY(file->endsWith(item(0xFF3D, 5, QByteArray::fromHex("0200000000000000"))));
+        QVERIFY(file->left(second).endsWith(item(0xFF3D, 5, QByteArray::fromHex("0100000000000000"))));
+    }
+
+    void group()
+    {
+        TZaznamAdresare c = jan();
+        c.group = QString(QChar(char16_t(3)));
+        const auto file = EncodeAddressBook({c});
+        QVERIFY(file.ok());
+        QVERIFY(file->contains(item(0xFF39, 3, QByteArray::fromHex("03000100"))));
+        QCOMPARE(DecodeAddressBook(*file).contacts.at(0).group, c.group);
+    }
+
+    void refused_data()
+    {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("127 characters") << 22 << QString(127, u'x') << QStringLiteral("company");
+        QTest::newRow("255 digits") << 5 << QString(255, u'1') << QStringLiteral("privateMobile");
+        QTest::newRow("number not in cp1250") << 5 << QStringLiteral("中") << QStringLiteral("privateMobile");
+        QTest::newRow("31 February") << 34 << QStringLiteral("31.02.2000") << QStringLiteral("birthday");
+        QTest::newRow("short date") << 34 << QStringLiteral("1.1.2000") << QStringLiteral("birthday");
+        QTest::newRow("words") << 34 << QStringLiteral("narozeniny") << QStringLiteral("birthday");
+        QTest::newRow("group above 255") << 32 << QStringLiteral("\u0100") << QStringLiteral("group");
+        QTest::newRow("group of two characters") << 32 << QStringLiteral("12") << QStringLiteral("group");
+    }
+    void refused()
+    {
+        QFETCH(int, field);
+        QFETCH(QString, value);
+        QFETCH(QString, named);
+        TZaznamAdresare c = jan();
+        c.setField(field, value);
+        const auto file = EncodeAddressBook({jan(), c});
+        QVERIFY(!file.ok());
+        QVERIFY2(file.error().contains(named), qPrintable(file.error()));
+        QVERIFY2(file.error().contains(QStringLiteral("contact 2 (Jan Novák)")), qPrintable(file.error()));
+    }
+
+    void tooManyContacts()
+    {
+        QVERIFY(EncodeAddressBook(TAdresar(245, jan())).ok());
+        const auto file = EncodeAddressBook(TAdresar(246, jan()));
+        QVERIFY(!file.ok());
+        QVERIFY(file.error().contains(QStringLiteral("246")));
+        QVERIFY(EncodeAddressBook({}).value().isEmpty());
+    }
+
+    void namelessRecordsDropped()
+    {
+        TZaznamAdresare onlySurname;
+        onlySurname.surname = QStringLiteral("Novák");
+        TZaznamAdresare nameless;
+        nameless.company = QStringLiteral("Firma");
+        const auto file = EncodeAddressBook({onlySurname, nameless, jan()});
+        QVERIFY(file.ok());
+        const DecodedAddressBook back = DecodeAddressBook(*file);
+        QCOMPARE(back.contacts.size(), qsizetype(2));
+        QCOMPARE(back.contacts[0].surname, QStringLiteral("Novák"));
+        TZaznamAdresare expected = jan();
+        expected.defaultNumber = 1; // a phone number without a default reads back as the private phone
+        QCOMPARE(back.contacts[1], expected);
+        QVERIFY(back.problems.isEmpty());
+    }
+
+    void fileTableFileIsByteIdentical()
+    {
+        TAdresar table;
+        for (int i = 0; i < 12; ++i)
+            table.append(full(i));
+        table.append(jan());
+        table.last().defaultNumber = 3;
+        const auto file = EncodeAddressBook(table);
+        QVERIFY2(file.ok(), qPrintable(file.error()));
+        // Whole, then with a stray byte after the last record, which is reported and left out.
+        for (const QByteArray &input : {*file, *file + QByteArray(1, 'x')}) {
+            const DecodedAddressBook back = DecodeAddressBook(input);
+            QCOMPARE(back.problems.size(), qsizetype(input.size() - file->size()));
+            QCOMPARE(back.contacts, table);
+            const auto again = EncodeAddressBook(back.contacts);
+            QVERIFY(again.ok());
+            QCOMPARE(again->toHex(), file->toHex());
+        }
+    }
+
+    void handMadeRecords_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("contacts");
+        QTest::addColumn<int>("problems");
+        const QByteArray name = item(0x0001, 9, ucs2z(QStringLiteral("A")));
+        QTest::newRow("unknown items skipped") << record(1, item(0x7777, 9, ucs2z(QStringLiteral("x"))) + name) << 1 << 0;
+        QTest::newRow("length 0 stops, rest reported") << QByteArray(2, '\0') + record(1, name) << 0 << 1;
+        QTest::newRow("length past the end takes the rest") << record(1, name).replace(0, 1, "\xFF") << 1 << 1;
+        QTest::newRow("item runs past its record") << QByteArray::fromHex("1100010000000000" "0300090000000400" "41") << 0 << 1;
+        QTest::newRow("odd text keeps its last byte") << record(1, item(0x0001, 9, QByteArray::fromHex("41004200"))) << 1 << 0;
+    }
+    void handMadeRecords()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(int, contacts);
+        QFETCH(int, problems);
+        const DecodedAddressBook book = DecodeAddressBook(file);
+        QCOMPARE(book.contacts.size(), qsizetype(contacts));
+        QCOMPARE(book.problems.size(), qsizetype(problems));
+    }
+
+    void everyPrefixAndRandomInputIsSafe()
+    {
+        const QByteArray file = EncodeAddressBook({full(1), full(2)}).value();
+        for (qsizetype n = 0; n <= file.size(); ++n) {
+            const DecodedAddressBook b = DecodeAddressBook(file.left(n));
+            QVERIFY(b.contacts.size() <= 2);
+            if (n < file.size() && n > 0)
+                QVERIFY(!b.problems.isEmpty() || b.contacts.size() < 2);
+        }
+        QRandomGenerator rng(99);
+        for (int round = 0; round < 3000; ++round) {
+            QByteArray b = file;
+            for (int k = 0; k < 1 + rng.bounded(8); ++k)
+                b[rng.bounded(int(b.size()))] = char(rng.bounded(256));
+            DecodeAddressBook(b.left(rng.bounded(int(b.size()) + 1)));
+        }
+    }
+};
+
+class ContactExportTest : public QObject {
+    Q_OBJECT
+private slots:
+    void recipientLines_data()
+    {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("surname");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("both names") << QStringLiteral("Jan") << QStringLiteral("Novák") << QStringLiteral("Novák, Jan$&@;;602;;");
+        QTest::newRow("surname only") << QString() << QStringLiteral("Novák") << QStringLiteral("Novák$&@;;602;;");
+        QTest::newRow("first name only") << QStringLiteral("Jan") << QString() << QStringLiteral("Jan$&@;;602;;");
+    }
+    void recipientLines()
+    {
+        QFETCH(QString, first);
+        QFETCH(QString, surname);
+        QFETCH(QString, line);
+        TZaznamAdresare c = jan();
+        c.firstName = first;
+        c.surname = surname;
+        QCOMPARE(recipientLine(c), line);
+    }
+
+    void equalNeighboursGiveOneLine()
+    {
+        TZaznamAdresare other = jan();
+        other.firstName = QStringLiteral("Eva");
+        const QStringList lines = vandrel::phonebook::recipientLines({jan(), jan(), other, jan()});
+        QCOMPARE(lines.size(), qsizetype(3));
+        QCOMPARE(nameForNumber(lines, u"602"), QStringLiteral("Novák, Jan"));
+        QCOMPARE(nameForNumber(lines, u"777"), QString());
+        QCOMPARE(nameForNumber(lines, u""), QString());
+    }
+
+    void csv_data()
+    {
+        QTest::addColumn<TAdresar>("contacts");
+        QTest::addColumn<QByteArray>("csv");
+        TZaznamAdresare onlyJan;
+        onlyJan.firstName = QStringLiteral("Jan");
+        onlyJan.privateMobile = QStringLiteral("602");
+        QTest::newRow("first name and mobile") << TAdresar{onlyJan} << QByteArray(";Jan;602" + QByteArray(31, ';') + "\r");
+        TZaznamAdresare c;
+        for (int f = 0; f < kFieldCount; ++f)
+            c.setField(f, QString::number(f));
+        c.group = QString(QChar(char16_t(2)));
+        c.firstName = QStringLiteral("Řehoř");
+        QByteArray all = "1;\xD8" "eho\xF8;5;6;3;4;7;8;9;10;11;12;13;14;15;16;17;;18;19;20;21;22;23;24;25;26;27;28;29;30;;34;\x02\r";
+        QTest::newRow("every column, cp1250, raw group") << TAdresar{c} << all;
+        QTest::newRow("two lines") << TAdresar{onlyJan, onlyJan} << QByteArray(";Jan;602" + QByteArray(31, ';') + "\r").repeated(2);
+        QTest::newRow("empty table") << TAdresar{} << QByteArray();
+    }
+    void csv()
+    {
+        QFETCH(TAdresar, contacts);
+        QFETCH(QByteArray, csv);
+        const auto out = WriteContactsCsv(contacts);
+        QVERIFY2(out.ok(), qPrintable(out.error()));
+        QCOMPARE(*out, csv);
+        for (const QByteArray &line : out->split('\r'))
+            QVERIFY(line.isEmpty() || line.count(';') == 33);
+    }
+
+    void csvRefusals_data()
+    {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("separator") << 17 << QStringLiteral("a;b");
+        QTest::newRow("line break") << 17 << QStringLiteral("a\nb");
+        QTest::newRow("not cp1250") << 12 << QStringLiteral("北京");
+    }
+    void csvRefusals()
+    {
+        QFETCH(int, field);
+        QFETCH(QString, value);
+        TZaznamAdresare c = jan();
+        c.setField(field, value);
+        const auto out = WriteContactsCsv({c});
+        QVERIFY(!out.ok());
+        QVERIFY2(out.error().contains(fieldName(field)) && out.error().contains(QStringLiteral("Novák, Jan")), qPrintable(out.error()));
+    }
+
+    void xlsRefusesWhatCp1250CannotCarry()
+    {
+        TZaznamAdresare c = jan();
+        c.privateCity = QStringLiteral("北京");
+        const auto out = WriteContactsXls({jan(), c});
+        QVERIFY(!out.ok());
+        QVERIFY2(out.error().startsWith(QStringLiteral("contact 2 (Novák, Jan), field privateCity")), qPrintable(out.error()));
+    }
+
+    void xlsLayout()
+    {
+        TZaznamAdresare c = jan();
+        c.group = QString(QChar(char16_t(2)));
+        const auto xls = WriteContactsXls({c, jan()});
+        QVERIFY2(xls.ok(), qPrintable(xls.error()));
+        const QByteArray bof = QByteArray::fromHex("090808000000100000000000");
+        const QByteArray codepage = QByteArray::fromHex("42000200E204");
+        QVERIFY(xls->startsWith(bof + codepage));
+        QVERIFY(xls->endsWith(QByteArray::fromHex("0A000000")));
+        // 2 rows x 35 cells, each 12 bytes plus its text.
+        const qsizetype texts = 2 * (3 + 5 + 3) + 1;
+        QCOMPARE(xls->size(), bof.size() + codepage.size() + 70 * 12 + texts + 4);
+        // Row 0, column 1 is the surname; column 4 the private mobile (field 5); column 31 the group.
+        QVERIFY(xls->contains(QByteArray::fromHex("04020D000000010000000500") + "Nov\xE1k"));
+        QVERIFY(xls->contains(QByteArray::fromHex("04020B000000040000000300") + "602"));
+        QVERIFY(xls->contains(QByteArray::fromHex("040209000000") + QByteArray::fromHex("1F0000000100") + "\x02"));
+        QVERIFY(xls->contains(QByteArray::fromHex("040208000100220000000000")));
+    }
+};
+
+class SideLinesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void roundTrip_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("czech in cp1250") << QStringList{QStringLiteral("Novák, Jan$&@;;602;;"), QStringLiteral("2;Přátelé")}
+                                         << QByteArray("Nov\xE1k, Jan$&@;;602;;\r\n2;P\xF8\xE1tel\xE9\r\n");
+        QTest::newRow("a name cp1250 cannot carry goes as utf-8") << QStringList{QStringLiteral("李$&@;;1;;"), QStringLiteral("č")}
+                                                                  << QByteArray("\xE6\x9D\x8E$&@;;1;;\r\n\xC4\x8D\r\n");
+        QTest::newRow("empty line kept") << QStringList{QString(), QStringLiteral("x")} << QByteArray("\r\nx\r\n");
+        QTest::newRow("nothing") << QStringList{} << QByteArray();
+    }
+    void roundTrip()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(writeSideLines(lines), bytes);
+        QCOMPARE(readSideLines(bytes), lines);
+        QByteArray bareLf = bytes;
+        bareLf.replace("\r\n", "\n");
+        QCOMPARE(readSideLines(bareLf), lines);
+    }
+};
+
+VANDREL_TEST(PhonebookCodecTest)
+VANDREL_TEST(SideLinesTest)
+VANDREL_TEST(ContactExportTest)
+#include "tst_phonebook.moc"

@@ -1,0 +1,272 @@
+// The explorer tab against the virtual phone: connect, browse into phone folders and back up.
+#include "common/testmain.h"
+#include "tst_explorer_helpers.h"
+
+#ifdef VANDREL_HAVE_PHONESIM
+
+#include <core/explorer/direntry.h>
+#include <link/processes.h>
+#include <phone-sim/seed.h>
+#include <phone-sim/virtualphone.h>
+#include <ui/connection.h>
+#include <ui/explorer/dirtablemodel.h>
+#include <ui/explorer/explorertab.h>
+#include <ui/explorer/quillview.h>
+#include <ui/mainwindow.h>
+
+#include <QAbstractItemModelTester>
+#include <QComboBox>
+#include <QTabWidget>
+#include <QDir>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace vandrel;
+using namespace vandrel::ui;
+using namespace std::chrono_literals;
+using explorer::DirEntry;
+using explorertest::captions;
+using explorertest::currentCaption;
+
+namespace {
+
+class NoProcesses final : public link::ProcessList {
+public:
+    QList<link::ProcessInfo> snapshot() const override { return {}; }
+    bool terminate(qint64) override { return false; }
+};
+
+QString scratch()
+{
+    const QFileInfo shm(QStringLiteral("/dev/shm"));
+    return (shm.isDir() && shm.isWritable() ? shm.filePath() : QDir::tempPath()) + QStringLiteral("/vexplorer-XXXXXX");
+}
+
+struct PhoneWindow {
+    QTemporaryDir dir{scratch()};
+    phonesim::VirtualPhone phone{dir.filePath(QStringLiteral("phone"))};
+    NoProcesses processes;
+    std::unique_ptr<MainWindow> w;
+    ExplorerTab *tab = nullptr;
+
+    explicit PhoneWindow(quint32 seed)
+    {
+        const auto ends = phone.plugInProcess();
+        phone.controls().splitRandomly(seed);
+        auto phoneLink = std::make_unique<link::PhoneLink>(ends.modem, ends.diag);
+        auto &t = phoneLink->timing();
+        t.escapePause = 1ms;
+        t.escapeGuard = 5ms;
+        t.openRetry = 5ms;
+        w = std::make_unique<MainWindow>(std::move(phoneLink));
+        w->connection().setProcessList(&processes);
+        w->create();
+        w->show();
+        tab = w->findChild<ExplorerTab *>(QStringLiteral("ExplorerTab"));
+    }
+    ~PhoneWindow() { w.reset(); }
+
+    // Connects; with a folder name, goes into that folder of the root.
+    bool connectAndEnter(const QString &folder = {});
+
+    // The rows the phone pane must show for a folder on the phone's disk, in pane order.
+    QStringList expectedCaptions(const QString &relative) const
+    {
+        QList<DirEntry> rows;
+        if (!relative.isEmpty())
+            rows << DirEntry::parent();
+        const QDir d(phonesim::obexRootOf(dir.filePath(QStringLiteral("phone"))) + QLatin1Char('/') + relative);
+        for (const QFileInfo &i : d.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
+            rows << (i.isDir() ? DirEntry::folder(i.fileName()) : DirEntry::file(i.fileName(), QString::number(i.size())));
+        explorer::sortRows(rows);
+        QStringList out;
+        for (const DirEntry &r : rows)
+            out << r.caption();
+        return out;
+    }
+};
+
+
+
+// Waits for the phone pane's listing to end (the hourglass goes away and rows are there).
+bool listed(const ExplorerTab *tab)
+{
+    return QTest::qWaitFor([&] {
+        return tab->phoneView()->cursor().shape() != Qt::WaitCursor && tab->phoneModel()->rowCount() > 0;
+    }, 20000);
+}
+
+bool PhoneWindow::connectAndEnter(const QString &folder)
+{
+    w->connection().toggleConnection();
+    if (!listed(tab))
+        return false;
+    if (folder.isEmpty())
+        return true;
+    tab->phoneView()->selectRow(tab->phoneModel()->rowOf(DirEntry::folder(folder).caption()));
+    tab->ListMODblClick();
+    return listed(tab);
+}
+
+} // namespace
+
+class ExplorerPhoneTest : public QObject {
+    Q_OBJECT
+private slots:
+    void browseIntoAFolderAndBack_data()
+    {
+        QTest::addColumn<quint32>("seed");
+        QTest::newRow("seed 1") << 1u;
+        QTest::newRow("seed 77") << 77u;
+    }
+    void browseIntoAFolderAndBack()
+    {
+        QFETCH(quint32, seed);
+        PhoneWindow pw(seed);
+        QVERIFY(QTest::qWaitForWindowExposed(pw.w.get()));
+        ExplorerTab *tab = pw.tab;
+        QuillView *view = tab->phoneView();
+        const DirTableModel *model = tab->phoneModel();
+        QAbstractItemModelTester tester(tab->phoneModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        auto *rootButton = pw.w->findChild<QPushButton *>(QStringLiteral("Button3"));
+        auto *upButton = pw.w->findChild<QPushButton *>(QStringLiteral("Button5"));
+        auto *pathBar = pw.w->findChild<QLabel *>(QStringLiteral("sMOCesta"));
+        auto *memory = pw.w->findChild<QLabel *>(QStringLiteral("Label2"));
+
+        // Connecting lists the phone's root: its two memories, no "[..]".
+        pw.w->connection().toggleConnection();
+        QVERIFY(listed(tab));
+        QCOMPARE(captions(model), pw.expectedCaptions(QString()));
+        QVERIFY(captions(model).contains(QStringLiteral("[mmc]")));
+        QCOMPARE(currentCaption(view), captions(model).first());
+        QCOMPARE(tab->activePane(), ExplorerTab::Pane::Phone);
+        QVERIFY(!rootButton->isEnabled());
+        QVERIFY(!upButton->isEnabled());
+        QVERIFY(pw.w->findChild<QPushButton *>(QStringLiteral("Button17"))->isEnabled());
+        QCOMPARE(pathBar->text(), QString());
+
+        // Into "mmc" with Enter on its row: the hourglass while the listing runs.
+        view->selectRow(model->rowOf(QStringLiteral("[mmc]")));
+        QTest::keyClick(view, Qt::Key_Return);
+        QCOMPARE(view->cursor().shape(), Qt::WaitCursor);
+        QCOMPARE(model->rowCount(), 0);
+        QVERIFY(listed(tab));
+        QCOMPARE(captions(model), pw.expectedCaptions(QStringLiteral("mmc")));
+        QCOMPARE(currentCaption(view), QStringLiteral("[..]"));
+        QCOMPARE(pathBar->text(), QStringLiteral("mmc\\"));
+        QVERIFY(rootButton->isEnabled());
+        QVERIFY(upButton->isEnabled());
+        QVERIFY(!memory->text().isEmpty()); // a top-level folder shows its memory
+
+        // One level further with a double-click, into the first folder of mmc.
+        const QString sub = model->caption(1);
+        QVERIFY2(explorer::isFolderCaption(sub), qPrintable(sub));
+        view->selectRow(1);
+        tab->ListMODblClick();
+        QVERIFY(listed(tab));
+        const QString subName = explorer::bareName(sub);
+        QCOMPARE(captions(model), pw.expectedCaptions(QStringLiteral("mmc/") + subName));
+        QCOMPARE(pathBar->text(), QStringLiteral("mmc\\") + subName + QLatin1Char('\\'));
+        // The file rows carry the sizes the phone has on disk.
+        for (int i = 0; i < model->rowCount(); ++i) {
+            const DirEntry *e = model->entry(i);
+            if (!e->isFolder)
+                QCOMPARE(e->sizeText,
+                         QString::number(QFileInfo(phonesim::obexRootOf(pw.dir.filePath(QStringLiteral("phone"))) +
+                                                   QStringLiteral("/mmc/") + subName + QLatin1Char('/') + e->name)
+                                             .size()));
+        }
+
+        // Back up through "[..]": the folder left is selected.
+        view->selectRow(0);
+        tab->ListMODblClick();
+        QVERIFY(listed(tab));
+        QCOMPARE(captions(model), pw.expectedCaptions(QStringLiteral("mmc")));
+        QCOMPARE(currentCaption(view), sub);
+        QCOMPARE(tab->selectedCaptions(ExplorerTab::Pane::Phone), QStringList{sub});
+
+        // ".." to the root: "[mmc]" selected, both buttons off, the memory label cleared.
+        QTest::mouseClick(upButton, Qt::LeftButton);
+        QVERIFY(listed(tab));
+        QCOMPARE(captions(model), pw.expectedCaptions(QString()));
+        QCOMPARE(currentCaption(view), QStringLiteral("[mmc]"));
+        QVERIFY(!rootButton->isEnabled());
+        QVERIFY(!upButton->isEnabled());
+        QCOMPARE(memory->text(), QString());
+
+        // Two levels down, then "\" goes straight to the root.
+        view->selectRow(model->rowOf(QStringLiteral("[mmc]")));
+        tab->ListMODblClick();
+        QVERIFY(listed(tab));
+        view->selectRow(1);
+        tab->ListMODblClick();
+        QVERIFY(listed(tab));
+        QTest::mouseClick(rootButton, Qt::LeftButton);
+        QVERIFY(listed(tab));
+        QCOMPARE(captions(model), pw.expectedCaptions(QString()));
+        QCOMPARE(pathBar->text(), QString());
+        QVERIFY(pw.w->connection().obexPath().isEmpty());
+
+        QVERIFY(pw.w->findChildren<QMessageBox *>().isEmpty());
+        QVERIFY2(pw.phone.anomalies().isEmpty(), qPrintable(pw.phone.anomalies().join(QLatin1Char('\n'))));
+
+        // Disconnecting empties the phone pane.
+        pw.w->connection().toggleConnection();
+        QCOMPARE(model->rowCount(), 0);
+        QVERIFY(!pw.w->findChild<QPushButton *>(QStringLiteral("Button17"))->isEnabled());
+    }
+
+    void tabSwitchRelistsAndAccessBoxSwitchesPorts()
+    {
+        PhoneWindow pw(9);
+        ExplorerTab *tab = pw.tab;
+        QVERIFY(pw.connectAndEnter(QStringLiteral("user")));
+        const QStringList inUser = captions(tab->phoneModel());
+
+        // Away to the SMS tab and back: the same folder is listed again.
+        pw.w->tabs()->setCurrentIndex(MainWindow::Sms);
+        pw.w->tabs()->setCurrentIndex(MainWindow::Explorer);
+        QCOMPARE(tab->phoneView()->cursor().shape(), Qt::WaitCursor);
+        QVERIFY(listed(tab));
+        QCOMPARE(captions(tab->phoneModel()), inUser);
+        QCOMPARE(pw.w->findChild<QComboBox *>(QStringLiteral("Combo2"))->currentIndex(), 0);
+
+        // "BREW" while connected over OBEX: the modem port closes, the diagnostic one opens.
+        tab->Combo2Change(1);
+        QTRY_VERIFY_WITH_TIMEOUT(pw.w->phoneLink().javaPort()->isOpen(), 10000);
+        QVERIFY(!pw.w->phoneLink().port()->isOpen());
+        QCOMPARE(pw.w->connection().accessMode(), AccessMode::Brew);
+        // Choosing what is already in use changes nothing.
+        tab->Combo2Change(1);
+        QVERIFY(pw.w->phoneLink().javaPort()->isOpen());
+        // And back to OBEX: the phone's root again.
+        tab->Combo2Change(0);
+        QTRY_VERIFY_WITH_TIMEOUT(pw.w->phoneLink().port()->isOpen(), 10000);
+        QVERIFY(listed(tab));
+        QVERIFY(!pw.w->phoneLink().javaPort()->isOpen());
+        QCOMPARE(pw.w->connection().accessMode(), AccessMode::Obex);
+        QVERIFY2(pw.phone.anomalies().isEmpty(), qPrintable(pw.phone.anomalies().join(QLatin1Char('\n'))));
+    }
+
+    void emptyFolderShowsOnlyTheParentRow()
+    {
+        PhoneWindow pw(5);
+        ExplorerTab *tab = pw.tab;
+        QVERIFY(pw.connectAndEnter(QStringLiteral("mmc")));
+        const int empty = tab->phoneModel()->rowOf(QString::fromUtf8("[Prázdná složka]"));
+        QVERIFY(empty > 0);
+        tab->phoneView()->selectRow(empty);
+        tab->ListMODblClick();
+        QVERIFY(listed(tab));
+        QCOMPARE(captions(tab->phoneModel()), QStringList{QStringLiteral("[..]")});
+        QVERIFY2(pw.phone.anomalies().isEmpty(), qPrintable(pw.phone.anomalies().join(QLatin1Char('\n'))));
+    }
+};
+VANDREL_TEST(ExplorerPhoneTest)
+
+#endif
+
+#include "tst_explorer_phone.moc"
