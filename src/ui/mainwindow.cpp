@@ -2,6 +2,7 @@
 
 #include "appicon.h"
 #include "connection.h"
+#include "explorer/explorercommands.h"
 #include "explorer/explorertab.h"
 #include "language.h"
 #include "menustyle.h"
@@ -89,7 +90,9 @@ MainWindow::MainWindow(std::unique_ptr<link::PhoneLink> phoneLink, MainWindowOpt
     wire("Offline1", &ConnectionController::goOffline);
     wire("Factorymode1", &ConnectionController::factoryMode);
     m_lifecycle.on(Step::CheckCompetingPrograms, [this] { m_connection->checkCompetingPrograms(); });
-    setTabContent(Explorer, new ExplorerTab(*this));
+    auto *explorerTab = new ExplorerTab(*this);
+    setTabContent(Explorer, explorerTab);
+    new ExplorerCommands(*this, *explorerTab);
     connect(m_link.get(), &link::PhoneLink::portLost, this, [this](link::PhoneLink::Port, const QString &) {
         // A cable pulled while nothing waited on the port still ends the connection.
         m_link->fatalLinkError(QStringLiteral("!!!Fatalni chyba pri cteni z portu!!!"));

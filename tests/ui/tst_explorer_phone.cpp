@@ -23,6 +23,9 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <ui/transferwindow.h>
+#include <QMessageBox>
+#include <QAbstractButton>
 
 using namespace vandrel;
 using namespace vandrel::ui;
@@ -248,6 +251,59 @@ private slots:
         QVERIFY(listed(tab));
         QVERIFY(!pw.w->phoneLink().javaPort()->isOpen());
         QCOMPARE(pw.w->connection().accessMode(), AccessMode::Obex);
+        QVERIFY2(pw.phone.anomalies().isEmpty(), qPrintable(pw.phone.anomalies().join(QLatin1Char('\n'))));
+    }
+
+    // Ctrl+T from the computer pane sends the selected file into the phone folder shown, and from
+    // the phone pane fetches it into the computer folder; each after the copy question.
+    void copyBothWays()
+    {
+        PhoneWindow pw(21);
+        ExplorerTab *tab = pw.tab;
+        QVERIFY(pw.connectAndEnter(QStringLiteral("mmc")));
+        QTemporaryDir local;
+        const QByteArray content = QByteArrayLiteral("Ahoj z počítače\n").repeated(700);
+        {
+            QFile f(local.filePath(QStringLiteral("note.txt")));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(content);
+        }
+        auto answerYes = [&] {
+            QMessageBox *q = nullptr;
+            if (!QTest::qWaitFor([&] { return (q = pw.w->findChild<QMessageBox *>(QStringLiteral("QuestionBox"))); }, 5000))
+                return false;
+            q->button(QMessageBox::Yes)->click();
+            return true;
+        };
+        auto transferDone = [&] {
+            return QTest::qWaitFor([&] { return pw.w->findChild<TransferWindow *>() != nullptr; }, 5000) &&
+                   QTest::qWaitFor([&] { return !pw.w->findChild<TransferWindow *>(); }, 20000);
+        };
+
+        tab->PCFolderListing(local.path());
+        tab->computerView()->selectRow(tab->computerModel()->rowOf(QStringLiteral("note.txt")));
+        tab->activateComputerPane();
+        pw.w->action(QStringLiteral("pKopirovat"))->trigger();
+        QVERIFY(answerYes());
+        QVERIFY(transferDone());
+        const QString onPhone = phonesim::obexRootOf(pw.dir.filePath(QStringLiteral("phone"))) + QStringLiteral("/mmc/note.txt");
+        QFile sent(onPhone);
+        QVERIFY(sent.open(QIODevice::ReadOnly));
+        QCOMPARE(sent.readAll(), content);
+        QVERIFY(listed(tab));
+        QVERIFY(tab->phoneModel()->rowOf(QStringLiteral("note.txt")) >= 0);
+
+        QTemporaryDir back;
+        tab->PCFolderListing(back.path());
+        tab->phoneView()->selectRow(tab->phoneModel()->rowOf(QStringLiteral("note.txt")));
+        tab->activatePhonePane();
+        pw.w->action(QStringLiteral("pKopirovat"))->trigger();
+        QVERIFY(answerYes());
+        QVERIFY(transferDone());
+        QFile fetched(back.filePath(QStringLiteral("note.txt")));
+        QVERIFY(fetched.open(QIODevice::ReadOnly));
+        QCOMPARE(fetched.readAll(), content);
+        QTRY_VERIFY(tab->computerModel()->rowOf(QStringLiteral("note.txt")) >= 0);
         QVERIFY2(pw.phone.anomalies().isEmpty(), qPrintable(pw.phone.anomalies().join(QLatin1Char('\n'))));
     }
 
