@@ -126,7 +126,7 @@ private slots:
         for (int size : {0, 4097})
             QTest::addRow("%d bytes, byte by byte", size) << size << true;
     }
-    // The packets are the spec's layout: ceil(size/4096) PUTs (at least one), all but the last
+    // The packets follow the phone's layout: ceil(size/4096) PUTs (at least one), all but the last
     // continuing, the last final with End-of-Body, then attributes and the move; the file
     // arrives whole and no "~name.tmp" stays behind.
     void sizes()

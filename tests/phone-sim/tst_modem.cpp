@@ -232,7 +232,7 @@ private slots:
         QVERIFY2(r.anomalies.lines().isEmpty(), qPrintable(r.anomalies.lines().join(u'\n')));
     }
 
-    // The walk's first set-path from the spec's example carries these exact bytes.
+    // The walk's first set-path (into mmc) carries these exact bytes.
     void walkBytesFromExample()
     {
         rig::ModemRig r;
@@ -340,7 +340,7 @@ private slots:
         QVERIFY2(r.anomalies.lines().isEmpty(), qPrintable(r.anomalies.lines().join(u'\n')));
     }
 
-    // The spec's exact query bytes for "\mmc" code 2.
+    // The exact query bytes for "\mmc" code 2.
     void memoryQueryExactBytes()
     {
         rig::ModemRig r;
