@@ -88,7 +88,7 @@ QByteArray phonebook()
         {u"Žofie", u"Šťastná", u"Ústí nad Labem", u"", "+420605555666", "+420475111222", "zofie@example.cz", 1},
         {u"Tomáš", u"Růžička & syn", u"Plzeň", u"", "", "+420377888999", "info@example.cz", 3},
     };
-    auto le = [](quint32 v, int bytes) {
+    auto le = [](quint64 v, int bytes) {
         QByteArray out;
         for (int i = 0; i < bytes; ++i)
             out.append(char((v >> (8 * i)) & 0xFF));
