@@ -1,4 +1,5 @@
 #include "common/testmain.h"
+#include "cli/clitest.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -8,30 +9,8 @@
 #include <QTest>
 
 namespace {
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-QString binary(const char *name)
-{
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(name));
-}
-
-Run cli(const QStringList &args)
-{
-    QProcess p;
-    p.setStandardInputFile(QProcess::nullDevice());
-    p.start(binary("vandrel-cli"), args);
-    Run r;
-    if (!p.waitForFinished(60000))
-        return r;
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
-}
+using clitest::cli;
+using clitest::Run;
 
 QByteArray fileBytes(const QString &path)
 {
@@ -39,50 +18,16 @@ QByteArray fileBytes(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
-// The virtual phone on pseudo-terminals, its replies split at random.
-class PtyPhone {
+// The virtual phone with the BREW side's paths and commands.
+class PtyPhone : public clitest::PtyPhone {
 public:
-    PtyPhone()
-    {
-        if (!QFileInfo::exists(binary("vandrel-phone")))
-            return;
-        m_process.start(binary("vandrel-phone"),
-                        {QStringLiteral("--modem-link"), modemLink(), QStringLiteral("--diag-link"), diagLink(),
-                         QStringLiteral("--root"), root(), QStringLiteral("--split"), QStringLiteral("random:5"),
-                         QStringLiteral("--anomaly-log"), anomalyFile()});
-        m_built = true;
-        for (int i = 0; i < 800 && !QFileInfo::exists(diagLink()); ++i)
-            QTest::qWait(25);
-    }
-    ~PtyPhone()
-    {
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000))
-            m_process.kill();
-        m_process.waitForFinished(2000);
-    }
-    bool built() const { return m_built; }
-    bool running() const { return QFileInfo::exists(diagLink()); }
-    QString modemLink() const { return m_dir.filePath(QStringLiteral("modem")); }
-    QString diagLink() const { return m_dir.filePath(QStringLiteral("diag")); }
-    QString root() const { return m_dir.filePath(QStringLiteral("phone")); }
+    PtyPhone() { start(); }
     QString brew(const QString &rel) const { return root() + QStringLiteral("/brew-fs/") + rel; }
-    QString anomalyFile() const { return m_dir.filePath(QStringLiteral("anomalies.txt")); }
-    QByteArray anomalies() const
-    {
-        QFile f(anomalyFile());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
     Run run(QStringList args, const QString &overwrite = QStringLiteral("yes")) const
     {
         args.prepend(QStringLiteral("brew"));
         return cli(QStringList{QStringLiteral("--diag"), diagLink(), QStringLiteral("--overwrite"), overwrite} + args);
     }
-
-private:
-    QTemporaryDir m_dir;
-    QProcess m_process;
-    bool m_built = false;
 };
 
 #define NEED_PHONE(phone)                                                                       \

@@ -1,4 +1,5 @@
 #include "common/testmain.h"
+#include "cli/clitest.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -6,24 +7,8 @@
 #include <QTest>
 
 namespace {
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run cli(const QStringList &args)
-{
-    QProcess p;
-    p.start(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("vandrel-cli")), args);
-    Run r;
-    if (!p.waitForFinished(60000))
-        return r;
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
-}
+using clitest::cli;
+using clitest::Run;
 } // namespace
 
 class CliDiagTest : public QObject {

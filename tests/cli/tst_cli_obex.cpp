@@ -1,4 +1,5 @@
 #include "common/testmain.h"
+#include "cli/clitest.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -9,29 +10,8 @@
 #include <QTest>
 
 namespace {
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-QString binary(const char *name)
-{
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(name));
-}
-
-Run cli(const QStringList &args)
-{
-    QProcess p;
-    p.start(binary("vandrel-cli"), args);
-    Run r;
-    if (!p.waitForFinished(120000))
-        return r;
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
-}
+using clitest::cli;
+using clitest::Run;
 
 QByteArray readFile(const QString &path)
 {
@@ -46,38 +26,12 @@ bool writeFile(const QString &path, const QByteArray &data)
     return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
 }
 
-// The virtual phone on two pseudo-terminals, for one test.
-class PtyPhone {
+// The virtual phone with the OBEX side's paths and a local scratch folder.
+class PtyPhone : public clitest::PtyPhone {
 public:
-    bool start()
-    {
-        if (!QFileInfo::exists(binary("vandrel-phone")))
-            return false;
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(binary("vandrel-phone"),
-                        {QStringLiteral("--modem-link"), modem(), QStringLiteral("--diag-link"), m_dir.filePath(QStringLiteral("diag")),
-                         QStringLiteral("--root"), m_dir.filePath(QStringLiteral("phone")), QStringLiteral("--split"),
-                         QStringLiteral("random:5"), QStringLiteral("--anomaly-log"), anomalyLog()});
-        for (int i = 0; i < 100 && !QFileInfo::exists(modem()); ++i)
-            QTest::qWait(50);
-        return QFileInfo::exists(modem());
-    }
-    ~PtyPhone()
-    {
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000))
-            m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-    QString modem() const { return m_dir.filePath(QStringLiteral("modem")); }
-    QString anomalyLog() const { return m_dir.filePath(QStringLiteral("anomalies.txt")); }
-    QString obex(const QString &rel) const { return m_dir.filePath(QStringLiteral("phone/obex/") + rel); }
-    QString local(const QString &rel) const { return m_dir.filePath(QStringLiteral("local/") + rel); }
-    QByteArray anomalies() const { return QFileInfo::exists(anomalyLog()) ? readFile(anomalyLog()) : QByteArray(); }
-
-private:
-    QTemporaryDir m_dir;
-    QProcess m_process;
+    QString modem() const { return modemLink(); }
+    QString obex(const QString &rel) const { return root() + QStringLiteral("/obex/") + rel; }
+    QString local(const QString &rel) const { return scratch(QStringLiteral("local/") + rel); }
 };
 } // namespace
 
