@@ -217,8 +217,7 @@ QCoro::Task<Result<QList<explorer::DirEntry>>> ObexSession::folderListing(bool *
 
 void ObexSession::leaveObexMode()
 {
-    m_link.writeRaw(PhoneLink::Port::Modem, QByteArrayLiteral("+++"));
-    m_link.setModemAtMode(true);
+    m_link.leaveObexMode();
 }
 
 QCoro::Task<Result<ObexFolder>> ObexSession::listInObexMode(QStringList path, bool sizeQueryPending)

@@ -69,6 +69,18 @@ QCoro::Task<Outcome> PhoneLink::posliStr(QByteArray text, bool appendCR)
     co_return Outcome::completed();
 }
 
+Outcome PhoneLink::leaveObexMode()
+{
+    const Outcome o = writeRaw(Port::Modem, QByteArrayLiteral("+++"));
+    m_modemAtMode = true;
+    return o;
+}
+
+QCoro::Task<Outcome> PhoneLink::switchOff()
+{
+    return posliStr(QByteArrayLiteral("AT^SMSO"), true);
+}
+
 QCoro::Task<Result<QByteArray>> PhoneLink::atCommand(QByteArray command)
 {
     return atCommand(std::move(command), m_timing.replyLimit);

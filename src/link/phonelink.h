@@ -83,6 +83,11 @@ public:
     void setModemAtMode(bool at) { m_modemAtMode = at; }
     bool modemAtMode() const { return m_modemAtMode; }
 
+    // "+++" on the modem port: the phone leaves OBEX mode and takes AT commands again.
+    Outcome leaveObexMode();
+    // "AT^SMSO": the phone switches itself off.
+    QCoro::Task<Outcome> switchOff();
+
     // One AT command and its reply: posliStr with a CR, then the reply up to its final code.
     QCoro::Task<Result<QByteArray>> atCommand(QByteArray command);
     QCoro::Task<Result<QByteArray>> atCommand(QByteArray command, std::chrono::milliseconds limit);

@@ -254,8 +254,7 @@ void ConnectionController::tabChanged(int index)
     link::SerialChannel *diag = m_link.javaPort();
     if (index == MainWindow::Sms && modem->isOpen()) {
         // Leave OBEX mode for AT commands.
-        m_link.writeRaw(PhoneLink::Port::Modem, QByteArrayLiteral("+++"));
-        m_link.setModemAtMode(true);
+        m_link.leaveObexMode();
         return;
     }
     if (index == MainWindow::Explorer) {
@@ -296,7 +295,7 @@ void ConnectionController::resetPhone()
     if (!m_link.port()->isOpen())
         return;
     QPointer<ConnectionController> self(this);
-    auto sent = m_link.posliStr(QByteArrayLiteral("AT^SMSO"), true);
+    auto sent = m_link.switchOff();
     QCoro::connect(std::move(sent), this, [self](const link::Outcome &) {
         if (!self)
             return;
