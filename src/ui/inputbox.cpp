@@ -1,0 +1,65 @@
+#include "inputbox.h"
+
+#include "messagebox.h"
+
+#include <QCoroSignal>
+#include <QInputDialog>
+#include <memory>
+
+namespace vandrel::ui {
+
+namespace {
+
+// Resumes the waiting coroutine from the event loop, also when the box is deleted with its parent.
+class TextRelay : public QObject {
+    Q_OBJECT
+public:
+    std::optional<QString> text;
+    bool done = false;
+
+    void finish()
+    {
+        if (done)
+            return;
+        done = true;
+        QMetaObject::invokeMethod(this, &TextRelay::answered, Qt::QueuedConnection);
+    }
+
+signals:
+    void answered();
+};
+
+} // namespace
+
+QInputDialog *openInput(QWidget *parent, const QString &prompt, const QString &defaultText)
+{
+    auto *box = new QInputDialog(parent);
+    box->setObjectName(QStringLiteral("InputBox"));
+    box->setWindowTitle(kCaption);
+    box->setInputMode(QInputDialog::TextInput);
+    box->setLabelText(prompt);
+    box->setTextValue(defaultText);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
+    box->show();
+    return box;
+}
+
+QCoro::Task<std::optional<QString>> askText(QWidget *parent, QString prompt, QString defaultText)
+{
+    auto relay = std::make_unique<TextRelay>();
+    QInputDialog *box = openInput(parent, prompt, defaultText);
+    TextRelay *r = relay.get();
+    QObject::connect(box, &QDialog::finished, r, [r, box](int result) {
+        if (result == QDialog::Accepted)
+            r->text = box->textValue();
+        r->finish();
+    });
+    QObject::connect(box, &QObject::destroyed, r, [r] { r->finish(); });
+    co_await qCoro(r, &TextRelay::answered);
+    co_return r->text;
+}
+
+} // namespace vandrel::ui
+
+#include "inputbox.moc"
