@@ -1,0 +1,50 @@
+#include "commandrules.h"
+
+namespace vandrel::explorer {
+
+namespace {
+bool endsWithCi(QStringView s, QLatin1StringView suffix) { return s.endsWith(suffix, Qt::CaseInsensitive); }
+} // namespace
+
+QString jarBesideJad(QStringView caption)
+{
+    if (!endsWithCi(caption, QLatin1StringView(".jad")))
+        return QString();
+    QString jar = caption.toString();
+    jar[jar.size() - 1] = caption.back().isUpper() ? QLatin1Char('R') : QLatin1Char('r');
+    return jar;
+}
+
+bool installOffered(QStringView caption, bool jarBeside)
+{
+    if (endsWithCi(caption, QLatin1StringView(".jar")) || endsWithCi(caption, QLatin1StringView(".sdt")))
+        return true;
+    return endsWithCi(caption, QLatin1StringView(".jad")) && jarBeside;
+}
+
+QString renameTarget(QStringView answer, bool folder)
+{
+    QStringView name = answer;
+    if (folder && name.size() >= 2 && name.startsWith(u'[') && name.endsWith(u']'))
+        name = name.mid(1, name.size() - 2);
+    if (name.isEmpty() || name == u"." || name == u"..")
+        return QString();
+    for (const QChar c : name) {
+        if (c == u'/' || c == u'\\' || c.unicode() < 0x20 || c.unicode() == 0x7f)
+            return QString();
+    }
+    return name.toString();
+}
+
+BrewUp brewPathUp(QStringView path)
+{
+    QStringView p = path;
+    if (p.endsWith(u'/'))
+        p.chop(1);
+    const qsizetype cut = p.lastIndexOf(u'/');
+    if (cut < 0)
+        return {QString(), p.toString()};
+    return {p.left(cut + 1).toString(), p.mid(cut + 1).toString()};
+}
+
+} // namespace vandrel::explorer
