@@ -9,7 +9,8 @@ namespace vandrel::link {
 bool isWriteProtected(const QString &path)
 {
     const QFileInfo info(path);
-    return info.exists() && !info.isSymLink() && !info.isWritable();
+    // The owner's write bit, not access(): the superuser may write anything, yet the mark stands.
+    return info.exists() && !info.isSymLink() && !(info.permissions() & QFile::WriteOwner);
 }
 
 bool removeLocalFile(const QString &path)

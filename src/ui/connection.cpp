@@ -216,7 +216,41 @@ QCoro::Task<void> runListing(QPointer<ConnectionController> controller, link::Ph
     if (controller)
         done(folder);
 }
+
+QCoro::Task<void> runBrewListing(QPointer<ConnectionController> controller, link::PhoneLink *phone, QString path,
+                                 std::function<void(const link::Result<link::BrewFolder> &)> done)
+{
+    link::BrewSession brew(*phone);
+    const auto folder = co_await brew.ListBrewFolders(path, true);
+    if (controller)
+        done(folder);
+}
 } // namespace
+
+void ConnectionController::listBrewFolder()
+{
+    if (!m_link.javaPort()->isOpen() || m_listing)
+        return;
+    m_listing = true;
+    emit brewListingStarted();
+    QPointer<ConnectionController> self(this);
+    runBrewListing(this, &m_link, m_brewPath, [self](const link::Result<link::BrewFolder> &r) {
+        if (!self)
+            return;
+        self->m_listing = false;
+        if (r.ok()) {
+            if (r.value.freeBytes)
+                emit self->memoryLabel(explorer::memoryLabelFree(self->m_window.message(32), *r.value.freeBytes));
+            emit self->brewListing(r.value);
+            return;
+        }
+        emit self->brewListingFailed(r.outcome);
+        if (r.outcome.isLinkFailure())
+            self->m_link.handleFailure(r.outcome);
+        else if (r.outcome.isFailed())
+            showError(&self->m_window, r.outcome.detail);
+    });
+}
 
 void ConnectionController::listObexFolder()
 {

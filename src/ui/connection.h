@@ -60,6 +60,9 @@ public slots:
     void checkCompetingPrograms();
     // A new OBEX listing of the current phone path (after AT^SQWE=0 ... as every listing).
     void listObexFolder();
+    // A new BREW listing of the BREW path, with the free space at its end.
+    void listBrewFolder();
+    bool isListing() const { return m_listing; }
 
 signals:
     void connectedChanged(bool connected);
@@ -73,6 +76,8 @@ signals:
     void brewConnected();
     // Connected in BREW access from the explorer: the listing that made the connection.
     void brewListing(const link::BrewFolder &folder);
+    void brewListingStarted();
+    void brewListingFailed(const link::Outcome &outcome);
     // The phone pane is to be emptied (a reset is under way).
     void phonePaneCleared();
 

@@ -158,12 +158,14 @@ void MainWindow::buildMenus()
     // the explorer commands.
     QMenu *pop = new QMenu(this);
     pop->setObjectName(QStringLiteral("Pop1"));
-    addItem(pop, "pKopirovat", QKeySequence(Qt::CTRL | Qt::Key_T));
-    addItem(pop, "Editovat1", QKeySequence(Qt::Key_F4));
     addItem(pop, "pAktualizovat", QKeySequence(Qt::Key_F5));
+    pop->addSeparator()->setObjectName(QStringLiteral("N1"));
+    addItem(pop, "Editovat1", QKeySequence(Qt::Key_F4));
+    addItem(pop, "pKopirovat", QKeySequence(Qt::CTRL | Qt::Key_T));
     addItem(pop, "pPrejmenovat", QKeySequence(Qt::Key_F6));
     addItem(pop, "pNovyadresar", QKeySequence(Qt::Key_F7));
     addItem(pop, "pSmazat", QKeySequence(Qt::Key_F8));
+    pop->addSeparator()->setObjectName(QStringLiteral("N2"));
     addItem(pop, "Instalovat1", QKeySequence(Qt::CTRL | Qt::Key_I));
 
     for (QMenu *m : {phone, mode, help, pop})

@@ -1,19 +1,42 @@
 #include "explorercommands.h"
 
+#include "dirtablemodel.h"
 #include "explorertab.h"
+#include "quillview.h"
 
+#include <core/explorer/commandrules.h>
 #include <core/explorer/direntry.h>
+#include <link/brewsession.h>
+#include <link/localfiles.h>
+#include <link/paths.h>
 #include <ui/connection.h>
+#include <ui/inputbox.h>
 #include <ui/mainwindow.h>
+#include <ui/messagebox.h>
 #include <ui/questionbox.h>
+#include <ui/shell.h>
 #include <ui/transferwindow.h>
 
+#include <QCoroTimer>
 #include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
 #include <QPointer>
+#include <QTableView>
+#include <QTimer>
 
 namespace vandrel::ui {
 
+using explorer::bareName;
+using explorer::isFolderCaption;
+using Pane = ExplorerTab::Pane;
+
 namespace {
+
+// The actions of Pop1, which both panes carry so their shortcuts work wherever the user is.
+const char *const kPaneActions[] = {"pAktualizovat", "Editovat1", "pKopirovat", "pPrejmenovat",
+                                    "pNovyadresar",  "pSmazat",   "Instalovat1"};
 
 QStringList withoutParent(QStringList captions)
 {
@@ -21,34 +44,255 @@ QStringList withoutParent(QStringList captions)
     return captions;
 }
 
-// Parameters, not captures: they live in the coroutine's frame.
-QCoro::Task<void> askThenTransfer(QPointer<MainWindow> window, QPointer<ExplorerTab> tab, TransferRequest request)
+const QMessageBox::StandardButtons kYesNoCancel = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+
+// Coroutine inputs are parameters, not captures: they live in the coroutine's frame.
+QCoro::Task<void> askThenTransfer(QPointer<MainWindow> window, QPointer<ExplorerTab> tab, int question,
+                                  QString builtIn, TransferRequest request)
 {
-    const auto answer = co_await ask(window, window->message(53, QStringLiteral("Copy the selected items?")),
-                                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    const auto answer = co_await ask(window, window->message(question, builtIn), kYesNoCancel);
     if (!window || !tab || answer != QMessageBox::Yes)
         co_return;
     ConnectionController &connection = window->connection();
+    const bool localChanges = request.kind == TransferRequest::Kind::Download;
     TransferWindow *transfer = openTransferWindow(window->phoneLink(), window->messages(), request, window);
     QObject::connect(transfer, &TransferWindow::listed, &connection, &ConnectionController::obexListing);
-    QObject::connect(transfer, &TransferWindow::transferEnded, tab, [tab](const link::Outcome &) {
+    if (localChanges)
+        QObject::connect(transfer, &TransferWindow::transferEnded, tab, [tab](const link::Outcome &) {
+            tab->PCFolderListing(tab->computerPath());
+        });
+}
+
+QCoro::Task<void> renameRow(QPointer<MainWindow> window, QPointer<ExplorerTab> tab, Pane pane, QString caption)
+{
+    const QString prompt = window->message(62, QStringLiteral("Nový název pro ")) + caption + QStringLiteral(": ");
+    const auto answer = co_await askText(window, prompt, caption);
+    if (!window || !tab || !answer || answer->isEmpty())
+        co_return;
+    const bool folder = isFolderCaption(caption);
+    const QString target = explorer::renameTarget(*answer, folder);
+    if (pane == Pane::Computer) {
+        const QString from = tab->computerPath() + bareName(caption);
+        if (target.isEmpty() || !link::renameLocal(from, tab->computerPath() + target))
+            showError(window, window->message(66, QStringLiteral("Název se nepodařilo změnit.")));
         tab->PCFolderListing(tab->computerPath());
+        co_return;
+    }
+    if (target.isEmpty()) {
+        showError(window, window->message(66, QStringLiteral("Název se nepodařilo změnit.")));
+        co_return;
+    }
+    TransferRequest request;
+    request.kind = TransferRequest::Kind::Rename;
+    request.phonePath = window->connection().obexPath();
+    request.name = bareName(caption);
+    request.newName = target;
+    TransferWindow *transfer = openTransferWindow(window->phoneLink(), window->messages(), request, window);
+    QObject::connect(transfer, &TransferWindow::listed, &window->connection(), &ConnectionController::obexListing);
+}
+
+QCoro::Task<void> makeFolder(QPointer<MainWindow> window, QPointer<ExplorerTab> tab, Pane pane)
+{
+    const auto answer = co_await askText(window, window->message(61, QStringLiteral("Název nového adresáře:")));
+    if (!window || !tab)
+        co_return;
+    const QString name = answer ? explorer::renameTarget(*answer, false) : QString();
+    if (pane == Pane::Computer) {
+        if (answer && !answer->isEmpty()) {
+            if (name.isEmpty() || !link::makeLocalFolder(tab->computerPath() + name)) {
+                showError(window, window->message(88, QStringLiteral("Adresář nelze vytvořit.")));
+            }
+            co_await QCoro::sleepFor(std::chrono::milliseconds(10));
+            if (!window || !tab)
+                co_return;
+            tab->PCFolderListing(tab->computerPath());
+        }
+        tab->activateComputerPane();
+        co_return;
+    }
+    if (!answer || answer->isEmpty())
+        co_return;
+    if (name.isEmpty()) {
+        showError(window, window->message(88, QStringLiteral("Adresář nelze vytvořit.")));
+        co_return;
+    }
+    if (!window->phoneLink().port()->isOpen())
+        co_return;
+    TransferRequest request;
+    request.kind = TransferRequest::Kind::CreateFolder;
+    request.phonePath = window->connection().obexPath();
+    request.name = name;
+    TransferWindow *transfer = openTransferWindow(window->phoneLink(), window->messages(), request, window);
+    QObject::connect(transfer, &TransferWindow::listed, &window->connection(), &ConnectionController::obexListing);
+}
+
+QCoro::Task<void> askAndRemoveComputerRows(QPointer<ExplorerCommands> commands, QPointer<MainWindow> window,
+                                           QStringList captions)
+{
+    const auto answer = co_await ask(window, window->message(50, QStringLiteral("Smazat vybrané položky?")), kYesNoCancel);
+    if (!commands)
+        co_return;
+    if (answer == QMessageBox::Yes)
+        commands->removeComputerRows(captions);
+}
+
+QCoro::Task<void> fetchAndOpen(QPointer<MainWindow> window, TransferRequest request)
+{
+    TransferWindow *transfer = openTransferWindow(window->phoneLink(), window->messages(), request, window);
+    const QString target = request.localPath;
+    QObject::connect(transfer, &TransferWindow::transferEnded, window, [window, target](const link::Outcome &o) {
+        if (window && o.ok())
+            openWithShell(target, window);
     });
+    co_return;
 }
 
 } // namespace
 
 ExplorerCommands::ExplorerCommands(MainWindow &window, ExplorerTab &tab) : QObject(&tab), m_window(window), m_tab(tab)
 {
-    if (QAction *copyAction = window.action(QStringLiteral("pKopirovat")))
-        connect(copyAction, &QAction::triggered, this, &ExplorerCommands::copy);
+    setObjectName(QStringLiteral("ExplorerCommands"));
+    const std::pair<const char *, void (ExplorerCommands::*)()> wiring[] = {
+        {"pAktualizovat", &ExplorerCommands::refresh}, {"Editovat1", &ExplorerCommands::edit},
+        {"pKopirovat", &ExplorerCommands::copy},       {"pPrejmenovat", &ExplorerCommands::rename},
+        {"pNovyadresar", &ExplorerCommands::newFolder}, {"pSmazat", &ExplorerCommands::remove},
+    };
+    for (const auto &[name, slot] : wiring)
+        if (QAction *a = window.action(QString::fromLatin1(name)))
+            connect(a, &QAction::triggered, this, slot);
+    QTableView *views[] = {tab.computerView(), tab.phoneView()};
+    for (const char *name : kPaneActions) {
+        QAction *a = window.action(QString::fromLatin1(name));
+        if (!a)
+            continue;
+        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        for (QTableView *view : views)
+            view->addAction(a);
+    }
+    for (QTableView *view : views) {
+        view->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(view, &QWidget::customContextMenuRequested, this,
+                [this, view](const QPoint &pos) { showPopup(view, pos); });
+    }
     tab.setDropHandler([this](const QStringList &dropped) { copyDropped(dropped); });
+    connect(&tab, &ExplorerTab::phoneFileActivated, this, &ExplorerCommands::openPhoneFile);
+}
+
+QMenu *ExplorerCommands::popup() const { return m_window.menu(QStringLiteral("Pop1")); }
+
+void ExplorerCommands::Pop1Popup()
+{
+    QAction *install = m_window.action(QStringLiteral("Instalovat1"));
+    if (!install)
+        return;
+    bool shown = false;
+    const QStringList selected = m_tab.selectedCaptions(Pane::Computer);
+    if (m_tab.computerView()->hasFocus() && !selected.isEmpty()) {
+        const QString caption = selected.first();
+        const QString jar = explorer::jarBesideJad(caption);
+        shown = !isFolderCaption(caption) &&
+                explorer::installOffered(caption, !jar.isEmpty() && QFileInfo::exists(m_tab.computerPath() + jar));
+    }
+    install->setVisible(shown);
+}
+
+void ExplorerCommands::showPopup(QTableView *view, const QPoint &pos)
+{
+    QMenu *menu = popup();
+    if (!menu)
+        return;
+    view->setFocus(Qt::PopupFocusReason);
+    Pop1Popup();
+    menu->popup(view->viewport()->mapToGlobal(pos));
 }
 
 void ExplorerCommands::runAfterYes(TransferRequest request)
 {
-    askThenTransfer(&m_window, &m_tab, std::move(request));
+    askThenTransfer(&m_window, &m_tab, 53, QStringLiteral("Kopírovat vybrané položky?"), std::move(request));
 }
+
+// ---- refresh, edit, rename, new folder ---------------------------------------------------
+
+void ExplorerCommands::refresh()
+{
+    if (m_tab.activePane() == Pane::Computer) {
+        m_tab.PCFolderListing(m_tab.computerPath());
+        m_tab.fillDriveBox();
+        return;
+    }
+    m_tab.refreshPhone();
+}
+
+void ExplorerCommands::edit()
+{
+    // External editing arrives with the editor support.
+}
+
+void ExplorerCommands::rename()
+{
+    const Pane pane = m_tab.activePane();
+    const QStringList selected = m_tab.selectedCaptions(pane);
+    if (selected.size() != 1 || explorer::isParentCaption(selected.first()))
+        return;
+    if (pane == Pane::Phone &&
+        (m_window.connection().accessMode() != AccessMode::Obex || !m_window.phoneLink().port()->isOpen()))
+        return; // the BREW file system has no rename
+    renameRow(&m_window, &m_tab, pane, selected.first());
+}
+
+void ExplorerCommands::newFolder()
+{
+    const Pane pane = m_tab.activePane();
+    if (pane == Pane::Phone && m_window.connection().accessMode() == AccessMode::Brew)
+        return;
+    makeFolder(&m_window, &m_tab, pane);
+}
+
+// ---- delete -----------------------------------------------------------------------------
+
+void ExplorerCommands::remove()
+{
+    if (m_tab.activePane() == Pane::Computer) {
+        const QStringList selected = m_tab.selectedCaptions(Pane::Computer);
+        if (selected.isEmpty() || explorer::isParentCaption(selected.first()))
+            return;
+        // The rows selected when the command was given, whatever the question did to the focus.
+        askAndRemoveComputerRows(this, &m_window, withoutParent(selected));
+        return;
+    }
+    if (m_window.connection().accessMode() == AccessMode::Brew)
+        return;
+    const QStringList captions = withoutParent(m_tab.selectedCaptions(Pane::Phone));
+    if (captions.isEmpty() || !m_window.phoneLink().port()->isOpen())
+        return;
+    TransferRequest request;
+    request.kind = TransferRequest::Kind::Delete;
+    request.phonePath = m_window.connection().obexPath();
+    request.captions = captions;
+    askThenTransfer(&m_window, &m_tab, 60, QStringLiteral("Smazat vybrané položky z telefonu?"), std::move(request));
+}
+
+void ExplorerCommands::removeComputerRows(const QStringList &captions)
+{
+    const QString folder = m_tab.computerPath();
+    QStringList failed;
+    for (const QString &caption : captions) {
+        if (isFolderCaption(caption)) {
+            if (!link::removeLocalTree(folder + bareName(caption))) {
+                // What was reached is gone; the pane keeps its rows until the next listing.
+                showError(&m_window, m_window.message(51, QStringLiteral("Adresář nelze smazat.")));
+                return;
+            }
+        } else if (!link::removeLocalFile(folder + caption)) {
+            failed << caption + m_window.message(52, QStringLiteral(" – nelze smazat."));
+        }
+    }
+    if (!failed.isEmpty())
+        showError(&m_window, failed.join(QLatin1Char('\n')));
+    m_tab.PCFolderListing(folder);
+}
+
+// ---- copy -------------------------------------------------------------------------------
 
 void ExplorerCommands::upload(QStringList captions, const QString &localFolder)
 {
@@ -70,12 +314,12 @@ void ExplorerCommands::upload(QStringList captions, const QString &localFolder)
 void ExplorerCommands::copy()
 {
     if (m_window.connection().accessMode() != AccessMode::Obex)
-        return; // the BREW transfer window takes these
-    if (m_tab.activePane() == ExplorerTab::Pane::Computer) {
-        upload(m_tab.selectedCaptions(ExplorerTab::Pane::Computer), m_tab.computerPath());
+        return;
+    if (m_tab.activePane() == Pane::Computer) {
+        upload(m_tab.selectedCaptions(Pane::Computer), m_tab.computerPath());
         return;
     }
-    const QStringList captions = withoutParent(m_tab.selectedCaptions(ExplorerTab::Pane::Phone));
+    const QStringList captions = withoutParent(m_tab.selectedCaptions(Pane::Phone));
     if (captions.isEmpty() || !m_window.phoneLink().port()->isOpen())
         return;
     TransferRequest request;
@@ -90,6 +334,30 @@ void ExplorerCommands::copyDropped(const QStringList &droppedList)
 {
     // The drop has made the dropped files' folder the computer path for this copy.
     upload(droppedList, m_tab.computerPath());
+}
+
+// ---- opening phone files ----------------------------------------------------------------
+
+void ExplorerCommands::openPhoneFile(const QString &caption)
+{
+    if (m_window.connection().accessMode() != AccessMode::Obex || !m_window.phoneLink().port()->isOpen())
+        return;
+    const auto name = link::safeLocalName(caption);
+    if (!name) {
+        showError(&m_window, QStringLiteral("The phone file name \"%1\" is not safe as a local file name.").arg(caption));
+        return;
+    }
+    const QString target = QDir(link::workFolder()).filePath(*name);
+    if (QFileInfo::exists(target) && !QFile::remove(target)) {
+        showError(&m_window, QStringLiteral("Soubor již existuje a nelze smazat"));
+        return;
+    }
+    TransferRequest request;
+    request.kind = TransferRequest::Kind::GetFile;
+    request.phonePath = m_window.connection().obexPath();
+    request.name = caption;
+    request.localPath = target;
+    fetchAndOpen(&m_window, std::move(request));
 }
 
 } // namespace vandrel::ui

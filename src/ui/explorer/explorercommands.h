@@ -1,8 +1,12 @@
 #pragma once
-// The explorer's copy command over OBEX, both directions, and the copy a drop onto the phone
-// pane starts: the preconditions, the question, and the transfer window.
+// The explorer's commands on the active pane: refresh, edit, rename, new folder, delete, copy,
+// opening phone files, the popup menu and its shortcuts. The computer's files are changed here;
+// phone work goes to the transfer window of the access mode.
 #include <QObject>
 #include <QStringList>
+
+class QMenu;
+class QTableView;
 
 namespace vandrel::ui {
 
@@ -15,13 +19,26 @@ class ExplorerCommands : public QObject {
 public:
     ExplorerCommands(MainWindow &window, ExplorerTab &tab);
 
+    QMenu *popup() const;
+
 public slots:
+    void refresh();                                   // F5, sbNacist
+    void edit();                                      // F4, sbEditovat
+    void rename();                                    // F6, sbPrejmenovat
+    void newFolder();                                 // F7, sbAdresar
+    void remove();                                    // F8 and Delete, sbSmazat
     void copy();                                      // Ctrl+T, sbKopirovat
     void copyDropped(const QStringList &droppedList); // files dropped onto the phone pane
+    void openPhoneFile(const QString &caption);       // double-click or Enter on a phone file
+    // Pop1Popup: "Instalovat" only for installable files of the focused computer pane.
+    void Pop1Popup();
+    // The computer delete after its question was answered Yes.
+    void removeComputerRows(const QStringList &captions);
 
 private:
     void upload(QStringList captions, const QString &localFolder);
     void runAfterYes(TransferRequest request);
+    void showPopup(QTableView *view, const QPoint &pos);
 
     MainWindow &m_window;
     ExplorerTab &m_tab;

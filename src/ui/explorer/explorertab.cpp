@@ -9,6 +9,7 @@
 #include "../mainwindow.h"
 #include "../shell.h"
 
+#include <core/explorer/commandrules.h>
 #include <core/explorer/drives.h>
 #include <core/explorer/pcpath.h>
 
@@ -142,8 +143,11 @@ ExplorerTab::ExplorerTab(MainWindow &window) : QWidget(&window), m_window(window
     });
     connect(&m_connection, &ConnectionController::obexListing, this, &ExplorerTab::showObexListing);
     connect(&m_connection, &ConnectionController::brewListing, this, &ExplorerTab::showBrewListing);
-    connect(&m_connection, &ConnectionController::obexListingStarted, this, &ExplorerTab::obexListingStarted);
-    connect(&m_connection, &ConnectionController::obexListingFailed, this, &ExplorerTab::obexListingFailed);
+    connect(&m_connection, &ConnectionController::obexListingStarted, this, &ExplorerTab::phoneListingStarted);
+    connect(&m_connection, &ConnectionController::obexListingFailed, this, &ExplorerTab::phoneListingFailed);
+    connect(&m_connection, &ConnectionController::brewListingStarted, this, &ExplorerTab::phoneListingStarted);
+    connect(&m_connection, &ConnectionController::brewListingFailed, this, &ExplorerTab::phoneListingFailed);
+    connect(&m_connection, &ConnectionController::brewConnected, this, &ExplorerTab::refreshPhone);
     connect(&m_connection, &ConnectionController::memoryLabel, m_memoryLabel, &QLabel::setText);
     connect(&m_connection, &ConnectionController::connectedChanged, this, &ExplorerTab::connectedChanged);
     // After the connection's own tab rules (connected earlier, so they run first).
@@ -241,11 +245,7 @@ void ExplorerTab::build()
         QPushButton *b = makeButton(c.button, QString(), this);
         b->setFlat(true);
         b->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-        const QString actionName = QString::fromLatin1(c.action);
-        connect(b, &QPushButton::clicked, this, [this, actionName] {
-            if (QAction *a = m_window.action(actionName))
-                a->trigger();
-        });
+        connect(b, &QPushButton::clicked, this, [this, action = c.action] { triggerAction(action); });
         commands->addWidget(b, 1);
         m_commands.append(b);
     }
@@ -383,6 +383,10 @@ bool ExplorerTab::eventFilter(QObject *watched, QEvent *event)
                     computerUp();
                 return true;
             }
+            if (key->key() == Qt::Key_Delete) {
+                triggerAction("pSmazat");
+                return true;
+            }
             if (key->key() == Qt::Key_Right) {
                 activatePhonePane();
                 return true;
@@ -392,6 +396,11 @@ bool ExplorerTab::eventFilter(QObject *watched, QEvent *event)
                 return true;
             }
         } else {
+            if (key->key() == Qt::Key_Delete) {
+                if (m_window.tabs()->currentIndex() == MainWindow::Explorer)
+                    triggerAction("pSmazat");
+                return true;
+            }
             if (key->key() == Qt::Key_Left) {
                 activateComputerPane();
                 return true;
@@ -408,6 +417,12 @@ bool ExplorerTab::eventFilter(QObject *watched, QEvent *event)
         break;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void ExplorerTab::triggerAction(const char *name)
+{
+    if (QAction *a = m_window.action(QString::fromLatin1(name)))
+        a->trigger();
 }
 
 QStringList ExplorerTab::selectedCaptions(Pane pane) const
@@ -561,9 +576,22 @@ void ExplorerTab::Combo2Change(int index)
     m_connection.toggleConnection();
 }
 
+bool ExplorerTab::brewAccess() const { return m_connection.accessMode() == AccessMode::Brew; }
+
+bool ExplorerTab::phonePortOpen() const
+{
+    link::PhoneLink &link = m_window.phoneLink();
+    return (brewAccess() ? link.javaPort() : link.port())->isOpen();
+}
+
 bool ExplorerTab::phoneMovesAllowed() const
 {
-    return m_connection.accessMode() == AccessMode::Obex && m_window.phoneLink().port()->isOpen() && !m_phoneListing;
+    return phonePortOpen() && !m_phoneListing;
+}
+
+QString ExplorerTab::phonePathBar() const
+{
+    return brewAccess() ? m_connection.brewPath() : explorer::obexPathBar(m_connection.obexPath());
 }
 
 void ExplorerTab::emptyPhonePane()
@@ -573,25 +601,57 @@ void ExplorerTab::emptyPhonePane()
 
 void ExplorerTab::updatePhoneButtons()
 {
-    const bool below = !m_connection.obexPath().isEmpty();
+    const bool below = brewAccess() ? !m_connection.brewPath().isEmpty() : !m_connection.obexPath().isEmpty();
     m_phoneRoot->setEnabled(below);
     m_phoneUp->setEnabled(below);
 }
 
 void ExplorerTab::startPhoneListing()
 {
-    m_phoneBar->setText(explorer::obexPathBar(m_connection.obexPath()));
+    m_phoneBar->setText(phonePathBar());
     updatePhoneButtons();
     emptyPhonePane();
     m_phoneView->setCursor(Qt::WaitCursor);
-    m_connection.listObexFolder();
+    if (brewAccess())
+        m_connection.listBrewFolder();
+    else
+        m_connection.listObexFolder();
+}
+
+void ExplorerTab::refreshPhone()
+{
+    if (phoneMovesAllowed())
+        startPhoneListing();
+}
+
+void ExplorerTab::openPhonePath(const QStringList &obexNames)
+{
+    if (brewAccess() || !phoneMovesAllowed())
+        return;
+    m_connection.obexPath() = obexNames;
+    // The walk there also asks the memory sizes for the label.
+    m_connection.sizeQueryPending() = true;
+    m_phoneReturnName.clear();
+    startPhoneListing();
+}
+
+void ExplorerTab::openBrewPath(const QString &path)
+{
+    if (!brewAccess() || !phoneMovesAllowed())
+        return;
+    m_connection.brewPath() = path;
+    m_phoneReturnName.clear();
+    startPhoneListing();
 }
 
 void ExplorerTab::phoneEnter(const QString &name)
 {
     if (!phoneMovesAllowed() || name.isEmpty())
         return;
-    m_connection.obexPath().append(name);
+    if (brewAccess())
+        m_connection.brewPath() += name + QLatin1Char('/');
+    else
+        m_connection.obexPath().append(name);
     m_phoneReturnName.clear();
     startPhoneListing();
 }
@@ -600,6 +660,16 @@ void ExplorerTab::phoneUp()
 {
     if (!phoneMovesAllowed())
         return;
+    if (brewAccess()) {
+        QString &path = m_connection.brewPath();
+        if (path.isEmpty())
+            return;
+        const explorer::BrewUp up = explorer::brewPathUp(path);
+        path = up.path;
+        m_phoneReturnName = up.returnName;
+        startPhoneListing();
+        return;
+    }
     QStringList &path = m_connection.obexPath();
     if (path.isEmpty())
         return;
@@ -618,7 +688,10 @@ void ExplorerTab::phoneRoot()
     m_memoryLabel->clear();
     m_phoneBar->clear();
     activatePhonePane();
-    m_connection.obexPath().clear();
+    if (brewAccess())
+        m_connection.brewPath().clear();
+    else
+        m_connection.obexPath().clear();
     m_phoneReturnName.clear();
     startPhoneListing();
 }
@@ -641,15 +714,15 @@ void ExplorerTab::ListMODblClick()
         phoneEnter(e->name);
 }
 
-void ExplorerTab::obexListingStarted()
+void ExplorerTab::phoneListingStarted()
 {
     m_phoneListing = true;
-    m_phoneBar->setText(explorer::obexPathBar(m_connection.obexPath()));
+    m_phoneBar->setText(phonePathBar());
     emptyPhonePane();
     m_phoneView->setCursor(Qt::WaitCursor);
 }
 
-void ExplorerTab::obexListingFailed(const link::Outcome &)
+void ExplorerTab::phoneListingFailed(const link::Outcome &)
 {
     m_phoneListing = false;
     m_phoneView->unsetCursor();

@@ -57,11 +57,16 @@ public:
     void computerRoot();   // Button1
     void computerUp();     // Button2, Backspace, "[..]"
     void listPCDblClick(); // double-click and Enter
-    // Moves of the phone pane (OBEX access, connected, no listing running).
+    // Moves of the phone pane (connected in the access mode shown, no listing running).
     void phoneEnter(const QString &name);
     void phoneUp();        // Button5, "[..]"
     void phoneRoot();      // Button3
     void ListMODblClick(); // double-click and Enter
+    // Lists the phone path again (the refresh command; back on the tab in BREW access).
+    void refreshPhone();
+    // Favourites: walk to an OBEX folder (asking the memory sizes), or list a BREW folder.
+    void openPhonePath(const QStringList &obexNames);
+    void openBrewPath(const QString &path);
 
     // The drive box: mounted volumes, desktop and documents; choosing one lists it.
     void fillDriveBox();
@@ -98,13 +103,17 @@ private:
     void applyIcons();
     void setPathBarColours();
     void selectRow(QTableView *view, int row);
+    void triggerAction(const char *name);
     void showObexListing(const link::ObexFolder &folder, const QStringList &path);
     void showBrewListing(const link::BrewFolder &folder);
-    void obexListingStarted();
-    void obexListingFailed(const link::Outcome &outcome);
+    void phoneListingStarted();
+    void phoneListingFailed(const link::Outcome &outcome);
+    bool brewAccess() const;
+    QString phonePathBar() const;
     void connectedChanged(bool connected);
     void tabShown(int index);
     bool phoneMovesAllowed() const;
+    bool phonePortOpen() const;
     void startPhoneListing();
     void emptyPhonePane();
     void updatePhoneButtons();
