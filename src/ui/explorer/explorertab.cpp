@@ -732,6 +732,8 @@ void ExplorerTab::phoneListingFailed(const link::Outcome &)
 void ExplorerTab::showObexListing(const link::ObexFolder &folder, const QStringList &path)
 {
     m_phoneListing = false;
+    // The pane's path is the folder shown: a new folder made on the phone is entered.
+    m_connection.obexPath() = path;
     m_phoneBar->setText(explorer::obexPathBar(path));
     QList<DirEntry> rows;
     if (!path.isEmpty())
