@@ -57,7 +57,7 @@ struct Rig {
 
 } // namespace
 
-class BrewTransferTest : public QObject {
+class BrewTransferPhoneTest : public QObject {
     Q_OBJECT
 private slots:
     // Two folders in one selection: one warning at most, and only with the setting on.
@@ -416,5 +416,5 @@ private slots:
     }
 };
 
-VANDREL_TEST(BrewTransferTest)
+VANDREL_TEST(BrewTransferPhoneTest)
 #include "tst_brewtransfer.moc"
