@@ -116,32 +116,38 @@ QCoro::Task<Outcome> BrewTransfer::run(Job job)
 QCoro::Task<Outcome> BrewTransfer::work()
 {
     switch (m_job.op) {
-    case Op::Download: return downloadEntries();
-    case Op::Upload: return uploadEntries();
+    case Op::Download:
+    case Op::Upload: return copyEntries();
     case Op::Delete: return removeEntries();
     case Op::CreateFolder: break;
     }
     return makeFolder();
 }
 
-QCoro::Task<Outcome> BrewTransfer::downloadEntries()
+QCoro::Task<Outcome> BrewTransfer::copyEntries()
 {
     QPointer<BrewTransfer> self(this);
+    const bool toPhone = m_job.op == Op::Upload;
+    BrewFolder here;
+    if (toPhone) {
+        // What the phone folder holds decides which files are replacements.
+        const auto existing = co_await m_session.ListBrewFolders(m_job.brewPath);
+        if (!self)
+            co_return Outcome::cancelled();
+        if (!existing.ok())
+            co_return existing.outcome;
+        here = existing.value;
+    }
     for (const QString &caption : m_job.captions) {
         if (m_cancelled)
             co_return Outcome::cancelled();
         if (explorer::isParentCaption(caption))
             continue;
-        const QString name = explorer::bareName(caption);
         Outcome o;
-        if (explorer::isFolderCaption(caption)) {
-            o = co_await m_copier.getFolder(m_job.brewPath + name + QLatin1Char('/'), m_job.localDir);
-        } else if (const auto safe = safeLocalName(name)) {
-            o = co_await m_copier.getFile(m_job.brewPath + name, QDir(m_job.localDir).filePath(*safe));
-        } else {
-            o = Outcome::failed(FailureKind::Malformed,
-                                QStringLiteral("\"%1\" cannot be saved as a file name on this computer.").arg(name));
-        }
+        if (toPhone)
+            o = co_await uploadEntry(caption, here);
+        else
+            o = co_await downloadEntry(caption);
         if (!self)
             co_return Outcome::cancelled();
         if (!o.ok())
@@ -151,34 +157,24 @@ QCoro::Task<Outcome> BrewTransfer::downloadEntries()
     co_return Outcome::completed();
 }
 
-QCoro::Task<Outcome> BrewTransfer::uploadEntries()
+QCoro::Task<Outcome> BrewTransfer::downloadEntry(QString caption)
 {
-    QPointer<BrewTransfer> self(this);
-    // What the phone folder holds decides which files are replacements.
-    const auto existing = co_await m_session.ListBrewFolders(m_job.brewPath);
-    if (!self)
-        co_return Outcome::cancelled();
-    if (!existing.ok())
-        co_return existing.outcome;
-    const BrewFolder here = existing.value;
-    for (const QString &caption : m_job.captions) {
-        if (m_cancelled)
-            co_return Outcome::cancelled();
-        if (explorer::isParentCaption(caption))
-            continue;
-        const QString local = QDir(m_job.localDir).filePath(explorer::bareName(caption));
-        Outcome o;
-        if (explorer::isFolderCaption(caption))
-            o = co_await m_copier.putFolder(local, m_job.brewPath);
-        else
-            o = co_await m_copier.putFileInto(local, m_job.brewPath, here);
-        if (!self)
-            co_return Outcome::cancelled();
-        if (!o.ok())
-            co_return o;
-        emit entryDone(caption);
-    }
-    co_return Outcome::completed();
+    const QString name = explorer::bareName(caption);
+    if (explorer::isFolderCaption(caption))
+        co_return co_await m_copier.getFolder(m_job.brewPath + name + QLatin1Char('/'), m_job.localDir);
+    const auto safe = safeLocalName(name);
+    if (!safe)
+        co_return Outcome::failed(FailureKind::Malformed,
+                                  QStringLiteral("\"%1\" cannot be saved as a file name on this computer.").arg(name));
+    co_return co_await m_copier.getFile(m_job.brewPath + name, QDir(m_job.localDir).filePath(*safe));
+}
+
+QCoro::Task<Outcome> BrewTransfer::uploadEntry(QString caption, const BrewFolder &here)
+{
+    const QString local = QDir(m_job.localDir).filePath(explorer::bareName(caption));
+    if (explorer::isFolderCaption(caption))
+        co_return co_await m_copier.putFolder(local, m_job.brewPath);
+    co_return co_await m_copier.putFileInto(local, m_job.brewPath, here);
 }
 
 QCoro::Task<Outcome> BrewTransfer::removeEntries()

@@ -75,8 +75,10 @@ private:
     };
     QCoro::Task<Outcome> run(Job job);
     QCoro::Task<Outcome> work();
-    QCoro::Task<Outcome> downloadEntries();
-    QCoro::Task<Outcome> uploadEntries();
+    QCoro::Task<Outcome> copyEntries();
+    QCoro::Task<Outcome> downloadEntry(QString caption);
+    // `here`: the listing of the pane's folder (kept by the caller).
+    QCoro::Task<Outcome> uploadEntry(QString caption, const BrewFolder &here);
     QCoro::Task<Outcome> removeEntries();
     QCoro::Task<Outcome> makeFolder();
     // The start of every operation.

@@ -39,6 +39,16 @@ struct Rig {
     QString brew(const QString &rel) const { return phone.phone->brewRoot() + QLatin1Char('/') + rel; }
     QString here(const QString &rel) const { return local.filePath(rel); }
     BrewWindow *open(BrewRequest request) { return openBrewWindow(*phone.link, messages, std::move(request), &parent); }
+    // A copy of phone rows into the test's local folder.
+    BrewRequest download(const QString &brewPath, const QStringList &captions) const
+    {
+        BrewRequest r;
+        r.brewState = 12;
+        r.brewPath = brewPath;
+        r.captions = captions;
+        r.brewLocalDir = local.path();
+        return r;
+    }
 };
 
 QMessageBox *waitForBox(QWidget &parent, const QString &name)
@@ -173,12 +183,7 @@ private slots:
     {
         Rig rig(5);
         rig.phone.phone->controls().delayReplies(15, phonesim::Controls::Diag);
-        BrewRequest r;
-        r.brewState = 12;
-        r.brewPath = u"brew/mod/game/"_qs;
-        r.captions = {u"game.mod"_qs, u"game.mif"_qs};
-        r.brewLocalDir = rig.local.path();
-        QPointer<BrewWindow> w = rig.open(r);
+        QPointer<BrewWindow> w = rig.open(rig.download(u"brew/mod/game/"_qs, {u"game.mod"_qs, u"game.mif"_qs}));
         QSignalSpy listed(w.data(), &BrewWindow::listed);
         QSignalSpy finished(w.data(), kFinished);
         QTRY_VERIFY(w->progress()->value() > 2048);
@@ -202,12 +207,7 @@ private slots:
     {
         Rig rig(6);
         QVERIFY(putFile(rig.here(u"readme.txt"_qs), "mine"));
-        BrewRequest r;
-        r.brewState = 12;
-        r.brewPath = u"brew/shared"_qs;
-        r.captions = {u"readme.txt"_qs};
-        r.brewLocalDir = rig.local.path();
-        QPointer<BrewWindow> w = rig.open(r);
+        QPointer<BrewWindow> w = rig.open(rig.download(u"brew/shared"_qs, {u"readme.txt"_qs}));
         QSignalSpy finished(w.data(), kFinished);
         QMessageBox *box = waitForBox(*w, u"QuestionBox"_qs);
         QVERIFY(box);
@@ -242,12 +242,7 @@ private slots:
         Rig rig(8);
         rig.phone.phone->controls().dropLinkAfter(2000, phonesim::Controls::Diag);
         QSignalSpy fatal(rig.phone.link.get(), &link::PhoneLink::fatalError);
-        BrewRequest r;
-        r.brewState = 12;
-        r.brewPath = u"brew/mod/game"_qs;
-        r.captions = {u"game.mod"_qs};
-        r.brewLocalDir = rig.local.path();
-        QPointer<BrewWindow> w = rig.open(r);
+        QPointer<BrewWindow> w = rig.open(rig.download(u"brew/mod/game"_qs, {u"game.mod"_qs}));
         QSignalSpy finished(w.data(), kFinished);
         QTRY_COMPARE(finished.size(), 1);
         QVERIFY(finished.first().at(0).value<link::Outcome>().isLinkFailure());
