@@ -151,6 +151,7 @@ QCoro::Task<void> runBrew(QPointer<BrewWindow> window, QPointer<link::PhoneLink>
                      });
     QObject::connect(transfer.get(), &link::BrewTransfer::progressChanged, w,
                      [w](qint64 value, qint64 maximum) { w->setProgress(value, maximum); });
+    QObject::connect(transfer.get(), &link::BrewTransfer::entryDone, w, &BrewWindow::entryDone);
 
     link::Outcome outcome;
     QByteArray memory;
@@ -193,6 +194,11 @@ QCoro::Task<void> runBrew(QPointer<BrewWindow> window, QPointer<link::PhoneLink>
 
 void BrewWindow::start()
 {
+    // Closed before its work began: nothing was sent, nothing is to be undone.
+    if (!isVisible()) {
+        workEnded(link::Outcome::cancelled(), {});
+        return;
+    }
     m_link.registerWorkWindow(this, [w = QPointer<BrewWindow>(this)] {
         if (w && w->isVisible())
             w->QDialog::reject();

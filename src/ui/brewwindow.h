@@ -52,6 +52,8 @@ public:
 signals:
     // The phone folder's listing at the end of a copy, a delete or a new folder.
     void listed(const link::BrewFolder &folder);
+    // A selected row has been handled (the pane may deselect it).
+    void entryDone(const QString &caption);
     // The operation has ended and the window is closed; `memory`: the bytes of a read.
     void finished(const link::Outcome &outcome, const QByteArray &memory);
 

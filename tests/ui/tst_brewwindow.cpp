@@ -202,6 +202,20 @@ private slots:
         QVERIFY(rig.phone.anomalies().isEmpty());
     }
 
+    // Closed before its work began: nothing goes to the phone, and the end is still reported.
+    void closedBeforeTheStart()
+    {
+        Rig rig(10);
+        QPointer<BrewWindow> w = rig.open(rig.download(u"brew/shared"_qs, {u"readme.txt"_qs}));
+        QSignalSpy finished(w.data(), kFinished);
+        w->close();
+        QTRY_COMPARE(finished.size(), 1);
+        QVERIFY(finished.first().at(0).value<link::Outcome>().isCancelled());
+        QTRY_VERIFY(!w);
+        QVERIFY(rig.phone.diag->written().isEmpty());
+        QVERIFY(allEntries(rig.local.path()).isEmpty());
+    }
+
     // Closing while an overwrite question is open answers it Cancel and ends the operation.
     void closingDuringAQuestion()
     {
