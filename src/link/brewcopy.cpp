@@ -38,6 +38,12 @@ QString folderCaption(const QString &phoneFolder)
 
 } // namespace
 
+bool mayLeavePartialWrite(const Outcome &written)
+{
+    return written.isCancelled()
+        || (written.isFailed() && (written.kind == FailureKind::Refused || written.kind == FailureKind::Malformed));
+}
+
 BrewCopier::BrewCopier(BrewSession &session, OverwriteQuestions &questions, QObject *parent)
     : QObject(parent), m_session(session), m_questions(questions)
 {
@@ -212,10 +218,7 @@ QCoro::Task<Outcome> BrewCopier::putFileInto(QString localFile, QString phoneFol
     Outcome written = co_await m_session.WriteBrewFile(localFile, phoneName);
     if (!self)
         co_return Outcome::cancelled();
-    // A write the phone had begun to store leaves a cut-off file there.
-    const bool begun = written.isCancelled()
-        || (written.isFailed() && (written.kind == FailureKind::Refused || written.kind == FailureKind::Malformed));
-    if (!begun)
+    if (!mayLeavePartialWrite(written))
         m_unfinishedWrite.clear();
     // The phone has no rename: the old file had to go before the new one could come.
     if (!written.ok() && replacing) {

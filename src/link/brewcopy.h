@@ -77,6 +77,10 @@ private:
     int m_skipped = 0;
 };
 
+// Whether a write that ended so may have left a cut-off file on the phone: it was cancelled,
+// or the phone refused or garbled a block after the write had begun.
+bool mayLeavePartialWrite(const Outcome &written);
+
 // The gap between "From:" / "To:" and the name on a progress window's lines.
 inline constexpr QLatin1StringView kLineGap("      ");
 

@@ -257,13 +257,12 @@ QCoro::Task<Outcome> BrewTransfer::writeFile(QString brewUploadFile, QString bre
     emit captionChanged(text(75));
     emit linesChanged(text(70) + kLineGap + QDir::toNativeSeparators(brewUploadFile),
                       text(72) + kLineGap + QLatin1Char('/') + brewParentPath(brewName));
-    Outcome o = co_await m_session.WriteBrewFile(brewUploadFile, brewName);
+    const Outcome o = co_await m_session.WriteBrewFile(brewUploadFile, brewName);
     if (!self)
         co_return Outcome::cancelled();
-    if (m_cancelled && !o.isFailed())
-        o = Outcome::cancelled();
-    // A write cut short leaves a part of the file on the phone.
-    const bool begun = o.isCancelled() || (o.isFailed() && (o.kind == FailureKind::Refused || o.kind == FailureKind::Malformed));
+    // A write cut short leaves a part of the file on the phone; one that arrived whole stays,
+    // even when the cancel came after its last block.
+    const bool begun = mayLeavePartialWrite(o);
     if (begun || m_cancelled)
         co_await settle(begun ? brewName : QString());
     if (!self)
