@@ -227,6 +227,35 @@ private slots:
         VERIFY_NO_ANOMALIES(rig);
     }
 
+    // A local file that cannot be replaced (a folder stands in its place): its name + 52;
+    // only Yes goes on with the next row.
+    void failedLocalReplacementAsks_data()
+    {
+        QTest::addColumn<Answer>("answer");
+        QTest::addColumn<bool>("nextCopied");
+        QTest::newRow("yes goes on") << Answer::Yes << true;
+        QTest::newRow("no stops") << Answer::No << false;
+    }
+    void failedLocalReplacementAsks()
+    {
+        QFETCH(Answer, answer);
+        QFETCH(bool, nextCopied);
+        Rig rig(17);
+        QVERIFY(QDir().mkpath(rig.here(u"readme.txt/inside"_qs)));
+        QVERIFY(putFile(rig.brew(u"brew/shared/next.txt"_qs), "next"));
+        rig.asker.overwriteAnswers << Answer::Yes;
+        rig.asker.goOnAnswers << answer;
+        const Outcome o =
+            QCoro::waitFor(rig.transfer.download(u"brew/shared"_qs, {u"readme.txt"_qs, u"next.txt"_qs}, rig.local.path()));
+        QCOMPARE(rig.asker.goOnQuestions, QStringList{u"readme.txt<52>"_qs});
+        QVERIFY(QFileInfo(rig.here(u"readme.txt/inside"_qs)).isDir());
+        QCOMPARE(o.ok(), nextCopied);
+        QVERIFY(!o.isFailed());
+        const QStringList expected = nextCopied ? QStringList{u"next.txt"_qs, u"readme.txt"_qs} : QStringList{u"readme.txt"_qs};
+        QCOMPARE(allEntries(rig.local.path()), expected);
+        VERIFY_NO_ANOMALIES(rig);
+    }
+
     // Folders and files from the phone; a selected "[..]" is passed over.
     void downloadFoldersAndFiles()
     {
