@@ -16,11 +16,65 @@ Outcome fromDecision(OverwriteDecision d)
     return d == OverwriteDecision::Stop ? Outcome::cancelled() : Outcome::completed();
 }
 
+// What the lines and questions say when no language is loaded.
+QString englishText(int n)
+{
+    switch (n) {
+    case 52: return QStringLiteral(" – cannot be deleted. Continue?");
+    case 54: return QStringLiteral(" already exists. Overwrite it?");
+    case 68: return QStringLiteral("Deleting");
+    case 70: return QStringLiteral("From:");
+    case 72: return QStringLiteral("To:");
+    case 75: return QStringLiteral("Uploading to the phone");
+    case 223: return QStringLiteral("Delete the BREW folder with everything in it? Deleting it may break functions of the phone.");
+    default: return {};
+    }
+}
+
+QString folderCaption(const QString &phoneFolder)
+{
+    return QLatin1Char('[') + lastName(phoneFolder) + QLatin1Char(']');
+}
+
 } // namespace
+
+bool mayLeavePartialWrite(const Outcome &written)
+{
+    return written.isCancelled()
+        || (written.isFailed() && (written.kind == FailureKind::Refused || written.kind == FailureKind::Malformed));
+}
 
 BrewCopier::BrewCopier(BrewSession &session, OverwriteQuestions &questions, QObject *parent)
     : QObject(parent), m_session(session), m_questions(questions)
 {
+}
+
+QString BrewCopier::text(int n) const
+{
+    const QString t = m_messages ? m_messages->text(n) : QString();
+    return t.isEmpty() ? englishText(n) : t;
+}
+
+void BrewCopier::cancel()
+{
+    m_cancelled = true;
+    m_session.BitBtn9Click();
+}
+
+QCoro::Task<Outcome> BrewCopier::goOnAfter(Outcome failure, QString caption)
+{
+    QPointer<BrewCopier> self(this);
+    // Only the phone's or the disk's refusal is a question; a broken link ends everything.
+    const bool askable = failure.isFailed() && (failure.kind == FailureKind::Refused || failure.kind == FailureKind::LocalFile);
+    if (!m_askAfterFailure || !askable || m_cancelled)
+        co_return failure;
+    const Answer answer = co_await m_questions.asker().askYesNoCancel(caption + text(52));
+    if (stopped(self))
+        co_return Outcome::cancelled();
+    if (answer != Answer::Yes)
+        co_return Outcome::cancelled();
+    ++m_skipped;
+    co_return Outcome::completed();
 }
 
 QCoro::Task<Result<explorer::DirEntry>> BrewCopier::lookup(QString phoneName)
@@ -31,7 +85,7 @@ QCoro::Task<Result<explorer::DirEntry>> BrewCopier::lookup(QString phoneName)
     if (name.isEmpty())
         co_return R::of(explorer::DirEntry::folder(QString()));
     const auto parent = co_await m_session.ListBrewFolders(parentOf(phoneName));
-    if (!self)
+    if (stopped(self))
         co_return R::from(Outcome::cancelled());
     if (!parent.ok())
         co_return R::from(parent.outcome);
@@ -43,23 +97,29 @@ QCoro::Task<Result<explorer::DirEntry>> BrewCopier::lookup(QString phoneName)
 QCoro::Task<Outcome> BrewCopier::getFile(QString phoneName, QString localFile)
 {
     QPointer<BrewCopier> self(this);
-    if (QFileInfo::exists(localFile)) {
-        const QFileInfo info(localFile);
-        const auto decision = co_await m_questions.decide(
-            QDir::toNativeSeparators(info.absolutePath()) + QDir::separator() + info.fileName() +
-            QStringLiteral(" already exists. Replace it?"));
-        if (!self)
+    if (m_cancelled)
+        co_return Outcome::cancelled();
+    const QFileInfo info(localFile);
+    const QString localDir = QDir::toNativeSeparators(info.absolutePath() + QLatin1Char('/'));
+    bool replacing = false;
+    if (info.exists() || info.isSymLink()) {
+        const auto decision = co_await m_questions.decide(localDir + info.fileName() + text(54));
+        if (stopped(self))
             co_return Outcome::cancelled();
         if (decision != OverwriteDecision::Replace) {
             m_skipped += decision == OverwriteDecision::Skip;
             co_return fromDecision(decision);
         }
+        replacing = true;
     }
     emit notice(QStringLiteral("%1 -> %2").arg(phoneName, QDir::toNativeSeparators(localFile)));
+    emit linesChanged(text(70) + kLineGap + phoneName, text(72) + kLineGap + localDir);
     const auto read = co_await m_session.ReadBrewFile(parentOf(phoneName), lastName(phoneName), QString(), localFile);
-    if (!self)
+    if (stopped(self))
         co_return Outcome::cancelled();
     m_copied += read.ok();
+    if (replacing && read.outcome.kind == FailureKind::LocalFile)
+        co_return co_await goOnAfter(read.outcome, info.fileName());
     co_return read.outcome;
 }
 
@@ -79,7 +139,7 @@ QCoro::Task<Outcome> BrewCopier::getFolder(QString phoneFolder, QString localPar
         co_return Outcome::failed(FailureKind::LocalFile,
                                   QStringLiteral("Cannot create the folder %1.").arg(QDir::toNativeSeparators(localDir)));
     const auto listing = co_await m_session.ListBrewFolders(phoneFolder);
-    if (!self)
+    if (stopped(self))
         co_return Outcome::cancelled();
     if (!listing.ok())
         co_return listing.outcome;
@@ -97,7 +157,7 @@ QCoro::Task<Outcome> BrewCopier::getFolder(QString phoneFolder, QString localPar
             o = co_await getFolder(phoneFolder + e.name + QLatin1Char('/'), localDir);
         else
             o = co_await getFile(phoneFolder + e.name, QDir(localDir).filePath(*safe));
-        if (!self)
+        if (stopped(self))
             co_return Outcome::cancelled();
         if (!o.ok())
             co_return o;
@@ -114,7 +174,7 @@ QCoro::Task<Outcome> BrewCopier::putFile(QString localFile, QString phoneFolder)
 {
     QPointer<BrewCopier> self(this);
     const auto existing = co_await m_session.ListBrewFolders(phoneFolder);
-    if (!self)
+    if (stopped(self))
         co_return Outcome::cancelled();
     if (!existing.ok())
         co_return existing.outcome;
@@ -124,6 +184,9 @@ QCoro::Task<Outcome> BrewCopier::putFile(QString localFile, QString phoneFolder)
 QCoro::Task<Outcome> BrewCopier::putFileInto(QString localFile, QString phoneFolder, const BrewFolder &existing)
 {
     QPointer<BrewCopier> self(this);
+    if (m_cancelled)
+        co_return Outcome::cancelled();
+    phoneFolder = brewFolderPath(phoneFolder);
     const QString name = QFileInfo(localFile).fileName();
     const QString phoneName = phoneFolder + name;
     bool replacing = false;
@@ -131,8 +194,8 @@ QCoro::Task<Outcome> BrewCopier::putFileInto(QString localFile, QString phoneFol
         if (e->isFolder)
             co_return Outcome::failed(FailureKind::Refused,
                                       QStringLiteral("The phone has a folder named %1.").arg(phoneName));
-        const auto decision = co_await m_questions.decide(phoneFolder + name + QStringLiteral(" already exists. Replace it?"));
-        if (!self)
+        const auto decision = co_await m_questions.decide(phoneFolder + name + text(54));
+        if (stopped(self))
             co_return Outcome::cancelled();
         if (decision != OverwriteDecision::Replace) {
             m_skipped += decision == OverwriteDecision::Skip;
@@ -142,19 +205,31 @@ QCoro::Task<Outcome> BrewCopier::putFileInto(QString localFile, QString phoneFol
             co_return Outcome::failed(FailureKind::LocalFile,
                                       QStringLiteral("Cannot read %1.").arg(QDir::toNativeSeparators(localFile)));
         const Outcome removed = co_await m_session.removeBrewFile(phoneName);
-        if (!self)
+        if (stopped(self))
             co_return Outcome::cancelled();
         if (!removed.ok())
-            co_return removed;
+            co_return co_await goOnAfter(removed, name);
         replacing = true;
     }
     emit notice(QStringLiteral("%1 -> %2").arg(QDir::toNativeSeparators(localFile), phoneName));
+    emit captionChanged(text(75));
+    emit linesChanged(text(70) + kLineGap + QDir::toNativeSeparators(localFile), text(72) + kLineGap + QLatin1Char('/') + phoneFolder);
+    m_unfinishedWrite = phoneName;
     Outcome written = co_await m_session.WriteBrewFile(localFile, phoneName);
     if (!self)
         co_return Outcome::cancelled();
+    if (!mayLeavePartialWrite(written))
+        m_unfinishedWrite.clear();
     // The phone has no rename: the old file had to go before the new one could come.
-    if (!written.ok() && replacing)
-        written.detail += QStringLiteral(" The old %1 on the phone is gone.").arg(phoneName);
+    if (!written.ok() && replacing) {
+        const QString gone = QStringLiteral("The old %1 on the phone is gone.").arg(phoneName);
+        if (written.isCancelled())
+            written = Outcome::failed(FailureKind::Refused, QStringLiteral("The copy was cancelled. ") + gone);
+        else
+            written.detail += QLatin1Char(' ') + gone;
+    }
+    if (m_cancelled && !written.isFailed())
+        co_return Outcome::cancelled();
     m_copied += written.ok();
     co_return written;
 }
@@ -162,6 +237,8 @@ QCoro::Task<Outcome> BrewCopier::putFileInto(QString localFile, QString phoneFol
 QCoro::Task<Outcome> BrewCopier::putFolder(QString localDir, QString phoneFolder)
 {
     QPointer<BrewCopier> self(this);
+    if (m_cancelled)
+        co_return Outcome::cancelled();
     phoneFolder = brewFolderPath(phoneFolder);
     const QString name = QFileInfo(QDir::cleanPath(localDir)).fileName();
     const QDir dir(localDir);
@@ -169,14 +246,14 @@ QCoro::Task<Outcome> BrewCopier::putFolder(QString localDir, QString phoneFolder
         co_return Outcome::failed(FailureKind::LocalFile,
                                   QStringLiteral("Cannot read the folder %1.").arg(QDir::toNativeSeparators(localDir)));
     const Outcome made = co_await m_session.MakeBrewFolder(phoneFolder, name);
-    if (!self)
+    if (stopped(self))
         co_return Outcome::cancelled();
     if (!made.ok() && made.kind != FailureKind::Refused)
         co_return made;
     // A folder that exists already refuses to be made again; its listing tells.
     const QString target = phoneFolder + name + QLatin1Char('/');
     const auto existing = co_await m_session.ListBrewFolders(target);
-    if (!self)
+    if (stopped(self))
         co_return Outcome::cancelled();
     if (!existing.ok())
         co_return made.ok() ? existing.outcome : made;
@@ -192,6 +269,8 @@ QCoro::Task<Outcome> BrewCopier::putFolder(QString localDir, QString phoneFolder
             co_return Outcome::cancelled();
         if (!o.ok())
             co_return o;
+        if (m_cancelled)
+            co_return Outcome::cancelled();
     }
     co_return Outcome::completed();
 }
@@ -199,28 +278,43 @@ QCoro::Task<Outcome> BrewCopier::putFolder(QString localDir, QString phoneFolder
 QCoro::Task<Outcome> BrewCopier::removeFolder(QString phoneFolder)
 {
     QPointer<BrewCopier> self(this);
+    if (m_cancelled)
+        co_return Outcome::cancelled();
     phoneFolder = brewFolderPath(phoneFolder);
     if (phoneFolder.isEmpty())
         co_return Outcome::failed(FailureKind::Usage, QStringLiteral("The root folder cannot be removed."));
+    emit captionChanged(text(68));
     const auto listing = co_await m_session.ListBrewFolders(phoneFolder);
-    if (!self)
+    if (stopped(self))
         co_return Outcome::cancelled();
     if (!listing.ok())
         co_return listing.outcome;
     for (const explorer::DirEntry &e : listing.value.entries) {
         emit notice(QStringLiteral("removing %1%2").arg(phoneFolder, e.caption()));
         Outcome o;
-        if (e.isFolder)
+        if (e.isFolder) {
             o = co_await removeFolder(phoneFolder + e.name + QLatin1Char('/'));
-        else
+        } else {
+            emit linesChanged(QString(), text(70) + kLineGap + phoneFolder + e.name);
             o = co_await m_session.removeBrewFile(phoneFolder + e.name);
-        if (!self)
+            if (stopped(self))
+                co_return Outcome::cancelled();
+            if (!o.ok())
+                o = co_await goOnAfter(o, e.name);
+        }
+        if (stopped(self))
             co_return Outcome::cancelled();
         if (!o.ok())
             co_return o;
     }
     // The folder itself, its path with the trailing "/".
-    co_return co_await m_session.removeBrewFolder(phoneFolder);
+    emit linesChanged(QString(), text(70) + kLineGap + phoneFolder);
+    const Outcome removed = co_await m_session.removeBrewFolder(phoneFolder);
+    if (stopped(self))
+        co_return Outcome::cancelled();
+    if (!removed.ok())
+        co_return co_await goOnAfter(removed, folderCaption(phoneFolder));
+    co_return removed;
 }
 
 } // namespace vandrel::link

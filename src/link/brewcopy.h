@@ -5,12 +5,30 @@
 #include "brewsession.h"
 #include "overwrite.h"
 
+#include <core/settings/messagetable.h>
+
+#include <QPointer>
+#include <utility>
+
 namespace vandrel::link {
 
 class BrewCopier : public QObject {
     Q_OBJECT
 public:
     BrewCopier(BrewSession &session, OverwriteQuestions &questions, QObject *parent = nullptr);
+
+    // Texts of questions and lines; built-in English where the table has none.
+    void setMessages(const settings::MessageTable *messages) { m_messages = messages; }
+    QString text(int n) const;
+    // On: a file or folder the phone would not remove, and a file that could not be replaced,
+    // are asked about (name + message 52, Yes/No/Cancel); Yes goes on with the next entry, any
+    // other answer stops as cancelled. Off: such a failure ends the operation.
+    void setAskAfterFailure(bool on) { m_askAfterFailure = on; }
+
+    // Ends the exchange in flight at once; every loop stops at its next step.
+    void cancel();
+    void resetCancel() { m_cancelled = false; }
+    bool isCancelled() const { return m_cancelled; }
 
     // What `phoneName` is: a folder ("" the root), a file, or nothing (NotFound).
     QCoro::Task<Result<explorer::DirEntry>> lookup(QString phoneName);
@@ -22,10 +40,18 @@ public:
     QCoro::Task<Outcome> getFolder(QString phoneFolder, QString localParent);
     // One local file into the phone folder; an existing phone file is removed first.
     QCoro::Task<Outcome> putFile(QString localFile, QString phoneFolder);
+    // The same with the folder's listing at hand (`existing` must outlive the call).
+    QCoro::Task<Outcome> putFileInto(QString localFile, QString phoneFolder, const BrewFolder &existing);
     // A local folder and everything in it into a folder of the same name in `phoneFolder`.
     QCoro::Task<Outcome> putFolder(QString localDir, QString phoneFolder);
     // A phone folder with everything in it.
     QCoro::Task<Outcome> removeFolder(QString phoneFolder);
+
+    // After a removal or replacement failed: the question of setAskAfterFailure, or the failure.
+    QCoro::Task<Outcome> goOnAfter(Outcome failure, QString caption);
+
+    // The phone file a write was cut short in (cancelled or refused), until taken.
+    QString takeUnfinishedWrite() { return std::exchange(m_unfinishedWrite, {}); }
 
     // Files copied and files skipped (answered No) so far.
     int copied() const { return m_copied; }
@@ -34,14 +60,28 @@ public:
 signals:
     // One line about the file in hand or a name passed over.
     void notice(const QString &text);
+    // What a progress window shows: its caption and its two lines.
+    void captionChanged(const QString &caption);
+    void linesChanged(const QString &upper, const QString &lower);
 
 private:
-    QCoro::Task<Outcome> putFileInto(QString localFile, QString phoneFolder, const BrewFolder &existing);
+    bool stopped(const QPointer<BrewCopier> &self) const { return !self || m_cancelled; }
 
     BrewSession &m_session;
     OverwriteQuestions &m_questions;
+    const settings::MessageTable *m_messages = nullptr;
+    bool m_askAfterFailure = false;
+    bool m_cancelled = false;
+    QString m_unfinishedWrite;
     int m_copied = 0;
     int m_skipped = 0;
 };
+
+// Whether a write that ended so may have left a cut-off file on the phone: it was cancelled,
+// or the phone refused or garbled a block after the write had begun.
+bool mayLeavePartialWrite(const Outcome &written);
+
+// The gap between "From:" / "To:" and the name on a progress window's lines.
+inline constexpr QLatin1StringView kLineGap("      ");
 
 } // namespace vandrel::link

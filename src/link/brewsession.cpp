@@ -161,6 +161,18 @@ void BrewSession::BitBtn9Click()
     m_link.reader(PhoneLink::Port::Diag).cancel();
 }
 
+QCoro::Task<void> BrewSession::dropLateReply(std::chrono::milliseconds limit)
+{
+    QPointer<BrewSession> self(this);
+    auto claim = m_link.claim(PhoneLink::Port::Diag);
+    ReplyReader &reader = m_link.reader(PhoneLink::Port::Diag);
+    reader.resetCancel();
+    // One request was in flight at most, so one frame at most is still owed.
+    (void)co_await reader.next(diag::diagFrameLength, limit);
+    if (self)
+        m_link.reader(PhoneLink::Port::Diag).discardPending();
+}
+
 Outcome BrewSession::sendPayload(const QByteArray &payload)
 {
     if (!m_link.javaPort()->isOpen())

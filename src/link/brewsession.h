@@ -69,6 +69,9 @@ public:
 
     // Ends the exchange in flight: its wait ends as cancelled, the exchange state is cleared.
     void BitBtn9Click();
+    // After a cancelled exchange: the reply the phone still owed is awaited (at most `limit`)
+    // and dropped, so that it cannot pass for the answer to the next request.
+    QCoro::Task<void> dropLateReply(std::chrono::milliseconds limit);
 
 signals:
     // Bytes of the file in transfer moved so far, of `total`.
