@@ -9,6 +9,7 @@
 #include <link/brewsession.h>
 #include <link/localfiles.h>
 #include <link/paths.h>
+#include <ui/brewwindow.h>
 #include <ui/connection.h>
 #include <ui/inputbox.h>
 #include <ui/mainwindow.h>
@@ -45,6 +46,28 @@ QStringList withoutParent(QStringList captions)
 }
 
 const QMessageBox::StandardButtons kYesNoCancel = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+
+// Opens the BREW transfer window; its closing listing goes to the phone pane, and `after` runs
+// once it has closed.
+void openBrew(MainWindow &window, BrewRequest request, std::function<void(const link::Outcome &)> after = {})
+{
+    request.brewDirWarning = window.appSettings().BrewDirWarning;
+    BrewWindow *brew = openBrewWindow(window.phoneLink(), window.messages(), std::move(request), &window);
+    QObject::connect(brew, &BrewWindow::listed, &window.connection(), &ConnectionController::brewListing);
+    if (after)
+        QObject::connect(brew, qOverload<const link::Outcome &, const QByteArray &>(&BrewWindow::finished), &window,
+                         [after](const link::Outcome &o, const QByteArray &) { after(o); });
+}
+
+QCoro::Task<void> askThenBrew(QPointer<MainWindow> window, int question, QString builtIn,
+                              QMessageBox::StandardButtons buttons, BrewRequest request,
+                              std::function<void(const link::Outcome &)> after)
+{
+    const auto answer = co_await ask(window, window->message(question, builtIn), buttons);
+    if (!window || answer != QMessageBox::Yes)
+        co_return;
+    openBrew(*window, std::move(request), std::move(after));
+}
 
 // Coroutine inputs are parameters, not captures: they live in the coroutine's frame.
 QCoro::Task<void> askThenTransfer(QPointer<MainWindow> window, QPointer<ExplorerTab> tab, int question,
@@ -116,6 +139,17 @@ QCoro::Task<void> makeFolder(QPointer<MainWindow> window, QPointer<ExplorerTab> 
         showError(window, window->message(88, QStringLiteral("Adresář nelze vytvořit.")));
         co_return;
     }
+    ConnectionController &connection = window->connection();
+    if (connection.accessMode() == AccessMode::Brew) {
+        if (!window->phoneLink().javaPort()->isOpen())
+            co_return;
+        BrewRequest brew;
+        brew.brewState = 3;
+        brew.brewPath = connection.brewPath();
+        brew.newFolderName = name;
+        openBrew(*window, std::move(brew));
+        co_return;
+    }
     if (!window->phoneLink().port()->isOpen())
         co_return;
     TransferRequest request;
@@ -176,6 +210,14 @@ ExplorerCommands::ExplorerCommands(MainWindow &window, ExplorerTab &tab) : QObje
     }
     tab.setDropHandler([this](const QStringList &dropped) { copyDropped(dropped); });
     connect(&tab, &ExplorerTab::phoneFileActivated, this, &ExplorerCommands::openPhoneFile);
+}
+
+bool ExplorerCommands::brewAccess() const { return m_window.connection().accessMode() == AccessMode::Brew; }
+
+bool ExplorerCommands::phonePortOpen() const
+{
+    link::PhoneLink &link = m_window.phoneLink();
+    return (brewAccess() ? link.javaPort() : link.port())->isOpen();
 }
 
 QMenu *ExplorerCommands::popup() const { return m_window.menu(QStringLiteral("Pop1")); }
@@ -242,10 +284,7 @@ void ExplorerCommands::rename()
 
 void ExplorerCommands::newFolder()
 {
-    const Pane pane = m_tab.activePane();
-    if (pane == Pane::Phone && m_window.connection().accessMode() == AccessMode::Brew)
-        return;
-    makeFolder(&m_window, &m_tab, pane);
+    makeFolder(&m_window, &m_tab, m_tab.activePane());
 }
 
 // ---- delete -----------------------------------------------------------------------------
@@ -260,11 +299,18 @@ void ExplorerCommands::remove()
         askAndRemoveComputerRows(this, &m_window, withoutParent(selected));
         return;
     }
-    if (m_window.connection().accessMode() == AccessMode::Brew)
-        return;
     const QStringList captions = withoutParent(m_tab.selectedCaptions(Pane::Phone));
-    if (captions.isEmpty() || !m_window.phoneLink().port()->isOpen())
+    if (captions.isEmpty() || !phonePortOpen())
         return;
+    if (brewAccess()) {
+        BrewRequest brew;
+        brew.brewState = 8;
+        brew.brewPath = m_window.connection().brewPath();
+        brew.captions = captions;
+        askThenBrew(&m_window, 60, QStringLiteral("Smazat vybrané položky z telefonu?"),
+                    QMessageBox::Yes | QMessageBox::No, std::move(brew), {});
+        return;
+    }
     TransferRequest request;
     request.kind = TransferRequest::Kind::Delete;
     request.phonePath = m_window.connection().obexPath();
@@ -297,6 +343,18 @@ void ExplorerCommands::removeComputerRows(const QStringList &captions)
 void ExplorerCommands::upload(QStringList captions, const QString &localFolder)
 {
     ConnectionController &connection = m_window.connection();
+    if (brewAccess()) {
+        captions = withoutParent(captions);
+        if (captions.isEmpty() || !phonePortOpen())
+            return;
+        BrewRequest brew;
+        brew.brewState = 7;
+        brew.brewPath = connection.brewPath();
+        brew.captions = captions;
+        brew.brewLocalDir = localFolder;
+        askThenBrew(&m_window, 53, QStringLiteral("Kopírovat vybrané položky?"), kYesNoCancel, std::move(brew), {});
+        return;
+    }
     // No copying into the phone's root, where only the memories are.
     if (connection.obexPath().isEmpty() || !m_window.phoneLink().port()->isOpen())
         return;
@@ -313,15 +371,27 @@ void ExplorerCommands::upload(QStringList captions, const QString &localFolder)
 
 void ExplorerCommands::copy()
 {
-    if (m_window.connection().accessMode() != AccessMode::Obex)
-        return;
     if (m_tab.activePane() == Pane::Computer) {
         upload(m_tab.selectedCaptions(Pane::Computer), m_tab.computerPath());
         return;
     }
     const QStringList captions = withoutParent(m_tab.selectedCaptions(Pane::Phone));
-    if (captions.isEmpty() || !m_window.phoneLink().port()->isOpen())
+    if (captions.isEmpty() || !phonePortOpen())
         return;
+    if (brewAccess()) {
+        BrewRequest brew;
+        brew.brewState = 12;
+        brew.brewPath = m_window.connection().brewPath();
+        brew.captions = captions;
+        brew.brewLocalDir = m_tab.computerPath();
+        QPointer<ExplorerTab> tab(&m_tab);
+        askThenBrew(&m_window, 53, QStringLiteral("Kopírovat vybrané položky?"), kYesNoCancel, std::move(brew),
+                    [tab](const link::Outcome &) {
+                        if (tab)
+                            tab->PCFolderListing(tab->computerPath());
+                    });
+        return;
+    }
     TransferRequest request;
     request.kind = TransferRequest::Kind::Download;
     request.phonePath = m_window.connection().obexPath();
@@ -338,16 +408,49 @@ void ExplorerCommands::copyDropped(const QStringList &droppedList)
 
 // ---- opening phone files ----------------------------------------------------------------
 
-void ExplorerCommands::openPhoneFile(const QString &caption)
+std::optional<QString> ExplorerCommands::workCopyOf(const QString &caption)
 {
-    if (m_window.connection().accessMode() != AccessMode::Obex || !m_window.phoneLink().port()->isOpen())
-        return;
     const auto name = link::safeLocalName(caption);
     if (!name) {
         showError(&m_window, QStringLiteral("The phone file name \"%1\" is not safe as a local file name.").arg(caption));
+        return std::nullopt;
+    }
+    return QDir(link::workFolder()).filePath(*name);
+}
+
+void ExplorerCommands::fetchBrewFile(const QString &caption, std::function<void(const QString &)> then)
+{
+    const auto target = workCopyOf(caption);
+    if (!target || !phonePortOpen())
+        return;
+    BrewRequest brew;
+    brew.brewState = 2;
+    brew.brewPath = m_window.connection().brewPath();
+    brew.brewName = brew.brewPath + caption;
+    brew.brewMemoryTarget = *target;
+    const QString local = *target;
+    openBrew(m_window, std::move(brew), [then, local](const link::Outcome &o) {
+        if (o.ok())
+            then(local);
+    });
+}
+
+void ExplorerCommands::openPhoneFile(const QString &caption)
+{
+    if (!phonePortOpen())
+        return;
+    if (brewAccess()) {
+        QPointer<MainWindow> window(&m_window);
+        fetchBrewFile(caption, [window](const QString &local) {
+            if (window)
+                openWithShell(local, window);
+        });
         return;
     }
-    const QString target = QDir(link::workFolder()).filePath(*name);
+    const auto work = workCopyOf(caption);
+    if (!work)
+        return;
+    const QString target = *work;
     if (QFileInfo::exists(target) && !QFile::remove(target)) {
         showError(&m_window, QStringLiteral("Soubor již existuje a nelze smazat"));
         return;

@@ -4,6 +4,8 @@
 // phone work goes to the transfer window of the access mode.
 #include <QObject>
 #include <QStringList>
+#include <functional>
+#include <optional>
 
 class QMenu;
 class QTableView;
@@ -39,6 +41,12 @@ private:
     void upload(QStringList captions, const QString &localFolder);
     void runAfterYes(TransferRequest request);
     void showPopup(QTableView *view, const QPoint &pos);
+    bool brewAccess() const;
+    bool phonePortOpen() const; // the port of the access mode shown
+    // The work-folder copy of a phone file; nothing (and a message) for an unsafe name.
+    std::optional<QString> workCopyOf(const QString &caption);
+    // Fetches a BREW file of the pane's folder into the work folder, then `then` with its path.
+    void fetchBrewFile(const QString &caption, std::function<void(const QString &)> then);
 
     MainWindow &m_window;
     ExplorerTab &m_tab;

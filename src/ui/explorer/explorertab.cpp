@@ -747,6 +747,7 @@ void ExplorerTab::showObexListing(const link::ObexFolder &folder, const QStringL
 void ExplorerTab::showBrewListing(const link::BrewFolder &folder)
 {
     m_phoneListing = false;
+    m_connection.brewPath() = folder.path;
     m_phoneBar->setText(folder.path);
     updatePhoneButtons();
     phoneListingCompletion(folder.paneRows());

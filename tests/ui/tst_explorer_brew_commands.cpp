@@ -1,0 +1,189 @@
+// The explorer's commands in BREW access against the virtual phone: copies both ways through
+// the BREW transfer window, delete, new folder, opening a phone file, and a drop.
+#include "common/testmain.h"
+
+#ifdef VANDREL_HAVE_PHONESIM
+
+#include "phonewindow.h"
+
+#include <link/paths.h>
+#include <ui/brewwindow.h>
+#include <ui/shell.h>
+
+#include <QAction>
+#include <QFile>
+#include <QInputDialog>
+
+using namespace phonewindow;
+using explorertest::captions;
+
+namespace {
+
+struct BrewWindowRig : PhoneWindow {
+    QTemporaryDir local;
+
+    explicit BrewWindowRig(quint32 seed) : PhoneWindow(seed) {}
+
+    QString brew(const QString &relative) const
+    {
+        return phonesim::brewRootOf(dir.filePath(QStringLiteral("phone"))) + QLatin1Char('/') + relative;
+    }
+    // Connects in BREW access and walks into `folders`, one after the other.
+    bool connectInto(const QStringList &folders)
+    {
+        tab->Combo2Change(1);
+        w->connection().toggleConnection();
+        if (!listed(tab))
+            return false;
+        for (const QString &f : folders) {
+            tab->activatePhonePane();
+            tab->phoneView()->selectRow(tab->phoneModel()->rowOf(DirEntry::folder(f).caption()));
+            tab->ListMODblClick();
+            if (!listed(tab))
+                return false;
+        }
+        return true;
+    }
+    bool brewWindowDone() const
+    {
+        return QTest::qWaitFor([&] { return w->findChild<BrewWindow *>() != nullptr; }, 5000) &&
+               QTest::qWaitFor([&] { return !w->findChild<BrewWindow *>(); }, 30000);
+    }
+    void selectRows(QTableView *view, const DirTableModel *model, const QStringList &rows)
+    {
+        view->clearSelection();
+        for (const QString &r : rows)
+            view->selectionModel()->select(model->index(model->rowOf(r), 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    bool clean() const { return phone.anomalies().isEmpty(); }
+};
+
+void write(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray read(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+} // namespace
+
+class ExplorerBrewCommandsTest : public QObject {
+    Q_OBJECT
+private slots:
+    // A folder and a file to the phone and back again, each after the copy question.
+    void copyBothWays()
+    {
+        BrewWindowRig r(51);
+        ExplorerTab *tab = r.tab;
+        QVERIFY(r.connectInto({u"brew"_qs, u"shared"_qs}));
+        write(r.local.filePath(u"out/pics/a.bin"_qs), QByteArray(3000, 'a'));
+        write(r.local.filePath(u"out/pics/b.bin"_qs), "bee");
+        write(r.local.filePath(u"out/note.txt"_qs), "note");
+        tab->PCFolderListing(r.local.filePath(u"out"_qs));
+        r.selectRows(tab->computerView(), tab->computerModel(), {u"[..]"_qs, u"[pics]"_qs, u"note.txt"_qs});
+        tab->activateComputerPane();
+        r.w->action(u"pKopirovat"_qs)->trigger();
+        QVERIFY(answer(r.w.get(), QMessageBox::Yes));
+        QVERIFY(r.brewWindowDone());
+        QCOMPARE(read(r.brew(u"brew/shared/pics/a.bin"_qs)), QByteArray(3000, 'a'));
+        QCOMPARE(read(r.brew(u"brew/shared/pics/b.bin"_qs)), QByteArray("bee"));
+        QCOMPARE(read(r.brew(u"brew/shared/note.txt"_qs)), QByteArray("note"));
+        // The pane shows the phone folder as it now is.
+        QTRY_VERIFY(tab->phoneModel()->rowOf(u"[pics]"_qs) >= 0);
+        QVERIFY(tab->phoneModel()->rowOf(u"note.txt"_qs) >= 0);
+
+        QTemporaryDir back;
+        tab->PCFolderListing(back.path());
+        r.selectRows(tab->phoneView(), tab->phoneModel(), {u"[pics]"_qs, u"readme.txt"_qs});
+        tab->activatePhonePane();
+        r.w->action(u"pKopirovat"_qs)->trigger();
+        QVERIFY(answer(r.w.get(), QMessageBox::Yes));
+        QVERIFY(r.brewWindowDone());
+        QCOMPARE(read(back.filePath(u"pics/a.bin"_qs)), QByteArray(3000, 'a'));
+        QCOMPARE(read(back.filePath(u"readme.txt"_qs)), QByteArray("BREW shared folder\r\n"));
+        QTRY_VERIFY(tab->computerModel()->rowOf(u"[pics]"_qs) >= 0);
+        QVERIFY2(r.clean(), qPrintable(r.phone.anomalies().join(u'\n')));
+    }
+
+    void newFolderAndDelete()
+    {
+        BrewWindowRig r(52);
+        ExplorerTab *tab = r.tab;
+        r.w->appSettings().BrewDirWarning = true;
+        QVERIFY(r.connectInto({u"brew"_qs}));
+        tab->activatePhonePane();
+        r.w->action(u"pNovyadresar"_qs)->trigger();
+        QInputDialog *input = nullptr;
+        QVERIFY(QTest::qWaitFor([&] { return (input = r.w->findChild<QInputDialog *>(u"InputBox"_qs)); }, 5000));
+        input->setTextValue(u"nová"_qs);
+        input->accept();
+        QVERIFY(r.brewWindowDone());
+        // The phone keeps the name's cp1250 bytes; its disk shows them escaped.
+        QVERIFY(QFileInfo(r.brew(u"brew/nov%E1"_qs)).isDir());
+        QTRY_VERIFY(tab->phoneModel()->rowOf(u"[nová]"_qs) >= 0);
+
+        write(r.brew(u"brew/nov%E1/inside.txt"_qs), "x");
+        r.selectRows(tab->phoneView(), tab->phoneModel(), {u"[nová]"_qs});
+        tab->activatePhonePane();
+        QTest::keyClick(tab->phoneView(), Qt::Key_Delete);
+        QVERIFY(answer(r.w.get(), QMessageBox::Yes));  // message 60
+        QVERIFY(answer(r.w.get(), QMessageBox::Yes));  // the folder warning
+        QVERIFY(r.brewWindowDone());
+        QVERIFY(!QFileInfo::exists(r.brew(u"brew/nov%E1"_qs)));
+        QTRY_VERIFY(tab->phoneModel()->rowOf(u"[nová]"_qs) < 0);
+        QVERIFY(tab->phoneModel()->rowOf(u"[mod]"_qs) >= 0);
+        QVERIFY2(r.clean(), qPrintable(r.phone.anomalies().join(u'\n')));
+    }
+
+    void doubleClickOpensAPhoneFile()
+    {
+        BrewWindowRig r(53);
+        auto &shell = ShellServices::instance();
+        const ShellServices saved = shell;
+        QStringList opened;
+        shell.openAssociated = [&](const QString &path) {
+            opened << path;
+            return true;
+        };
+        QVERIFY(r.connectInto({u"brew"_qs, u"shared"_qs}));
+        r.tab->activatePhonePane();
+        r.tab->phoneView()->selectRow(r.tab->phoneModel()->rowOf(u"readme.txt"_qs));
+        r.tab->ListMODblClick();
+        const bool done = QTest::qWaitFor([&] { return !opened.isEmpty(); }, 20000);
+        shell = saved;
+        QVERIFY(done);
+        const QString target = QDir(link::workFolder()).filePath(u"readme.txt"_qs);
+        QCOMPARE(opened, QStringList{target});
+        QCOMPARE(read(target), QByteArray("BREW shared folder\r\n"));
+    }
+
+    // In BREW access a drop copies through the BREW transfer window.
+    void dropCopiesThroughBrew()
+    {
+        BrewWindowRig r(54);
+        QVERIFY(r.connectInto({u"brew"_qs, u"shared"_qs}));
+        write(r.local.filePath(u"docs/d.txt"_qs), "dee");
+        write(r.local.filePath(u"a.txt"_qs), "ay");
+        const QString before = r.tab->computerPath();
+        r.tab->ListMODropFiles({r.local.filePath(u"docs"_qs), r.local.filePath(u"a.txt"_qs)});
+        QVERIFY(answer(r.w.get(), QMessageBox::Yes));
+        QVERIFY(r.brewWindowDone());
+        QCOMPARE(read(r.brew(u"brew/shared/docs/d.txt"_qs)), QByteArray("dee"));
+        QCOMPARE(read(r.brew(u"brew/shared/a.txt"_qs)), QByteArray("ay"));
+        QCOMPARE(r.tab->computerPath(), before);
+        QVERIFY2(r.clean(), qPrintable(r.phone.anomalies().join(u'\n')));
+    }
+};
+VANDREL_TEST(ExplorerBrewCommandsTest)
+
+#endif
+
+#include "tst_explorer_brew_commands.moc"
