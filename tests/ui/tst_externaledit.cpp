@@ -183,7 +183,8 @@ private slots:
         QVERIFY(edit);
         QSignalSpy changed(edit, &ExternalEdit::changed);
         QSignalSpy finished(edit, &ExternalEdit::finished);
-        QTRY_VERIFY(edit->isWatching());
+        QPointer<ExternalEdit> alive(edit);
+        QTRY_VERIFY(alive && alive->isWatching());
         QCOMPARE(bench.beeps, 0);
         QVERIFY(changed.isEmpty());
         QFile(go).open(QIODevice::WriteOnly);
@@ -203,7 +204,8 @@ private slots:
         ExternalEdit *edit = ExternalEdit::start(bench.editor("gone", "exit 0"), bench.file, this, timing);
         QVERIFY(edit);
         QSignalSpy changed(edit, &ExternalEdit::changed);
-        QTRY_VERIFY(edit->isWatching());
+        QPointer<ExternalEdit> alive(edit);
+        QTRY_VERIFY(alive && alive->isWatching());
         QCOMPARE(changesUntilFinished(edit, changed), 0);
         QCOMPARE(bench.beeps, 0);
     }
@@ -217,12 +219,14 @@ private slots:
         QVERIFY(first);
         QSignalSpy firstChanged(first, &ExternalEdit::changed);
         QSignalSpy firstFinished(first, &ExternalEdit::finished);
-        QTRY_VERIFY(first->isWatching());
+        QPointer<ExternalEdit> firstAlive(first);
+        QTRY_VERIFY(firstAlive && firstAlive->isWatching());
         ExternalEdit *second = ExternalEdit::start(handOff, bench.file, this, bench.timing());
         QVERIFY(second);
         QCOMPARE(firstFinished.size(), 1);
         QSignalSpy secondChanged(second, &ExternalEdit::changed);
-        QTRY_VERIFY(second->isWatching());
+        QPointer<ExternalEdit> secondAlive(second);
+        QTRY_VERIFY(secondAlive && secondAlive->isWatching());
         QFile f(bench.file);
         QVERIFY(f.open(QIODevice::Append));
         f.write("saved");
