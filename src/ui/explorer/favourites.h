@@ -17,6 +17,9 @@ namespace vandrel::ui {
 
 class MainWindow;
 
+// "mmc\photos\" -> {"mmc", "photos"}, for choosing an OBEX favourite.
+using explorer::obexNamesFromFavourite;
+
 class Favourites : public QObject {
     Q_OBJECT
 public:
