@@ -62,4 +62,20 @@ QList<Favourite> decodeFavourites(QByteArrayView file)
     return out;
 }
 
+QString obexFavouritePath(const QStringList &names)
+{
+    QString path;
+    for (const QString &name : names)
+        path += name + QLatin1Char('\\');
+    return path;
+}
+
+QStringList obexNamesFromFavourite(const QString &path)
+{
+    QStringList pieces = path.split(QLatin1Char('\\'));
+    pieces.removeLast(); // the text after the last backslash (all of it when there is none)
+    pieces.removeAll(QString());
+    return pieces;
+}
+
 } // namespace vandrel::explorer

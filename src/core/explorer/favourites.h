@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace vandrel::explorer {
 
@@ -25,5 +26,11 @@ Checked<QByteArray> encodeFavourite(const Favourite &favourite);
 Checked<QByteArray> encodeFavourites(const QList<Favourite> &favourites);
 // Every whole record of a file (size / 307 of them); a length byte beyond its field is clamped.
 QList<Favourite> decodeFavourites(QByteArrayView file);
+
+// The stored form of an OBEX folder: each name followed by "\" ("mmc\photos\").
+QString obexFavouritePath(const QStringList &names);
+// Back to the names: every piece ending in "\" is one name, in order; text after the last
+// "\" is ignored. Empty pieces ("mmc\\") are dropped: no folder has an empty name.
+QStringList obexNamesFromFavourite(const QString &path);
 
 } // namespace vandrel::explorer
