@@ -67,6 +67,19 @@ void write(const QString &path, const QByteArray &bytes)
     f.write(bytes);
 }
 
+// A stand-in editor: a shell script given the file as its one argument.
+QString fakeEditor(const QTemporaryDir &dir, const QByteArray &body)
+{
+    const QString path = dir.filePath(u"editor.sh"_qs);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return QString();
+    f.write("#!/bin/sh\n" + body + "\n");
+    f.close();
+    f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return path;
+}
+
 QByteArray read(const QString &path)
 {
     QFile f(path);
@@ -163,6 +176,52 @@ private slots:
         const QString target = QDir(link::workFolder()).filePath(u"readme.txt"_qs);
         QCOMPARE(opened, QStringList{target});
         QCOMPARE(read(target), QByteArray("BREW shared folder\r\n"));
+    }
+
+    // F4 on a BREW file: fetched into the work folder, edited; a saved change is offered for
+    // upload (message 225), Yes writes it back and lists the folder again, No leaves the phone as is.
+    void editUploadsAfterYes_data()
+    {
+        QTest::addColumn<bool>("save");
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("saved, Yes") << true << true;
+        QTest::newRow("saved, No") << true << false;
+        QTest::newRow("closed without saving") << false << false;
+    }
+    void editUploadsAfterYes()
+    {
+        QFETCH(bool, save);
+        QFETCH(bool, yes);
+        BrewWindowRig r(55);
+        const QString original = u"BREW shared folder\r\n"_qs;
+        r.w->appSettings().editFile = fakeEditor(r.local, save ? "printf 'edited\\n' >> \"$1\"" : "exit 0");
+        QVERIFY(r.connectInto({u"brew"_qs, u"shared"_qs}));
+        r.tab->activatePhonePane();
+        r.tab->phoneView()->selectRow(r.tab->phoneModel()->rowOf(u"readme.txt"_qs));
+        r.w->action(u"Editovat1"_qs)->trigger();
+        QVERIFY(r.brewWindowDone()); // the fetch
+        if (!save) {
+            QVERIFY(!answer(r.w.get(), QMessageBox::Yes, 2500));
+            QCOMPARE(read(r.brew(u"brew/shared/readme.txt"_qs)), original.toLatin1());
+            return;
+        }
+        QMessageBox *q = nullptr;
+        QVERIFY(QTest::qWaitFor([&] { return (q = r.w->findChild<QMessageBox *>(u"QuestionBox"_qs)); }, 10000));
+        QVERIFY(q->text().contains(u"readme.txt"_qs));
+        QVERIFY(!q->text().contains(u"/"_qs));
+        q->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
+        if (yes) {
+            QVERIFY(r.brewWindowDone()); // the upload
+            QVERIFY(listed(r.tab));
+            QCOMPARE(read(r.brew(u"brew/shared/readme.txt"_qs)), (original + u"edited\n"_qs).toLatin1());
+            QCOMPARE(r.tab->phoneModel()->index(r.tab->phoneModel()->rowOf(u"readme.txt"_qs), 1).data().toString(),
+                     QString::number(original.size() + 7));
+        } else {
+            QTest::qWait(200);
+            QVERIFY(!r.w->findChild<BrewWindow *>());
+            QCOMPARE(read(r.brew(u"brew/shared/readme.txt"_qs)), original.toLatin1());
+        }
+        QVERIFY2(r.clean(), qPrintable(r.phone.anomalies().join(u'\n')));
     }
 
     // In BREW access a drop copies through the BREW transfer window.

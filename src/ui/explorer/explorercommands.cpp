@@ -1,6 +1,7 @@
 #include "explorercommands.h"
 
 #include "dirtablemodel.h"
+#include "externaledit.h"
 #include "explorertab.h"
 #include "quillview.h"
 
@@ -160,6 +161,26 @@ QCoro::Task<void> makeFolder(QPointer<MainWindow> window, QPointer<ExplorerTab> 
     QObject::connect(transfer, &TransferWindow::listed, &window->connection(), &ConnectionController::obexListing);
 }
 
+// After a BREW file was changed in the editor: send it back on Yes, then list the pane again.
+QCoro::Task<void> offerUpload(QPointer<MainWindow> window, QPointer<ExplorerTab> tab, QString local, QString folder)
+{
+    const QString name = QFileInfo(local).fileName();
+    const auto answer = co_await ask(
+        window, window->message(225, QStringLiteral("Soubor %1 byl změněn. Odeslat jej zpět do telefonu?")).arg(name),
+        kYesNoCancel);
+    if (!window || answer != QMessageBox::Yes)
+        co_return;
+    BrewRequest brew;
+    brew.brewState = 6;
+    brew.brewPath = folder;
+    brew.brewUploadFile = local;
+    brew.brewName = folder + name;
+    openBrew(*window, std::move(brew), [tab](const link::Outcome &) {
+        if (tab)
+            tab->refreshPhone();
+    });
+}
+
 QCoro::Task<void> askAndRemoveComputerRows(QPointer<ExplorerCommands> commands, QPointer<MainWindow> window,
                                            QStringList captions)
 {
@@ -267,7 +288,41 @@ void ExplorerCommands::refresh()
 
 void ExplorerCommands::edit()
 {
-    // External editing arrives with the editor support.
+    const Pane pane = m_tab.activePane();
+    const QStringList selected = m_tab.selectedCaptions(pane);
+    const QString caption = selected.isEmpty() ? QString() : selected.first();
+    if (caption.isEmpty() || isFolderCaption(caption))
+        return;
+    if (pane == Pane::Computer) {
+        startEdit(EditMode::ComputerFile, m_tab.computerPath() + caption, m_tab.computerPath());
+        return;
+    }
+    if (!brewAccess())
+        return; // an OBEX file is not edited in place
+    const QString folder = m_window.connection().brewPath();
+    QPointer<ExplorerCommands> self(this);
+    fetchBrewFile(caption, [self, folder](const QString &local) {
+        if (self)
+            self->startEdit(EditMode::BrewFile, local, folder);
+    });
+}
+
+void ExplorerCommands::startEdit(EditMode mode, const QString &file, const QString &folder)
+{
+    const QString editor = m_window.appSettings().editFile;
+    ExternalEdit *edit = ExternalEdit::start(editor, file, this);
+    if (!edit) {
+        showError(&m_window, m_window.message(69, QStringLiteral("Editor se nepodařilo spustit: ")) +
+                                 (editor.isEmpty() ? QDir::toNativeSeparators(file) : editor));
+        return;
+    }
+    // Each edit keeps its own mode and folder, so overlapping edits follow up each their own way.
+    connect(edit, &ExternalEdit::changed, this, [this, mode, folder](const QString &changed) {
+        if (mode == EditMode::ComputerFile)
+            m_tab.PCFolderListing(folder);
+        else if (mode == EditMode::BrewFile)
+            offerUpload(&m_window, &m_tab, changed, folder);
+    });
 }
 
 void ExplorerCommands::rename()

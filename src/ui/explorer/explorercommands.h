@@ -14,6 +14,7 @@ namespace vandrel::ui {
 
 class MainWindow;
 class ExplorerTab;
+enum class EditMode;
 struct TransferRequest;
 
 class ExplorerCommands : public QObject {
@@ -42,6 +43,8 @@ private:
     void runAfterYes(TransferRequest request);
     void showPopup(QTableView *view, const QPoint &pos);
     bool brewAccess() const;
+    // Starts the user's editor; a changed file is followed up by its mode.
+    void startEdit(EditMode mode, const QString &file, const QString &folder);
     bool phonePortOpen() const; // the port of the access mode shown
     // The work-folder copy of a phone file; nothing (and a message) for an unsafe name.
     std::optional<QString> workCopyOf(const QString &caption);

@@ -1,6 +1,7 @@
 #include "explorertab.h"
 
 #include "dirtablemodel.h"
+#include "favourites.h"
 #include "pcfolderlisting.h"
 #include "quillview.h"
 
@@ -23,6 +24,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
@@ -124,7 +126,9 @@ ExplorerTab::ExplorerTab(MainWindow &window) : QWidget(&window), m_window(window
     setObjectName(QStringLiteral("ExplorerTab"));
     m_pcModel = new DirTableModel(false, this);
     m_phoneModel = new DirTableModel(true, this);
+    m_favourites = new Favourites(window);
     build();
+    wireFavourites();
     applyCaptions();
     setPathBarColours();
     attachLifecycle();
@@ -604,6 +608,9 @@ void ExplorerTab::updatePhoneButtons()
     const bool below = brewAccess() ? !m_connection.brewPath().isEmpty() : !m_connection.obexPath().isEmpty();
     m_phoneRoot->setEnabled(below);
     m_phoneUp->setEnabled(below);
+    // The phone's root is no favourite: its path would be empty.
+    m_favourites->addAction(Favourites::List::Obex)->setEnabled(!brewAccess() && below);
+    m_favourites->addAction(Favourites::List::Brew)->setEnabled(brewAccess() && below);
 }
 
 void ExplorerTab::startPhoneListing()
@@ -812,6 +819,47 @@ void ExplorerTab::ListMODropFiles(const QStringList &paths)
         note->open();
     }
     PCFolderListing(remembered);
+}
+
+// ---- favourites -------------------------------------------------------------------------
+
+void ExplorerTab::wireFavourites()
+{
+    using List = Favourites::List;
+    auto popupAt = [this](QPushButton *button, List list) {
+        // Just below the button's right end.
+        m_favourites->menu(list)->popup(button->mapToGlobal(QPoint(button->width(), button->height())));
+    };
+    connect(m_pcFavourites, &QPushButton::clicked, this, [this, popupAt] { popupAt(m_pcFavourites, List::Computer); });
+    connect(m_phoneFavourites, &QPushButton::clicked, this,
+            [this, popupAt] { popupAt(m_phoneFavourites, brewAccess() ? List::Brew : List::Obex); });
+    // A context click always offers the computer's and the OBEX favourites.
+    m_pcFavourites->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_phoneFavourites->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_pcFavourites, &QWidget::customContextMenuRequested, this,
+            [this, popupAt] { popupAt(m_pcFavourites, List::Computer); });
+    connect(m_phoneFavourites, &QWidget::customContextMenuRequested, this,
+            [this, popupAt] { popupAt(m_phoneFavourites, List::Obex); });
+    connect(m_favourites, &Favourites::addRequested, this, [this](List list) {
+        QString path;
+        switch (list) {
+        case List::Computer: path = m_pcPath; break;
+        case List::Obex: path = explorer::obexFavouritePath(m_connection.obexPath()); break;
+        case List::Brew: path = m_connection.brewPath(); break;
+        }
+        m_favourites->addCurrent(list, path);
+    });
+    connect(m_favourites, &Favourites::chosen, this, [this](List list, const QString &path) {
+        switch (list) {
+        case List::Computer:
+            PCFolderListing(path);
+            relayout();
+            break;
+        case List::Obex: openPhonePath(explorer::obexNamesFromFavourite(path)); break;
+        case List::Brew: openBrewPath(path); break;
+        }
+    });
+    updatePhoneButtons();
 }
 
 // ---- layout -----------------------------------------------------------------------------

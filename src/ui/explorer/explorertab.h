@@ -25,6 +25,7 @@ namespace vandrel::ui {
 
 class ConnectionController;
 class DirTableModel;
+class Favourites;
 class MainWindow;
 class QuillView;
 
@@ -45,6 +46,7 @@ public:
     QuillView *phoneView() const { return m_phoneView; }
     DirTableModel *computerModel() const { return m_pcModel; }
     DirTableModel *phoneModel() const { return m_phoneModel; }
+    Favourites *favourites() const { return m_favourites; }
     // The captions of a pane's selected rows, in row order.
     QStringList selectedCaptions(Pane pane) const;
 
@@ -99,6 +101,7 @@ protected:
 
 private:
     void build();
+    void wireFavourites();
     void applyCaptions();
     void applyIcons();
     void setPathBarColours();
@@ -128,6 +131,7 @@ private:
     bool m_started = false;
     bool m_phoneListing = false;
     DropHandler m_dropHandler;
+    Favourites *m_favourites = nullptr;
 
     DirTableModel *m_pcModel = nullptr;
     DirTableModel *m_phoneModel = nullptr;
