@@ -6,6 +6,7 @@
 #include <ui/explorer/dirtablemodel.h>
 #include <ui/explorer/explorercommands.h>
 #include <ui/explorer/explorertab.h>
+#include <ui/explorer/favourites.h>
 #include <ui/explorer/quillview.h>
 #include <ui/mainwindow.h>
 
@@ -239,6 +240,62 @@ private slots:
         QCOMPARE(win.box("ErrorBox", fails ? 2000 : 100) != nullptr, fails);
         QTRY_COMPARE(captions(win.tab->computerModel()), rows);
         QCOMPARE(win.tab->activePane(), ExplorerTab::Pane::Computer);
+    }
+
+    // F4 on a computer file: the user's editor; a saved change lists the folder again.
+    void editListsTheFolderAfterASave()
+    {
+        Window win;
+        write(win.folder + u"a.txt"_qs, "1");
+        const QString editor = win.folder + u"ed.sh"_qs;
+        write(editor, "#!/bin/sh\nprintf 2345 >> \"$1\"\n");
+        QFile::setPermissions(editor, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        win.w->appSettings().editFile = editor;
+        win.list();
+        win.select({u"a.txt"_qs});
+        win.trigger("Editovat1");
+        QTRY_COMPARE_WITH_TIMEOUT(
+            win.tab->computerModel()->index(win.tab->computerModel()->rowOf(u"a.txt"_qs), 1).data().toString(), u"5"_qs,
+            10000);
+    }
+
+    void editorThatCannotStartIsReported()
+    {
+        Window win;
+        write(win.folder + u"a.txt"_qs);
+        win.w->appSettings().editFile = win.folder + u"no-such-editor"_qs;
+        win.list();
+        win.select({u"a.txt"_qs});
+        win.trigger("Editovat1");
+        QMessageBox *error = win.box("ErrorBox");
+        QVERIFY(error);
+        QVERIFY(error->text().contains(u"no-such-editor"_qs));
+    }
+
+    // A favourite added from the star button's menu leads back to its folder.
+    void computerFavouriteRoundTrip()
+    {
+        Window win;
+        QDir().mkpath(win.folder + u"deep/er"_qs);
+        win.tab->PCFolderListing(win.folder + u"deep/er"_qs);
+        Favourites *favourites = win.tab->favourites();
+        QMenu *menu = favourites->menu(Favourites::List::Computer);
+        favourites->addAction(Favourites::List::Computer)->trigger();
+        QInputDialog *input = win.inputBox();
+        QVERIFY(input);
+        input->setTextValue(u"Hluboko"_qs);
+        input->accept();
+        QAction *entry = nullptr;
+        QVERIFY(QTest::qWaitFor([&] {
+            for (QAction *a : menu->actions())
+                if (a->text() == u"Hluboko"_qs)
+                    entry = a;
+            return entry != nullptr;
+        }, 3000));
+        win.list();
+        QCOMPARE(win.tab->computerPath(), win.folder);
+        entry->trigger();
+        QCOMPARE(win.tab->computerPath(), win.folder + u"deep/er/"_qs);
     }
 
     void refreshShowsNewFiles()
