@@ -2,6 +2,7 @@
 
 #include <ui/explorer/externaledit.h>
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -9,6 +10,9 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <sys/types.h>
 
 using namespace vandrel::ui;
 using namespace std::chrono_literals;
@@ -260,12 +264,22 @@ private slots:
     {
         Bench bench;
         const QString marker = bench.dir.filePath(QStringLiteral("still-running"));
-        const QByteArray body = "sleep 0.5; printf done > '" + QFile::encodeName(marker) + "'";
+        const QByteArray body = "sleep 0.5; printf $$ > '" + QFile::encodeName(marker) + "'";
         auto *owner = new QObject;
         QVERIFY(ExternalEdit::start(bench.editor("slow", body), bench.file, owner, bench.timing()));
         delete owner;
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 20000);
         QCOMPARE(bench.beeps, 0);
+        // Its end is still collected (no zombie left behind).
+        const auto editorPid = [&marker] {
+            QFile f(marker);
+            return f.open(QIODevice::ReadOnly) ? pid_t(f.readAll().toInt()) : pid_t(0);
+        };
+        QTRY_VERIFY(editorPid() > 0);
+        const pid_t pid = editorPid();
+        QVERIFY(pid > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(::kill(pid, 0) != 0, 20000);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     void editorSetting_data()

@@ -10,6 +10,8 @@
 // first. The limit is long enough for an editing session and keeps a forgotten watch from
 // answering a save hours later; a new edit of the same file ends the old watch, so one save
 // is never followed up twice.
+//
+// Opening a file with the desktop's own program for it ("open") is openWithShell (ui/shell.h).
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
