@@ -7,6 +7,7 @@
 #include "phonewindow.h"
 
 #include <link/paths.h>
+#include <ui/explorer/favourites.h>
 #include <ui/shell.h>
 #include <ui/transferwindow.h>
 
@@ -135,6 +136,66 @@ private slots:
         }
         pw.w->action(action)->trigger();
         QVERIFY(nothingHappens(pw.w.get()));
+    }
+
+    // A folder and a file dropped onto the phone pane are copied into the phone folder shown,
+    // after the copy question; the computer pane stays where it was.
+    void dropCopiesAFolderAndAFile()
+    {
+        PhoneWindow pw(34);
+        ExplorerTab *tab = pw.tab;
+        QVERIFY(pw.connectAndEnter(QStringLiteral("user")));
+        QTemporaryDir local;
+        QDir().mkpath(local.filePath(QStringLiteral("docs/sub")));
+        for (const char *name : {"docs/sub/s.txt", "docs/d.txt", "a.txt"}) {
+            QFile f(local.filePath(QString::fromLatin1(name)));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(name);
+        }
+        const QString before = tab->computerPath();
+        tab->ListMODropFiles({local.filePath(QStringLiteral("docs")), local.filePath(QStringLiteral("a.txt"))});
+        QCOMPARE(tab->computerPath(), before);
+        QVERIFY(answer(pw.w.get(), QMessageBox::Yes));
+        QVERIFY(transferDone(pw.w.get()));
+        const QString user = phonesim::obexRootOf(pw.dir.filePath(QStringLiteral("phone"))) + QStringLiteral("/user/");
+        for (const char *name : {"docs/sub/s.txt", "docs/d.txt", "a.txt"}) {
+            QFile f(user + QString::fromLatin1(name));
+            QVERIFY2(f.open(QIODevice::ReadOnly), name);
+            QCOMPARE(f.readAll(), QByteArray(name));
+        }
+        QVERIFY2(pw.phone.anomalies().isEmpty(), qPrintable(pw.phone.anomalies().join(QLatin1Char('\n'))));
+    }
+
+    // An OBEX favourite walks the phone there and asks the memory sizes on the way.
+    void obexFavouriteWalksThere()
+    {
+        PhoneWindow pw(35);
+        ExplorerTab *tab = pw.tab;
+        QVERIFY(pw.connectAndEnter(QStringLiteral("mmc")));
+        selectPhoneRow(tab, QStringLiteral("[Zvuky]"));
+        tab->ListMODblClick();
+        QVERIFY(listed(tab));
+        Favourites *favourites = tab->favourites();
+        QVERIFY(favourites->addAction(Favourites::List::Obex)->isEnabled());
+        favourites->addAction(Favourites::List::Obex)->trigger();
+        QInputDialog *input = inputBox(pw.w.get());
+        QVERIFY(input);
+        input->setTextValue(QStringLiteral("Zvuky"));
+        input->accept();
+        QTRY_COMPARE(favourites->records(Favourites::List::Obex).size(), 1);
+        QCOMPARE(favourites->records(Favourites::List::Obex).first().path, QStringLiteral("mmc\\Zvuky\\"));
+
+        pw.w->findChild<QPushButton *>(QStringLiteral("Button3"))->click();
+        QVERIFY(listed(tab));
+        QVERIFY(!favourites->addAction(Favourites::List::Obex)->isEnabled());
+        auto *memory = pw.w->findChild<QLabel *>(QStringLiteral("Label2"));
+        QVERIFY(memory->text().isEmpty());
+        emit favourites->chosen(Favourites::List::Obex, QStringLiteral("mmc\\Zvuky\\"));
+        QVERIFY(listed(tab));
+        QCOMPARE(pw.w->findChild<QLabel *>(QStringLiteral("sMOCesta"))->text(), QStringLiteral("mmc\\Zvuky\\"));
+        QCOMPARE(captions(tab->phoneModel()), pw.expectedCaptions(QStringLiteral("mmc/Zvuky")));
+        QVERIFY(!memory->text().isEmpty());
+        QVERIFY2(pw.phone.anomalies().isEmpty(), qPrintable(pw.phone.anomalies().join(QLatin1Char('\n'))));
     }
 
     // A phone file opened from the pane is fetched into the work folder and handed to the desktop.
