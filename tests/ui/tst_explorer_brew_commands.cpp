@@ -112,6 +112,8 @@ private slots:
         // The pane shows the phone folder as it now is.
         QTRY_VERIFY(tab->phoneModel()->rowOf(u"[pics]"_qs) >= 0);
         QVERIFY(tab->phoneModel()->rowOf(u"note.txt"_qs) >= 0);
+        // Each row copied is deselected; the parent row was taken out of the selection first.
+        QCOMPARE(tab->selectedCaptions(ExplorerTab::Pane::Computer), QStringList{});
 
         QTemporaryDir back;
         tab->PCFolderListing(back.path());

@@ -50,24 +50,29 @@ const QMessageBox::StandardButtons kYesNoCancel = QMessageBox::Yes | QMessageBox
 
 // Opens the BREW transfer window; its closing listing goes to the phone pane, and `after` runs
 // once it has closed.
-void openBrew(MainWindow &window, BrewRequest request, std::function<void(const link::Outcome &)> after = {})
+void openBrew(MainWindow &window, BrewRequest request, std::function<void(const link::Outcome &)> after = {},
+              ExplorerTab *tab = nullptr)
 {
     request.brewDirWarning = window.appSettings().BrewDirWarning;
+    const Pane source = request.brewState == 7 ? Pane::Computer : Pane::Phone;
     BrewWindow *brew = openBrewWindow(window.phoneLink(), window.messages(), std::move(request), &window);
     QObject::connect(brew, &BrewWindow::listed, &window.connection(), &ConnectionController::brewListing);
+    if (tab)
+        QObject::connect(brew, &BrewWindow::entryDone, tab,
+                         [tab, source](const QString &caption) { tab->deselect(source, caption); });
     if (after)
         QObject::connect(brew, qOverload<const link::Outcome &, const QByteArray &>(&BrewWindow::finished), &window,
                          [after](const link::Outcome &o, const QByteArray &) { after(o); });
 }
 
-QCoro::Task<void> askThenBrew(QPointer<MainWindow> window, int question, QString builtIn,
+QCoro::Task<void> askThenBrew(QPointer<MainWindow> window, QPointer<ExplorerTab> tab, int question, QString builtIn,
                               QMessageBox::StandardButtons buttons, BrewRequest request,
                               std::function<void(const link::Outcome &)> after)
 {
     const auto answer = co_await ask(window, window->message(question, builtIn), buttons);
-    if (!window || answer != QMessageBox::Yes)
+    if (!window || !tab || answer != QMessageBox::Yes)
         co_return;
-    openBrew(*window, std::move(request), std::move(after));
+    openBrew(*window, std::move(request), std::move(after), tab);
 }
 
 // Coroutine inputs are parameters, not captures: they live in the coroutine's frame.
@@ -79,8 +84,13 @@ QCoro::Task<void> askThenTransfer(QPointer<MainWindow> window, QPointer<Explorer
         co_return;
     ConnectionController &connection = window->connection();
     const bool localChanges = request.kind == TransferRequest::Kind::Download;
+    const Pane source = request.kind == TransferRequest::Kind::Upload ? Pane::Computer : Pane::Phone;
     TransferWindow *transfer = openTransferWindow(window->phoneLink(), window->messages(), request, window);
     QObject::connect(transfer, &TransferWindow::listed, &connection, &ConnectionController::obexListing);
+    QObject::connect(transfer, &TransferWindow::entryDone, tab, [tab, source](const QString &caption) {
+        tab->deselect(source, caption);
+    });
+    QObject::connect(transfer, &TransferWindow::cancelRequested, tab, &ExplorerTab::clearSelections);
     if (localChanges)
         QObject::connect(transfer, &TransferWindow::transferEnded, tab, [tab](const link::Outcome &) {
             tab->PCFolderListing(tab->computerPath());
@@ -362,7 +372,7 @@ void ExplorerCommands::remove()
         brew.brewState = 8;
         brew.brewPath = m_window.connection().brewPath();
         brew.captions = captions;
-        askThenBrew(&m_window, 60, QStringLiteral("Smazat vybrané položky z telefonu?"),
+        askThenBrew(&m_window, &m_tab, 60, QStringLiteral("Smazat vybrané položky z telefonu?"),
                     QMessageBox::Yes | QMessageBox::No, std::move(brew), {});
         return;
     }
@@ -398,6 +408,7 @@ void ExplorerCommands::removeComputerRows(const QStringList &captions)
 void ExplorerCommands::upload(QStringList captions, const QString &localFolder)
 {
     ConnectionController &connection = m_window.connection();
+    m_tab.deselect(Pane::Computer, explorer::kParentCaption);
     if (brewAccess()) {
         captions = withoutParent(captions);
         if (captions.isEmpty() || !phonePortOpen())
@@ -407,7 +418,7 @@ void ExplorerCommands::upload(QStringList captions, const QString &localFolder)
         brew.brewPath = connection.brewPath();
         brew.captions = captions;
         brew.brewLocalDir = localFolder;
-        askThenBrew(&m_window, 53, QStringLiteral("Kopírovat vybrané položky?"), kYesNoCancel, std::move(brew), {});
+        askThenBrew(&m_window, &m_tab, 53, QStringLiteral("Kopírovat vybrané položky?"), kYesNoCancel, std::move(brew), {});
         return;
     }
     // No copying into the phone's root, where only the memories are.
@@ -440,7 +451,7 @@ void ExplorerCommands::copy()
         brew.captions = captions;
         brew.brewLocalDir = m_tab.computerPath();
         QPointer<ExplorerTab> tab(&m_tab);
-        askThenBrew(&m_window, 53, QStringLiteral("Kopírovat vybrané položky?"), kYesNoCancel, std::move(brew),
+        askThenBrew(&m_window, &m_tab, 53, QStringLiteral("Kopírovat vybrané položky?"), kYesNoCancel, std::move(brew),
                     [tab](const link::Outcome &) {
                         if (tab)
                             tab->PCFolderListing(tab->computerPath());

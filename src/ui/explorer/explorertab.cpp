@@ -441,6 +441,21 @@ QStringList ExplorerTab::selectedCaptions(Pane pane) const
     return out;
 }
 
+void ExplorerTab::deselect(Pane pane, const QString &caption)
+{
+    QTableView *view = pane == Pane::Computer ? m_pcView : m_phoneView;
+    const DirTableModel *model = pane == Pane::Computer ? m_pcModel : m_phoneModel;
+    const int row = model->rowOf(caption);
+    if (row >= 0)
+        view->selectionModel()->select(model->index(row, 0), QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+}
+
+void ExplorerTab::clearSelections()
+{
+    m_pcView->clearSelection();
+    m_phoneView->clearSelection();
+}
+
 void ExplorerTab::selectRow(QTableView *view, int row)
 {
     if (row < 0 || row >= view->model()->rowCount())
@@ -864,9 +879,15 @@ void ExplorerTab::wireFavourites()
 
 // ---- layout -----------------------------------------------------------------------------
 
-int ExplorerTab::nameColumnWidth(int paneWidth, bool overflowing)
+int ExplorerTab::dateColumnWidth(const QFontMetrics &metrics)
 {
-    return qMax(40, paneWidth - kSizeWidth - kDateWidth - 5 - (overflowing ? kScrollBarAllowance : 0));
+    // The design width, or more when the font needs it to show the whole time.
+    return qMax(kDateWidth, metrics.horizontalAdvance(QStringLiteral("00.00.0000 00:00:00")) + 14);
+}
+
+int ExplorerTab::nameColumnWidth(int paneWidth, bool overflowing, int dateWidth)
+{
+    return qMax(40, paneWidth - kSizeWidth - dateWidth - 5 - (overflowing ? kScrollBarAllowance : 0));
 }
 
 void ExplorerTab::relayout()
@@ -876,8 +897,9 @@ void ExplorerTab::relayout()
         const int visibleRows = view->viewport()->height() / rowHeight;
         const bool overflowing = view->model()->rowCount() > visibleRows;
         view->setColumnWidth(DirTableModel::SizeColumn, kSizeWidth);
-        view->setColumnWidth(DirTableModel::DateColumn, kDateWidth);
-        view->setColumnWidth(DirTableModel::NameColumn, nameColumnWidth(view->width(), overflowing));
+        const int dateWidth = dateColumnWidth(view->fontMetrics());
+        view->setColumnWidth(DirTableModel::DateColumn, dateWidth);
+        view->setColumnWidth(DirTableModel::NameColumn, nameColumnWidth(view->width(), overflowing, dateWidth));
     }
 }
 

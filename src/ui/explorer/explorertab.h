@@ -12,6 +12,7 @@
 #include <functional>
 
 class QComboBox;
+class QFontMetrics;
 class QLabel;
 class QPushButton;
 class QTableView;
@@ -49,6 +50,9 @@ public:
     Favourites *favourites() const { return m_favourites; }
     // The captions of a pane's selected rows, in row order.
     QStringList selectedCaptions(Pane pane) const;
+    // A row a transfer has handled is deselected; a cancelled transfer deselects all.
+    void deselect(Pane pane, const QString &caption);
+    void clearSelections();
 
     // Lists a computer folder; a path ending in "/.." lists the parent and selects the folder left.
     void PCFolderListing(const QString &path);
@@ -90,7 +94,8 @@ public:
 
     // FormResize's column rule: "Jméno" takes what the other two columns leave.
     void relayout();
-    static int nameColumnWidth(int paneWidth, bool overflowing);
+    static int nameColumnWidth(int paneWidth, bool overflowing, int dateWidth);
+    static int dateColumnWidth(const QFontMetrics &metrics);
 
 signals:
     // A phone file row was double-clicked (fetching it comes with the commands).
