@@ -8,11 +8,7 @@
 #include <link/phonelink.h>
 
 #include <QCoroSignal>
-#include <QLabel>
 #include <QMessageBox>
-#include <QProgressBar>
-#include <QTimer>
-#include <QVBoxLayout>
 #include <climits>
 #include <memory>
 
@@ -21,7 +17,6 @@ namespace vandrel::ui {
 namespace {
 
 const QString kBrewCaption = QStringLiteral("Vandrel Controller Brew");
-const QString kRetrieving = QStringLiteral("Retrieving data. Plesase wait...");
 constexpr int kInitialMaximum = 1000;
 
 // The folder warning of a delete: the question box with the warning icon.
@@ -68,41 +63,18 @@ signals:
 
 BrewWindow::BrewWindow(link::PhoneLink &link, const settings::MessageTable &messages, BrewRequest request,
                        QWidget *parent)
-    : QDialog(parent), m_link(link), m_messages(messages), m_request(std::move(request)),
-      m_upper(new QLabel(kRetrieving, this)), m_lower(new QLabel(kRetrieving, this)), m_progress(new QProgressBar(this))
+    : WorkWindow(link, kBrewCaption, QStringLiteral("ProgressBar1"), parent), m_messages(messages),
+      m_request(std::move(request))
 {
     setObjectName(QStringLiteral("TBrewForm"));
-    setWindowTitle(kBrewCaption);
-    m_upper->setObjectName(QStringLiteral("Label2"));
-    m_lower->setObjectName(QStringLiteral("Label1"));
-    m_progress->setObjectName(QStringLiteral("ProgressBar1"));
-    m_progress->setRange(0, kInitialMaximum);
-    m_progress->setValue(0);
-    m_progress->setTextVisible(false);
-    for (QLabel *l : {m_upper, m_lower})
-        l->setTextFormat(Qt::PlainText);
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(m_upper);
-    layout->addWidget(m_lower);
-    layout->addWidget(m_progress);
-    resize(460, 110);
+    progress()->setRange(0, kInitialMaximum);
+    progress()->setValue(0);
 }
 
 BrewWindow::~BrewWindow()
 {
-    m_link.unregisterWorkWindow(this);
     if (m_transfer)
         m_transfer->cancel();
-}
-
-void BrewWindow::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    if (!m_started) {
-        m_started = true;
-        // On screen first, then the work.
-        QTimer::singleShot(0, this, &BrewWindow::start);
-    }
 }
 
 void BrewWindow::reject()
@@ -122,13 +94,13 @@ void BrewWindow::setProgress(qint64 value, qint64 maximum)
 {
     if (maximum <= 0) {
         // Nothing to count (an empty file): the bar shows it complete.
-        m_progress->setRange(0, 1);
-        m_progress->setValue(1);
+        progress()->setRange(0, 1);
+        progress()->setValue(1);
         return;
     }
     const int shift = maximum > INT_MAX ? 10 : 0;
-    m_progress->setRange(0, int(maximum >> shift));
-    m_progress->setValue(int(qBound<qint64>(0, value, maximum) >> shift));
+    progress()->setRange(0, int(maximum >> shift));
+    progress()->setValue(int(qBound<qint64>(0, value, maximum) >> shift));
 }
 
 // Parameters, not lambda captures: they live in the coroutine's frame.
@@ -199,10 +171,7 @@ void BrewWindow::start()
         workEnded(link::Outcome::cancelled(), {});
         return;
     }
-    m_link.registerWorkWindow(this, [w = QPointer<BrewWindow>(this)] {
-        if (w && w->isVisible())
-            w->QDialog::reject();
-    });
+    registerWithLink();
     runBrew(this, &m_link, &m_messages, m_request);
 }
 

@@ -8,6 +8,8 @@
 
 #include <QByteArray>
 #include <QCoroTask>
+#include "workwindow.h"
+
 #include <QDialog>
 #include <QPointer>
 #include <QStringList>
@@ -35,17 +37,13 @@ struct BrewRequest {
     bool brewDirWarning = true; // the setting "BrewDirWarning"
 };
 
-class BrewWindow : public QDialog {
+class BrewWindow : public WorkWindow {
     Q_OBJECT
 public:
     BrewWindow(link::PhoneLink &link, const settings::MessageTable &messages, BrewRequest request,
                QWidget *parent = nullptr);
     ~BrewWindow() override;
 
-    QLabel *upperLine() const { return m_upper; }
-    QLabel *lowerLine() const { return m_lower; }
-    QProgressBar *progress() const { return m_progress; }
-    bool isWorking() const { return m_working; }
     link::BrewTransfer *transfer() const { return m_transfer; }
     const BrewRequest &request() const { return m_request; }
 
@@ -62,23 +60,14 @@ public slots:
     // window closes at once.
     void reject() override;
 
-protected:
-    void showEvent(QShowEvent *event) override;
-
 private:
-    void start();
+    void start() override;
     void setProgress(qint64 value, qint64 maximum);
     void workEnded(const link::Outcome &outcome, const QByteArray &memory);
 
-    link::PhoneLink &m_link;
     const settings::MessageTable &m_messages;
     BrewRequest m_request;
-    QLabel *m_upper;
-    QLabel *m_lower;
-    QProgressBar *m_progress;
     link::BrewTransfer *m_transfer = nullptr;
-    bool m_started = false;
-    bool m_working = false;
     friend QCoro::Task<void> runBrew(QPointer<BrewWindow> window, QPointer<link::PhoneLink> phone,
                                      const settings::MessageTable *messages, BrewRequest request);
 };

@@ -6,18 +6,12 @@
 #include <link/obextransfer.h>
 #include <link/phonelink.h>
 
-#include <QLabel>
-#include <QProgressBar>
-#include <QTimer>
-#include <QVBoxLayout>
 #include <climits>
 #include <memory>
 
 namespace vandrel::ui {
 
 namespace {
-const QString kWaiting = QStringLiteral("Retrieving data. Plesase wait...");
-
 QCoro::Task<link::Outcome> startWork(link::ObexTransfer &t, const TransferRequest &r)
 {
     using Kind = TransferRequest::Kind;
@@ -35,41 +29,18 @@ QCoro::Task<link::Outcome> startWork(link::ObexTransfer &t, const TransferReques
 
 TransferWindow::TransferWindow(link::PhoneLink &link, const settings::MessageTable &messages,
                                TransferRequest request, QWidget *parent)
-    : QDialog(parent), m_link(link), m_request(std::move(request)), m_upper(new QLabel(kWaiting, this)),
-      m_lower(new QLabel(kWaiting, this)), m_progress(new QProgressBar(this)), m_messages(messages)
+    : WorkWindow(link, kCaption, QStringLiteral("Progress"), parent), m_request(std::move(request)),
+      m_messages(messages)
 {
     setObjectName(QStringLiteral("TForm1"));
-    setWindowTitle(kCaption);
-    m_upper->setObjectName(QStringLiteral("Label2"));
-    m_lower->setObjectName(QStringLiteral("Label1"));
-    m_progress->setObjectName(QStringLiteral("Progress"));
-    m_progress->setRange(0, 1);
-    m_progress->setValue(0);
-    m_progress->setTextVisible(false);
-    for (QLabel *l : {m_upper, m_lower})
-        l->setTextFormat(Qt::PlainText);
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(m_upper);
-    layout->addWidget(m_lower);
-    layout->addWidget(m_progress);
-    resize(460, 110);
+    progress()->setRange(0, 1);
+    progress()->setValue(0);
 }
 
 TransferWindow::~TransferWindow()
 {
-    m_link.unregisterWorkWindow(this);
     if (m_transfer)
         m_transfer->cancel();
-}
-
-void TransferWindow::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    if (!m_started) {
-        m_started = true;
-        // The window is on screen before the work starts.
-        QTimer::singleShot(0, this, &TransferWindow::start);
-    }
 }
 
 void TransferWindow::reject()
@@ -85,14 +56,14 @@ void TransferWindow::reject()
 void TransferWindow::setProgress(qint64 value, qint64 maximum)
 {
     if (maximum <= 0) {
-        m_progress->setRange(0, 1);
-        m_progress->setValue(0);
+        progress()->setRange(0, 1);
+        progress()->setValue(0);
         return;
     }
     // The bar counts in int: large files in kilobytes.
     const qint64 scale = maximum > INT_MAX ? 1024 : 1;
-    m_progress->setRange(0, int(maximum / scale));
-    m_progress->setValue(int(qBound<qint64>(0, value, maximum) / scale));
+    progress()->setRange(0, int(maximum / scale));
+    progress()->setValue(int(qBound<qint64>(0, value, maximum) / scale));
 }
 
 // Parameters, not lambda captures: they live in the coroutine's frame.
@@ -132,10 +103,7 @@ QCoro::Task<void> runTransfer(QPointer<TransferWindow> window, QPointer<link::Ph
 
 void TransferWindow::start()
 {
-    m_link.registerWorkWindow(this, [w = QPointer<TransferWindow>(this)] {
-        if (w && w->isVisible())
-            w->QDialog::reject();
-    });
+    registerWithLink();
     runTransfer(this, &m_link, &m_messages, m_request);
 }
 

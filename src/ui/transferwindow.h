@@ -6,6 +6,8 @@
 #include <link/obexsession.h>
 
 #include <QCoroTask>
+#include "workwindow.h"
+
 #include <QDialog>
 #include <QPointer>
 #include <QStringList>
@@ -33,17 +35,13 @@ struct TransferRequest {
     std::optional<quint64> phoneFreeSpace; // from the last memory query, when there was one
 };
 
-class TransferWindow : public QDialog {
+class TransferWindow : public WorkWindow {
     Q_OBJECT
 public:
     TransferWindow(link::PhoneLink &link, const settings::MessageTable &messages, TransferRequest request,
                    QWidget *parent = nullptr);
     ~TransferWindow() override;
 
-    QLabel *upperLine() const { return m_upper; }
-    QLabel *lowerLine() const { return m_lower; }
-    QProgressBar *progress() const { return m_progress; }
-    bool isWorking() const { return m_working; }
     link::ObexTransfer *transfer() const { return m_transfer; }
 
 signals:
@@ -60,23 +58,14 @@ public slots:
     // The close button, Escape and the system menu: cancel.
     void reject() override;
 
-protected:
-    void showEvent(QShowEvent *event) override;
-
 private:
-    void start();
+    void start() override;
     void setProgress(qint64 value, qint64 maximum);
     void workEnded(const link::Outcome &outcome);
 
-    link::PhoneLink &m_link;
     TransferRequest m_request;
-    QLabel *m_upper;
-    QLabel *m_lower;
-    QProgressBar *m_progress;
     link::ObexTransfer *m_transfer = nullptr;
     const settings::MessageTable &m_messages;
-    bool m_started = false;
-    bool m_working = false;
     friend QCoro::Task<void> runTransfer(QPointer<TransferWindow> window, QPointer<link::PhoneLink> phone,
                                         const settings::MessageTable *messages, TransferRequest request);
 };

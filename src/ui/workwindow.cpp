@@ -1,0 +1,58 @@
+#include "workwindow.h"
+
+#include <link/phonelink.h>
+
+#include <QLabel>
+#include <QPointer>
+#include <QProgressBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace vandrel::ui {
+
+namespace {
+const QString kWaiting = QStringLiteral("Retrieving data. Plesase wait...");
+}
+
+WorkWindow::WorkWindow(link::PhoneLink &link, const QString &caption, const QString &progressName, QWidget *parent)
+    : QDialog(parent), m_link(link), m_upper(new QLabel(kWaiting, this)), m_lower(new QLabel(kWaiting, this)),
+      m_progress(new QProgressBar(this))
+{
+    setWindowTitle(caption);
+    m_upper->setObjectName(QStringLiteral("Label2"));
+    m_lower->setObjectName(QStringLiteral("Label1"));
+    m_progress->setObjectName(progressName);
+    m_progress->setTextVisible(false);
+    for (QLabel *l : {m_upper, m_lower})
+        l->setTextFormat(Qt::PlainText);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_upper);
+    layout->addWidget(m_lower);
+    layout->addWidget(m_progress);
+    resize(460, 110);
+}
+
+WorkWindow::~WorkWindow()
+{
+    m_link.unregisterWorkWindow(this);
+}
+
+void WorkWindow::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!m_started) {
+        m_started = true;
+        // On screen first, then the work.
+        QTimer::singleShot(0, this, &WorkWindow::start);
+    }
+}
+
+void WorkWindow::registerWithLink()
+{
+    m_link.registerWorkWindow(this, [w = QPointer<WorkWindow>(this)] {
+        if (w && w->isVisible())
+            w->QDialog::reject();
+    });
+}
+
+} // namespace vandrel::ui
