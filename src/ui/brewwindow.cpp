@@ -1,6 +1,7 @@
 #include "brewwindow.h"
 
 #include "messagebox.h"
+#include "oncerelay.h"
 #include "questionasker.h"
 #include "questionbox.h"
 
@@ -9,6 +10,8 @@
 
 #include <QCoroSignal>
 #include <QMessageBox>
+#include <QLabel>
+#include <QProgressBar>
 #include <climits>
 #include <memory>
 
@@ -38,25 +41,11 @@ private:
     BoxQuestionAsker m_plain;
 };
 
-// Carries the end of one window to the coroutine awaiting it, also when the window went away
-// without ending (its parent closed): then as cancelled.
-class EndRelay : public QObject {
-    Q_OBJECT
-public:
+// The end of one window; a window that went away without ending (its parent closed) ends as
+// cancelled.
+struct EndRelay : OnceRelay {
     link::Outcome outcome = link::Outcome::cancelled();
     QByteArray memory;
-    bool done = false;
-
-    void finish()
-    {
-        if (done)
-            return;
-        done = true;
-        QMetaObject::invokeMethod(this, &EndRelay::ended, Qt::QueuedConnection);
-    }
-
-signals:
-    void ended();
 };
 
 } // namespace
@@ -209,10 +198,9 @@ QCoro::Task<std::pair<link::Outcome, QByteArray>> runBrewWindow(link::PhoneLink 
                          r->finish();
                      });
     QObject::connect(window, &QObject::destroyed, r, [r] { r->finish(); });
-    co_await qCoro(r, &EndRelay::ended);
+    co_await qCoro(r, &OnceRelay::fired);
     co_return std::pair{r->outcome, r->memory};
 }
 
 } // namespace vandrel::ui
 
-#include "brewwindow.moc"

@@ -1,6 +1,7 @@
 #include "inputbox.h"
 
 #include "messagebox.h"
+#include "oncerelay.h"
 
 #include <QCoroSignal>
 #include <QInputDialog>
@@ -10,23 +11,8 @@ namespace vandrel::ui {
 
 namespace {
 
-// Resumes the waiting coroutine from the event loop, also when the box is deleted with its parent.
-class TextRelay : public QObject {
-    Q_OBJECT
-public:
+struct TextRelay : OnceRelay {
     std::optional<QString> text;
-    bool done = false;
-
-    void finish()
-    {
-        if (done)
-            return;
-        done = true;
-        QMetaObject::invokeMethod(this, &TextRelay::answered, Qt::QueuedConnection);
-    }
-
-signals:
-    void answered();
 };
 
 } // namespace
@@ -56,10 +42,9 @@ QCoro::Task<std::optional<QString>> askText(QWidget *parent, QString prompt, QSt
         r->finish();
     });
     QObject::connect(box, &QObject::destroyed, r, [r] { r->finish(); });
-    co_await qCoro(r, &TextRelay::answered);
+    co_await qCoro(r, &OnceRelay::fired);
     co_return r->text;
 }
 
 } // namespace vandrel::ui
 
-#include "inputbox.moc"

@@ -1,6 +1,7 @@
 #include "questionbox.h"
 
 #include "messagebox.h"
+#include "oncerelay.h"
 
 #include <QPushButton>
 #include <QCoroSignal>
@@ -19,24 +20,8 @@ QuestionCaptions &captions()
     return c;
 }
 
-// Resumes the waiting coroutine from the event loop, never from inside the box's own
-// destruction, and also when the box is deleted together with its parent.
-class AnswerRelay : public QObject {
-    Q_OBJECT
-public:
+struct AnswerRelay : OnceRelay {
     QMessageBox::StandardButton answer = QMessageBox::Cancel;
-    bool done = false;
-
-    void finish()
-    {
-        if (done)
-            return;
-        done = true;
-        QMetaObject::invokeMethod(this, &AnswerRelay::answered, Qt::QueuedConnection);
-    }
-
-signals:
-    void answered();
 };
 
 } // namespace
@@ -80,10 +65,9 @@ QCoro::Task<QMessageBox::StandardButton> ask(QWidget *parent, QString text, QMes
         r->finish();
     });
     QObject::connect(box, &QObject::destroyed, r, [r] { r->finish(); });
-    co_await qCoro(r, &AnswerRelay::answered);
+    co_await qCoro(r, &OnceRelay::fired);
     co_return r->answer;
 }
 
 } // namespace vandrel::ui
 
-#include "questionbox.moc"

@@ -6,6 +6,8 @@
 #include <link/obextransfer.h>
 #include <link/phonelink.h>
 
+#include <QLabel>
+#include <QProgressBar>
 #include <climits>
 #include <memory>
 
