@@ -242,17 +242,11 @@ private slots:
     {
         Tree t;
         Window win;
-        auto &shell = ShellServices::instance();
-        const ShellServices saved = shell;
-        QStringList opened;
-        shell.openAssociated = [&](const QString &path) {
-            opened << path;
-            return true;
-        };
+        explorertest::OpenedFiles openedFiles;
+        QStringList &opened = openedFiles.paths;
         win.tab->PCFolderListing(t.b);
         win.tab->computerView()->selectRow(win.tab->computerModel()->rowOf(u"alpha.txt"_qs));
         QTest::keyClick(win.tab->computerView(), Qt::Key_Enter);
-        shell = saved;
         QCOMPARE(opened, QStringList{t.b + u"alpha.txt"_qs});
         QCOMPARE(win.tab->computerPath(), t.b);
     }

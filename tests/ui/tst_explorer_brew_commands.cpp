@@ -161,19 +161,13 @@ private slots:
     void doubleClickOpensAPhoneFile()
     {
         BrewWindowRig r(53);
-        auto &shell = ShellServices::instance();
-        const ShellServices saved = shell;
-        QStringList opened;
-        shell.openAssociated = [&](const QString &path) {
-            opened << path;
-            return true;
-        };
+        explorertest::OpenedFiles openedFiles;
+        QStringList &opened = openedFiles.paths;
         QVERIFY(r.connectInto({u"brew"_qs, u"shared"_qs}));
         r.tab->activatePhonePane();
         r.tab->phoneView()->selectRow(r.tab->phoneModel()->rowOf(u"readme.txt"_qs));
         r.tab->ListMODblClick();
         const bool done = QTest::qWaitFor([&] { return !opened.isEmpty(); }, 20000);
-        shell = saved;
         QVERIFY(done);
         const QString target = QDir(link::workFolder()).filePath(u"readme.txt"_qs);
         QCOMPARE(opened, QStringList{target});

@@ -1,6 +1,7 @@
 #pragma once
 // What the explorer tests read off a pane: its captions, and the selected current row.
 #include <ui/explorer/dirtablemodel.h>
+#include <ui/shell.h>
 
 #include <QStringList>
 #include <QTableView>
@@ -23,5 +24,21 @@ inline QString currentCaption(const QTableView *view)
         return QString();
     return view->model()->index(i.row(), 0).data().toString();
 }
+
+// While it lives, files handed to the desktop's program are recorded instead of opened.
+struct OpenedFiles {
+    QStringList paths;
+    vandrel::ui::ShellServices saved = vandrel::ui::ShellServices::instance();
+    OpenedFiles()
+    {
+        vandrel::ui::ShellServices::instance().openAssociated = [this](const QString &path) {
+            paths << path;
+            return true;
+        };
+    }
+    ~OpenedFiles() { vandrel::ui::ShellServices::instance() = saved; }
+    OpenedFiles(const OpenedFiles &) = delete;
+    OpenedFiles &operator=(const OpenedFiles &) = delete;
+};
 
 } // namespace explorertest

@@ -203,13 +203,8 @@ private slots:
     {
         PhoneWindow pw(33);
         ExplorerTab *tab = pw.tab;
-        auto &shell = ShellServices::instance();
-        const ShellServices saved = shell;
-        QStringList opened;
-        shell.openAssociated = [&](const QString &path) {
-            opened << path;
-            return true;
-        };
+        explorertest::OpenedFiles openedFiles;
+        QStringList &opened = openedFiles.paths;
         QVERIFY(pw.connectAndEnter(QStringLiteral("user")));
         const QString name = QStringLiteral("Poznámky.txt");
         const QString target = QDir(link::workFolder()).filePath(name);
@@ -221,7 +216,6 @@ private slots:
         selectPhoneRow(tab, name);
         tab->ListMODblClick();
         const bool done = QTest::qWaitFor([&] { return !opened.isEmpty(); }, 20000);
-        shell = saved;
         QVERIFY(done);
         QCOMPARE(opened, QStringList{target});
         QFile got(target);
