@@ -12,7 +12,6 @@
 #include <QMessageBox>
 #include <QLabel>
 #include <QProgressBar>
-#include <climits>
 #include <memory>
 
 namespace vandrel::ui {
@@ -58,6 +57,8 @@ BrewWindow::BrewWindow(link::PhoneLink &link, const settings::MessageTable &mess
     setObjectName(QStringLiteral("TBrewForm"));
     progress()->setRange(0, kInitialMaximum);
     progress()->setValue(0);
+    // Nothing to count (an empty file): the bar shows it complete.
+    m_emptyShowsComplete = true;
 }
 
 BrewWindow::~BrewWindow()
@@ -79,18 +80,6 @@ void BrewWindow::reject()
     QDialog::reject();
 }
 
-void BrewWindow::setProgress(qint64 value, qint64 maximum)
-{
-    if (maximum <= 0) {
-        // Nothing to count (an empty file): the bar shows it complete.
-        progress()->setRange(0, 1);
-        progress()->setValue(1);
-        return;
-    }
-    const int shift = maximum > INT_MAX ? 10 : 0;
-    progress()->setRange(0, int(maximum >> shift));
-    progress()->setValue(int(qBound<qint64>(0, value, maximum) >> shift));
-}
 
 // Parameters, not lambda captures: they live in the coroutine's frame.
 QCoro::Task<void> runBrew(QPointer<BrewWindow> window, QPointer<link::PhoneLink> phone,

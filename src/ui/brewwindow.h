@@ -62,7 +62,6 @@ public slots:
 
 private:
     void start() override;
-    void setProgress(qint64 value, qint64 maximum);
     void workEnded(const link::Outcome &outcome, const QByteArray &memory);
 
     const settings::MessageTable &m_messages;

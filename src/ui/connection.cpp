@@ -40,6 +40,11 @@ bool ConnectionController::isConnected() const
     return m_link.port()->isOpen() || m_link.javaPort()->isOpen();
 }
 
+bool ConnectionController::phonePortOpen() const
+{
+    return (brewAccess() ? m_link.javaPort() : m_link.port())->isOpen();
+}
+
 int ConnectionController::currentTab() const
 {
     return m_window.tabs()->currentIndex();
@@ -122,8 +127,7 @@ void ConnectionController::startConnect()
             if (!self)
                 return;
             if (folder.ok()) {
-                if (folder.value.freeBytes)
-                    emit self->memoryLabel(explorer::memoryLabelFree(self->m_window.message(32), *folder.value.freeBytes));
+                self->showBrewFree(folder.value);
                 emit self->brewListing(folder.value);
             }
             self->connectFinished(folder.ok());
@@ -227,6 +231,20 @@ QCoro::Task<void> runBrewListing(QPointer<ConnectionController> controller, link
 }
 } // namespace
 
+void ConnectionController::showBrewFree(const link::BrewFolder &folder)
+{
+    if (folder.freeBytes)
+        emit memoryLabel(explorer::memoryLabelFree(m_window.message(32), *folder.freeBytes));
+}
+
+void ConnectionController::reportListingFailure(const link::Outcome &outcome)
+{
+    if (outcome.isLinkFailure())
+        m_link.handleFailure(outcome);
+    else if (outcome.isFailed())
+        showError(&m_window, outcome.detail);
+}
+
 void ConnectionController::listBrewFolder()
 {
     if (!m_link.javaPort()->isOpen() || m_listing)
@@ -239,16 +257,12 @@ void ConnectionController::listBrewFolder()
             return;
         self->m_listing = false;
         if (r.ok()) {
-            if (r.value.freeBytes)
-                emit self->memoryLabel(explorer::memoryLabelFree(self->m_window.message(32), *r.value.freeBytes));
+            self->showBrewFree(r.value);
             emit self->brewListing(r.value);
             return;
         }
         emit self->brewListingFailed(r.outcome);
-        if (r.outcome.isLinkFailure())
-            self->m_link.handleFailure(r.outcome);
-        else if (r.outcome.isFailed())
-            showError(&self->m_window, r.outcome.detail);
+        self->reportListingFailure(r.outcome);
     });
 }
 
@@ -271,10 +285,7 @@ void ConnectionController::listObexFolder()
             return;
         }
         emit self->obexListingFailed(r.outcome);
-        if (r.outcome.isLinkFailure())
-            self->m_link.handleFailure(r.outcome);
-        else if (r.outcome.isFailed())
-            showError(&self->m_window, r.outcome.detail);
+        self->reportListingFailure(r.outcome);
     });
 }
 

@@ -28,6 +28,9 @@ public:
 
     bool isConnected() const;
     AccessMode accessMode() const { return m_access; }
+    bool brewAccess() const { return m_access == AccessMode::Brew; }
+    // The port the access mode works through is open.
+    bool phonePortOpen() const;
     void setAccessMode(AccessMode mode)
     {
         m_access = mode;
@@ -89,6 +92,9 @@ private:
     void applyConnectedIndicators(bool viaDiag);
     void applyDisconnectedIndicators();
     void showMemory(const link::MemorySizes &sizes);
+    void showBrewFree(const link::BrewFolder &folder);
+    // A listing that failed: the fatal link error, or the error box.
+    void reportListingFailure(const link::Outcome &outcome);
     int currentTab() const;
 
     MainWindow &m_window;

@@ -8,7 +8,6 @@
 
 #include <QLabel>
 #include <QProgressBar>
-#include <climits>
 #include <memory>
 
 namespace vandrel::ui {
@@ -55,18 +54,6 @@ void TransferWindow::reject()
     QDialog::reject();
 }
 
-void TransferWindow::setProgress(qint64 value, qint64 maximum)
-{
-    if (maximum <= 0) {
-        progress()->setRange(0, 1);
-        progress()->setValue(0);
-        return;
-    }
-    // The bar counts in int: large files in kilobytes.
-    const qint64 scale = maximum > INT_MAX ? 1024 : 1;
-    progress()->setRange(0, int(maximum / scale));
-    progress()->setValue(int(qBound<qint64>(0, value, maximum) / scale));
-}
 
 // Parameters, not lambda captures: they live in the coroutine's frame.
 QCoro::Task<void> runTransfer(QPointer<TransferWindow> window, QPointer<link::PhoneLink> phone,

@@ -60,7 +60,6 @@ public slots:
 
 private:
     void start() override;
-    void setProgress(qint64 value, qint64 maximum);
     void workEnded(const link::Outcome &outcome);
 
     TransferRequest m_request;

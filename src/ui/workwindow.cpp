@@ -7,6 +7,7 @@
 #include <QProgressBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <climits>
 
 namespace vandrel::ui {
 
@@ -45,6 +46,18 @@ void WorkWindow::showEvent(QShowEvent *event)
         // On screen first, then the work.
         QTimer::singleShot(0, this, &WorkWindow::start);
     }
+}
+
+void WorkWindow::setProgress(qint64 value, qint64 maximum)
+{
+    if (maximum <= 0) {
+        m_progress->setRange(0, 1);
+        m_progress->setValue(m_emptyShowsComplete ? 1 : 0);
+        return;
+    }
+    const qint64 scale = maximum > INT_MAX ? 1024 : 1;
+    m_progress->setRange(0, int(maximum / scale));
+    m_progress->setValue(int(qBound<qint64>(0, value, maximum) / scale));
 }
 
 void WorkWindow::registerWithLink()

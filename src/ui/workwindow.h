@@ -31,9 +31,12 @@ protected:
     virtual void start() = 0;
     // The link may close the window (as cancelled) while the work runs.
     void registerWithLink();
+    // The bar counts in int: beyond that, in kilobytes.
+    void setProgress(qint64 value, qint64 maximum);
 
     link::PhoneLink &m_link;
     bool m_working = false;
+    bool m_emptyShowsComplete = false; // a maximum of zero fills the bar instead of emptying it
 
 private:
     QLabel *m_upper;

@@ -26,7 +26,6 @@
 #include <QMenu>
 #include <QPointer>
 #include <QTableView>
-#include <QTimer>
 
 namespace vandrel::ui {
 
@@ -151,9 +150,9 @@ QCoro::Task<void> makeFolder(QPointer<MainWindow> window, QPointer<ExplorerTab> 
         co_return;
     }
     ConnectionController &connection = window->connection();
-    if (connection.accessMode() == AccessMode::Brew) {
-        if (!window->phoneLink().javaPort()->isOpen())
-            co_return;
+    if (!connection.phonePortOpen())
+        co_return;
+    if (connection.brewAccess()) {
         BrewRequest brew;
         brew.brewState = 3;
         brew.brewPath = connection.brewPath();
@@ -161,8 +160,6 @@ QCoro::Task<void> makeFolder(QPointer<MainWindow> window, QPointer<ExplorerTab> 
         openBrew(*window, std::move(brew));
         co_return;
     }
-    if (!window->phoneLink().port()->isOpen())
-        co_return;
     TransferRequest request;
     request.kind = TransferRequest::Kind::CreateFolder;
     request.phonePath = window->connection().obexPath();
@@ -243,12 +240,17 @@ ExplorerCommands::ExplorerCommands(MainWindow &window, ExplorerTab &tab) : QObje
     connect(&tab, &ExplorerTab::phoneFileActivated, this, &ExplorerCommands::openPhoneFile);
 }
 
-bool ExplorerCommands::brewAccess() const { return m_window.connection().accessMode() == AccessMode::Brew; }
+bool ExplorerCommands::brewAccess() const { return m_window.connection().brewAccess(); }
 
-bool ExplorerCommands::phonePortOpen() const
+bool ExplorerCommands::phonePortOpen() const { return m_window.connection().phonePortOpen(); }
+
+BrewRequest ExplorerCommands::brewRequest(int brewState, const QStringList &captions) const
 {
-    link::PhoneLink &link = m_window.phoneLink();
-    return (brewAccess() ? link.javaPort() : link.port())->isOpen();
+    BrewRequest brew;
+    brew.brewState = brewState;
+    brew.brewPath = m_window.connection().brewPath();
+    brew.captions = captions;
+    return brew;
 }
 
 QMenu *ExplorerCommands::popup() const { return m_window.menu(QStringLiteral("Pop1")); }
@@ -341,8 +343,7 @@ void ExplorerCommands::rename()
     const QStringList selected = m_tab.selectedCaptions(pane);
     if (selected.size() != 1 || explorer::isParentCaption(selected.first()))
         return;
-    if (pane == Pane::Phone &&
-        (m_window.connection().accessMode() != AccessMode::Obex || !m_window.phoneLink().port()->isOpen()))
+    if (pane == Pane::Phone && (brewAccess() || !phonePortOpen()))
         return; // the BREW file system has no rename
     renameRow(&m_window, &m_tab, pane, selected.first());
 }
@@ -368,10 +369,7 @@ void ExplorerCommands::remove()
     if (captions.isEmpty() || !phonePortOpen())
         return;
     if (brewAccess()) {
-        BrewRequest brew;
-        brew.brewState = 8;
-        brew.brewPath = m_window.connection().brewPath();
-        brew.captions = captions;
+        BrewRequest brew = brewRequest(8, captions);
         askThenBrew(&m_window, &m_tab, 60, QStringLiteral("Smazat vybrané položky z telefonu?"),
                     QMessageBox::Yes | QMessageBox::No, std::move(brew), {});
         return;
@@ -413,16 +411,13 @@ void ExplorerCommands::upload(QStringList captions, const QString &localFolder)
         captions = withoutParent(captions);
         if (captions.isEmpty() || !phonePortOpen())
             return;
-        BrewRequest brew;
-        brew.brewState = 7;
-        brew.brewPath = connection.brewPath();
-        brew.captions = captions;
+        BrewRequest brew = brewRequest(7, captions);
         brew.brewLocalDir = localFolder;
         askThenBrew(&m_window, &m_tab, 53, QStringLiteral("Kopírovat vybrané položky?"), kYesNoCancel, std::move(brew), {});
         return;
     }
     // No copying into the phone's root, where only the memories are.
-    if (connection.obexPath().isEmpty() || !m_window.phoneLink().port()->isOpen())
+    if (connection.obexPath().isEmpty() || !phonePortOpen())
         return;
     captions = withoutParent(captions);
     if (captions.isEmpty())
@@ -445,10 +440,7 @@ void ExplorerCommands::copy()
     if (captions.isEmpty() || !phonePortOpen())
         return;
     if (brewAccess()) {
-        BrewRequest brew;
-        brew.brewState = 12;
-        brew.brewPath = m_window.connection().brewPath();
-        brew.captions = captions;
+        BrewRequest brew = brewRequest(12, captions);
         brew.brewLocalDir = m_tab.computerPath();
         QPointer<ExplorerTab> tab(&m_tab);
         askThenBrew(&m_window, &m_tab, 53, QStringLiteral("Kopírovat vybrané položky?"), kYesNoCancel, std::move(brew),
@@ -489,9 +481,7 @@ void ExplorerCommands::fetchBrewFile(const QString &caption, std::function<void(
     const auto target = workCopyOf(caption);
     if (!target || !phonePortOpen())
         return;
-    BrewRequest brew;
-    brew.brewState = 2;
-    brew.brewPath = m_window.connection().brewPath();
+    BrewRequest brew = brewRequest(2, {});
     brew.brewName = brew.brewPath + caption;
     brew.brewMemoryTarget = *target;
     const QString local = *target;

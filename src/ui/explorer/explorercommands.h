@@ -16,6 +16,7 @@ class MainWindow;
 class ExplorerTab;
 enum class EditMode;
 struct TransferRequest;
+struct BrewRequest;
 
 class ExplorerCommands : public QObject {
     Q_OBJECT
@@ -46,6 +47,8 @@ private:
     // Starts the user's editor; a changed file is followed up by its mode.
     void startEdit(EditMode mode, const QString &file, const QString &folder);
     bool phonePortOpen() const; // the port of the access mode shown
+    // A BREW operation on rows of the phone folder shown.
+    BrewRequest brewRequest(int brewState, const QStringList &captions) const;
     // The work-folder copy of a phone file; nothing (and a message) for an unsafe name.
     std::optional<QString> workCopyOf(const QString &caption);
     // Fetches a BREW file of the pane's folder into the work folder, then `then` with its path.

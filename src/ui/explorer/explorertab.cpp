@@ -595,17 +595,11 @@ void ExplorerTab::Combo2Change(int index)
     m_connection.toggleConnection();
 }
 
-bool ExplorerTab::brewAccess() const { return m_connection.accessMode() == AccessMode::Brew; }
-
-bool ExplorerTab::phonePortOpen() const
-{
-    link::PhoneLink &link = m_window.phoneLink();
-    return (brewAccess() ? link.javaPort() : link.port())->isOpen();
-}
+bool ExplorerTab::brewAccess() const { return m_connection.brewAccess(); }
 
 bool ExplorerTab::phoneMovesAllowed() const
 {
-    return phonePortOpen() && !m_phoneListing;
+    return m_connection.phonePortOpen() && !m_phoneListing;
 }
 
 QString ExplorerTab::phonePathBar() const

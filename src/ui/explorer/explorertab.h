@@ -121,7 +121,6 @@ private:
     void connectedChanged(bool connected);
     void tabShown(int index);
     bool phoneMovesAllowed() const;
-    bool phonePortOpen() const;
     void startPhoneListing();
     void emptyPhonePane();
     void updatePhoneButtons();
