@@ -1,5 +1,7 @@
 #include "brewsession.h"
 
+#include <core/explorer/commandrules.h>
+
 
 #include <core/brew/listing.h>
 #include <core/brew/replies.h>
@@ -80,12 +82,8 @@ QString brewBaseName(const QString &phoneName)
 std::optional<QString> safeLocalName(const QString &name)
 {
     static const QRegularExpression drive(QStringLiteral("^[A-Za-z]:"));
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..") || name.contains(QLatin1Char('/')) ||
-        name.contains(QLatin1Char('\\')) || drive.match(name).hasMatch())
+    if (!explorer::isSingleName(name) || drive.match(name).hasMatch())
         return std::nullopt;
-    for (const QChar c : name)
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-            return std::nullopt;
     return name;
 }
 

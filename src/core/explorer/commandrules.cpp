@@ -22,18 +22,23 @@ bool installOffered(QStringView caption, bool jarBeside)
     return endsWithCi(caption, QLatin1StringView(".jad")) && jarBeside;
 }
 
+bool isSingleName(QStringView name)
+{
+    if (name.isEmpty() || name == u"." || name == u"..")
+        return false;
+    for (const QChar c : name) {
+        if (c == u'/' || c == u'\\' || c.unicode() < 0x20 || c.unicode() == 0x7f)
+            return false;
+    }
+    return true;
+}
+
 QString renameTarget(QStringView answer, bool folder)
 {
     QStringView name = answer;
     if (folder && name.size() >= 2 && name.startsWith(u'[') && name.endsWith(u']'))
         name = name.mid(1, name.size() - 2);
-    if (name.isEmpty() || name == u"." || name == u"..")
-        return QString();
-    for (const QChar c : name) {
-        if (c == u'/' || c == u'\\' || c.unicode() < 0x20 || c.unicode() == 0x7f)
-            return QString();
-    }
-    return name.toString();
+    return isSingleName(name) ? name.toString() : QString();
 }
 
 BrewUp brewPathUp(QStringView path)

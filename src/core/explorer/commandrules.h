@@ -13,6 +13,9 @@ QString jarBesideJad(QStringView caption);
 // (case-insensitive extensions).
 bool installOffered(QStringView caption, bool jarBeside);
 
+// One name within a folder: not empty, not "." or "..", no "/", "\" or control character.
+bool isSingleName(QStringView name);
+
 // The new name a rename answer gives: a folder's answer may keep the brackets the default text
 // showed ("[new]" -> "new"). Empty when the answer is no usable single name (empty, ".", "..",
 // or holding "/", "\" or a control character).
