@@ -1,13 +1,11 @@
 #include "brewsession.h"
 
-#include <core/explorer/commandrules.h>
-
-
 #include <core/brew/listing.h>
 #include <core/brew/replies.h>
 #include <core/brew/requests.h>
 #include <core/brew/transfer.h>
 #include <core/diag/frame.h>
+#include <core/explorer/commandrules.h>
 #include <core/text/format.h>
 
 #include <QDateTime>
