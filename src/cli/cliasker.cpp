@@ -1,5 +1,6 @@
 #include "cliasker.h"
 
+#include <QRegularExpression>
 #include <QTextStream>
 #include <cstdio>
 
@@ -18,14 +19,9 @@ bool onTerminal()
     return false;
 #endif
 }
-} // namespace
 
-link::Answer TerminalAsker::ask(const QString &text, bool withAll)
+link::Answer askOnTerminal(const QString &text, bool withAll)
 {
-    if (!onTerminal()) {
-        m_refused = true;
-        return link::Answer::Cancel;
-    }
     QTextStream in(stdin);
     for (;;) {
         std::fprintf(stderr, "%s %s ", qPrintable(text),
@@ -46,37 +42,49 @@ link::Answer TerminalAsker::ask(const QString &text, bool withAll)
             return link::Answer::NoToAll;
     }
 }
+} // namespace
 
-QCoro::Task<link::Answer> TerminalAsker::askOverwrite(QString text)
+QCoro::Task<link::Answer> CliAsker::askOverwrite(QString text)
 {
-    co_return ask(text, true);
-}
-
-QCoro::Task<link::Answer> TerminalAsker::askYesNoCancel(QString text)
-{
-    co_return ask(text, false);
-}
-
-std::unique_ptr<link::QuestionAsker> makeAsker(Overwrite mode)
-{
-    switch (mode) {
+    switch (m_mode) {
     case Overwrite::Yes:
-        return std::make_unique<link::FixedAsker>(link::Answer::YesToAll);
+        co_return link::Answer::YesToAll;
     case Overwrite::No:
-        return std::make_unique<link::FixedAsker>(link::Answer::NoToAll);
+        co_return link::Answer::NoToAll;
     case Overwrite::Ask:
         break;
     }
-    return std::make_unique<TerminalAsker>();
+    if (!onTerminal()) {
+        m_refusedQuestion = text;
+        co_return link::Answer::Cancel;
+    }
+    co_return askOnTerminal(text, true);
 }
 
-QString refusalOf(const link::QuestionAsker &asker)
+QCoro::Task<link::Answer> CliAsker::askYesNoCancel(QString text)
 {
-    const auto *terminal = dynamic_cast<const TerminalAsker *>(&asker);
-    if (terminal && terminal->refused())
-        return QStringLiteral("a file would be replaced and there is no terminal to ask on; "
-                              "use --overwrite yes or --overwrite no");
-    return {};
+    // The question's own "go on?" is the terminal's business; the record keeps the fact.
+    static const QRegularExpression goOn(QStringLiteral("\\s*(Continue|Pokračovat)\\?\\s*$"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    m_problems.append(QString(text).remove(goOn).trimmed());
+    if (m_mode == Overwrite::Ask && onTerminal())
+        co_return askOnTerminal(text, false);
+    co_return link::Answer::Yes;
+}
+
+QString refusalOf(const CliAsker &asker)
+{
+    if (asker.refusedQuestion().isEmpty())
+        return {};
+    return QStringLiteral("there is no terminal to ask \"%1\"; use --overwrite yes or --overwrite no")
+        .arg(asker.refusedQuestion().simplified());
+}
+
+bool reportProblems(const CliAsker &asker)
+{
+    for (const QString &p : asker.problems())
+        fail(QStringLiteral("not done: %1").arg(p));
+    return !asker.problems().isEmpty();
 }
 
 } // namespace vandrel::cli

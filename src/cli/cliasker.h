@@ -1,28 +1,41 @@
 #pragma once
-// The command line's answers to overwrite questions: fixed by --overwrite yes|no, or asked on
-// the terminal; with "ask" and no terminal the question is refused (the command fails).
+// The command line's answers to the questions of an operation. Questions about replacing a file
+// are answered by --overwrite yes|no, or asked on the terminal; with "ask" and no terminal such a
+// question is refused and the command fails. Every other question reports something that was not
+// done ("... cannot be deleted. Continue?"): it is asked on a terminal with "ask", otherwise the
+// operation goes on; either way the command exits 1 and names what was not done.
 #include "cli.h"
 
 #include <link/overwrite.h>
 
+#include <QStringList>
 #include <memory>
 
 namespace vandrel::cli {
 
-class TerminalAsker final : public link::QuestionAsker {
+class CliAsker final : public link::QuestionAsker {
 public:
+    explicit CliAsker(Overwrite mode) : m_mode(mode) {}
+
     QCoro::Task<link::Answer> askOverwrite(QString text) override;
     QCoro::Task<link::Answer> askYesNoCancel(QString text) override;
-    // A question came up with no terminal to ask on.
-    bool refused() const { return m_refused; }
+
+    // The replace question that could not be asked (no terminal), else empty.
+    const QString &refusedQuestion() const { return m_refusedQuestion; }
+    // What the operation reported as not done, one line each, in order.
+    const QStringList &problems() const { return m_problems; }
+    void addProblem(const QString &text) { m_problems.append(text); }
 
 private:
-    link::Answer ask(const QString &text, bool withAll);
-    bool m_refused = false;
+    Overwrite m_mode;
+    QString m_refusedQuestion;
+    QStringList m_problems;
 };
 
-std::unique_ptr<link::QuestionAsker> makeAsker(Overwrite mode);
 // The one-line reason when `asker` refused a question, else empty.
-QString refusalOf(const link::QuestionAsker &asker);
+QString refusalOf(const CliAsker &asker);
+
+// Prints what `asker` collected as not done; true when there was anything.
+bool reportProblems(const CliAsker &asker);
 
 } // namespace vandrel::cli

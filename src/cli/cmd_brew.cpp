@@ -7,6 +7,7 @@
 #include <link/brewcopy.h>
 #include <link/brewsession.h>
 #include <link/connectsession.h>
+#include <link/localfiles.h>
 #include <link/phonemodes.h>
 
 #include <QCoroTask>
@@ -44,11 +45,12 @@ bool takeRecursive(QStringList &args)
     return args.removeAll(QStringLiteral("-r")) > 0;
 }
 
-int finish(link::PhoneLink &phone, const Outcome &o, const QString &what, const link::QuestionAsker *asker = nullptr)
+int finish(link::PhoneLink &phone, const Outcome &o, const QString &what, const CliAsker *asker = nullptr)
 {
     phone.closePorts();
+    const bool problems = asker && reportProblems(*asker);
     if (o.ok())
-        return Success;
+        return problems ? Failure : Success;
     if (asker)
         if (const QString why = refusalOf(*asker); !why.isEmpty() && o.isCancelled()) {
             fail(QStringLiteral("%1: %2").arg(what, why));
@@ -61,16 +63,21 @@ int finish(link::PhoneLink &phone, const Outcome &o, const QString &what, const 
 // The diagnostic port, the session and the copier of one copying command.
 struct Copying {
     explicit Copying(const GlobalOptions &options)
-        : phone(openDiag(options)), asker(makeAsker(options.overwrite)), questions(*asker)
+        : phone(openDiag(options)), asker(std::make_unique<CliAsker>(options.overwrite)), questions(*asker)
     {
         if (!phone)
             return;
         session = std::make_unique<link::BrewSession>(*phone);
         copier = std::make_unique<link::BrewCopier>(*session, questions);
+        // Failures become the user's questions on a terminal, else they are gone on past and
+        // reported at the end.
+        copier->setAskAfterFailure(true);
         QObject::connect(copier.get(), &link::BrewCopier::notice, [](const QString &text) { notice(text); });
+        CliAsker *record = asker.get();
+        QObject::connect(copier.get(), &link::BrewCopier::warning, [record](const QString &text) { record->addProblem(text); });
     }
     std::unique_ptr<link::PhoneLink> phone;
-    std::unique_ptr<link::QuestionAsker> asker;
+    std::unique_ptr<CliAsker> asker;
     link::OverwriteQuestions questions;
     std::unique_ptr<link::BrewSession> session;
     std::unique_ptr<link::BrewCopier> copier;
@@ -148,7 +155,7 @@ int runPut(const GlobalOptions &options, QStringList args)
         fail(QStringLiteral("brew put takes LOCAL and REMOTE_FOLDER"));
         return UsageError;
     }
-    const QFileInfo local(args.at(0));
+    const QFileInfo local(link::cleanLocalPath(args.at(0)));
     if (local.isDir() && !recursive) {
         fail(QStringLiteral("%1 is a folder; copy it with -r").arg(args.at(0)));
         return UsageError;
@@ -188,7 +195,7 @@ int runRemove(const GlobalOptions &options, QStringList args)
         o = QCoro::waitFor(c.copier->removeFolder(phoneName));
     else
         o = QCoro::waitFor(c.session->removeBrewFolder(phoneName));
-    return finish(*c.phone, o, what);
+    return finish(*c.phone, o, what, c.asker.get());
 }
 
 int runMakeFolder(const GlobalOptions &options, const QStringList &args)

@@ -65,10 +65,11 @@ bool mayReplace(const GlobalOptions &options, const QString &path)
 {
     if (!QFileInfo::exists(path))
         return true;
-    const auto asker = makeAsker(options.overwrite);
-    if (QCoro::waitFor(asker->askYesNoCancel(QStringLiteral("Replace %1?").arg(path))) == link::Answer::Yes)
+    CliAsker asker(options.overwrite);
+    const auto answer = QCoro::waitFor(asker.askOverwrite(QStringLiteral("%1 already exists. Overwrite it?").arg(path)));
+    if (answer == link::Answer::Yes || answer == link::Answer::YesToAll)
         return true;
-    const QString refusal = refusalOf(*asker);
+    const QString refusal = refusalOf(asker);
     fail(refusal.isEmpty() ? QStringLiteral("%1 exists and is kept").arg(path) : refusal);
     return false;
 }

@@ -5,6 +5,7 @@
 
 #include <core/explorer/direntry.h>
 #include <link/obexsession.h>
+#include <link/localfiles.h>
 #include <link/obextransfer.h>
 
 #include <QCoroTask>
@@ -71,7 +72,7 @@ QString shown(const QStringList &path)
 // and turns the outcome into the exit status.
 class TransferRun {
 public:
-    explicit TransferRun(const GlobalOptions &options) : m_options(options), m_asker(makeAsker(options.overwrite)) {}
+    explicit TransferRun(const GlobalOptions &options) : m_options(options), m_asker(options.overwrite) {}
 
     template <typename Work>
     int run(const QString &what, Work work)
@@ -79,7 +80,7 @@ public:
         auto phone = makeLink(m_options);
         if (!connectModem(*phone))
             return Failure;
-        link::ObexTransfer transfer(*phone, *m_asker);
+        link::ObexTransfer transfer(*phone, m_asker);
         const bool terminal = onTerminal();
         QObject::connect(&transfer, &link::ObexTransfer::linesChanged, &transfer,
                          [this](const QString &upper, const QString &) { m_line = upper.simplified(); });
@@ -92,24 +93,24 @@ public:
                              std::fflush(stderr);
                              m_progressShown = true;
                          });
-        QObject::connect(&transfer, &link::ObexTransfer::warning, &transfer,
-                         [this](const QString &text) {
-                             endProgressLine();
-                             notice(text);
-                         });
+        QObject::connect(&transfer, &link::ObexTransfer::warning, &transfer, [this](const QString &text) {
+            endProgressLine();
+            m_asker.addProblem(text);
+        });
         const link::Outcome outcome = QCoro::waitFor(work(transfer));
         endProgressLine();
         phone->closePorts();
+        const bool problems = reportProblems(m_asker);
         if (outcome.ok())
-            return Success;
-        if (const QString refusal = refusalOf(*m_asker); !refusal.isEmpty())
+            return problems ? Failure : Success;
+        if (const QString refusal = refusalOf(m_asker); !refusal.isEmpty())
             fail(refusal);
         else
             fail(QStringLiteral("%1 failed (%2)").arg(what, describeFailure(outcome)));
         return Failure;
     }
 
-    link::QuestionAsker &asker() { return *m_asker; }
+    CliAsker &asker() { return m_asker; }
 
 private:
     static bool onTerminal()
@@ -128,7 +129,7 @@ private:
     }
 
     const GlobalOptions &m_options;
-    std::unique_ptr<link::QuestionAsker> m_asker;
+    CliAsker m_asker;
     QString m_line;
     bool m_progressShown = false;
 };
@@ -183,7 +184,8 @@ int runPut(const GlobalOptions &options, const QStringList &arguments)
         fail(QStringLiteral("obex put takes LOCAL and REMOTE_FOLDER"));
         return UsageError;
     }
-    const QFileInfo local(args.at(0));
+    // "DIR/" and "./" name the folder itself.
+    const QFileInfo local(link::cleanLocalPath(args.at(0)));
     const QStringList folder = phonePath(args.at(1));
     if (folder.isEmpty()) {
         fail(QStringLiteral("files cannot be copied into the phone's root; name a folder such as mmc"));
@@ -197,7 +199,7 @@ int runPut(const GlobalOptions &options, const QStringList &arguments)
         fail(QStringLiteral("%1 is a folder; use -r to copy it with everything in it").arg(args.at(0)));
         return UsageError;
     }
-    const QString name = local.isDir() ? QDir(local.absoluteFilePath()).dirName() : local.fileName();
+    const QString name = local.fileName();
     const QStringList captions{local.isDir() ? explorer::DirEntry::folder(name).caption() : name};
     const QString parent = local.absolutePath();
     return TransferRun(options).run(QStringLiteral("putting %1 into %2").arg(args.at(0), shown(folder)),

@@ -1,5 +1,7 @@
 #include "brewcopy.h"
 
+#include "localfiles.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QPointer>
@@ -38,10 +40,22 @@ QString folderCaption(const QString &phoneFolder)
 
 } // namespace
 
-bool mayLeavePartialWrite(const Outcome &written)
+Outcome replacementOutcome(const BrewWrite &written, const QString &phoneName)
 {
-    return written.isCancelled()
-        || (written.isFailed() && (written.kind == FailureKind::Refused || written.kind == FailureKind::Malformed));
+    // The phone has no rename: once it took a block of the new file, the old one is gone.
+    Outcome o = written.outcome;
+    if (o.ok() || !written.begun || o.isLinkFailure())
+        return o;
+    const QString gone = QStringLiteral("The old %1 on the phone is gone.").arg(phoneName);
+    if (o.isCancelled())
+        return Outcome::failed(FailureKind::Refused, QStringLiteral("The copy was cancelled. ") + gone);
+    o.detail += QLatin1Char(' ') + gone;
+    return o;
+}
+
+bool mayLeavePartialWrite(const BrewWrite &written)
+{
+    return written.begun && !written.outcome.ok() && !written.outcome.isLinkFailure();
 }
 
 BrewCopier::BrewCopier(BrewSession &session, OverwriteQuestions &questions, QObject *parent)
@@ -204,30 +218,20 @@ QCoro::Task<Outcome> BrewCopier::putFileInto(QString localFile, QString phoneFol
         if (!QFileInfo(localFile).isReadable())
             co_return Outcome::failed(FailureKind::LocalFile,
                                       QStringLiteral("Cannot read %1.").arg(QDir::toNativeSeparators(localFile)));
-        const Outcome removed = co_await m_session.removeBrewFile(phoneName);
-        if (stopped(self))
-            co_return Outcome::cancelled();
-        if (!removed.ok())
-            co_return co_await goOnAfter(removed, name);
+        // The new content is written over the old file: a phone that refuses the first block
+        // (no room, say) leaves the old one where it was.
         replacing = true;
     }
     emit notice(QStringLiteral("%1 -> %2").arg(QDir::toNativeSeparators(localFile), phoneName));
     emit captionChanged(text(75));
     emit linesChanged(text(70) + kLineGap + QDir::toNativeSeparators(localFile), text(72) + kLineGap + QLatin1Char('/') + phoneFolder);
     m_unfinishedWrite = phoneName;
-    Outcome written = co_await m_session.WriteBrewFile(localFile, phoneName);
+    const BrewWrite write = co_await m_session.WriteBrewFile(localFile, phoneName);
     if (!self)
         co_return Outcome::cancelled();
-    if (!mayLeavePartialWrite(written))
+    if (!mayLeavePartialWrite(write))
         m_unfinishedWrite.clear();
-    // The phone has no rename: the old file had to go before the new one could come.
-    if (!written.ok() && replacing) {
-        const QString gone = QStringLiteral("The old %1 on the phone is gone.").arg(phoneName);
-        if (written.isCancelled())
-            written = Outcome::failed(FailureKind::Refused, QStringLiteral("The copy was cancelled. ") + gone);
-        else
-            written.detail += QLatin1Char(' ') + gone;
-    }
+    const Outcome written = replacing ? replacementOutcome(write, phoneName) : write.outcome;
     if (m_cancelled && !written.isFailed())
         co_return Outcome::cancelled();
     m_copied += written.ok();
@@ -240,7 +244,8 @@ QCoro::Task<Outcome> BrewCopier::putFolder(QString localDir, QString phoneFolder
     if (m_cancelled)
         co_return Outcome::cancelled();
     phoneFolder = brewFolderPath(phoneFolder);
-    const QString name = QFileInfo(QDir::cleanPath(localDir)).fileName();
+    localDir = cleanLocalPath(localDir);
+    const QString name = QFileInfo(localDir).fileName();
     const QDir dir(localDir);
     if (!dir.exists() || !dir.isReadable())
         co_return Outcome::failed(FailureKind::LocalFile,
@@ -257,9 +262,9 @@ QCoro::Task<Outcome> BrewCopier::putFolder(QString localDir, QString phoneFolder
         co_return Outcome::cancelled();
     if (!existing.ok())
         co_return made.ok() ? existing.outcome : made;
-    const QFileInfoList entries =
-        dir.entryInfoList(QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot | QDir::Hidden, QDir::DirsFirst | QDir::Name);
-    for (const QFileInfo &e : entries) {
+    for (const QFileInfo &e : entriesToUpload(localDir)) {
+        if (passOver(e))
+            continue;
         Outcome o;
         if (e.isDir())
             o = co_await putFolder(e.filePath(), target);
@@ -273,6 +278,16 @@ QCoro::Task<Outcome> BrewCopier::putFolder(QString localDir, QString phoneFolder
             co_return Outcome::cancelled();
     }
     co_return Outcome::completed();
+}
+
+bool BrewCopier::passOver(const QFileInfo &entry)
+{
+    if (uploadKind(entry) != UploadKind::Skip)
+        return false;
+    const QString why = skipReason(entry);
+    m_passedOver.append(why);
+    emit warning(why);
+    return true;
 }
 
 QCoro::Task<Outcome> BrewCopier::removeFolder(QString phoneFolder)

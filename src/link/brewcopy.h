@@ -7,7 +7,9 @@
 
 #include <core/settings/messagetable.h>
 
+#include <QFileInfo>
 #include <QPointer>
+#include <QStringList>
 #include <utility>
 
 namespace vandrel::link {
@@ -38,7 +40,7 @@ public:
     // A phone folder and everything in it into a new (or existing) folder of `localParent`
     // named like it; the root's contents go straight into `localParent`.
     QCoro::Task<Outcome> getFolder(QString phoneFolder, QString localParent);
-    // One local file into the phone folder; an existing phone file is removed first.
+    // One local file into the phone folder, written over an existing phone file.
     QCoro::Task<Outcome> putFile(QString localFile, QString phoneFolder);
     // The same with the folder's listing at hand (`existing` must outlive the call).
     QCoro::Task<Outcome> putFileInto(QString localFile, QString phoneFolder, const BrewFolder &existing);
@@ -53,6 +55,12 @@ public:
     // The phone file a write was cut short in (cancelled or refused), until taken.
     QString takeUnfinishedWrite() { return std::exchange(m_unfinishedWrite, {}); }
 
+    // A computer entry an upload cannot copy (a link to a folder, a FIFO, ...): warned about
+    // and remembered; true when it is to be passed over.
+    bool passOver(const QFileInfo &entry);
+    // The warnings of entries passed over since the last take.
+    QStringList takePassedOver() { return std::exchange(m_passedOver, {}); }
+
     // Files copied and files skipped (answered No) so far.
     int copied() const { return m_copied; }
     int skipped() const { return m_skipped; }
@@ -60,6 +68,8 @@ public:
 signals:
     // One line about the file in hand or a name passed over.
     void notice(const QString &text);
+    // Something the operation was asked to do and did not (an entry passed over).
+    void warning(const QString &text);
     // What a progress window shows: its caption and its two lines.
     void captionChanged(const QString &caption);
     void linesChanged(const QString &upper, const QString &lower);
@@ -73,13 +83,16 @@ private:
     bool m_askAfterFailure = false;
     bool m_cancelled = false;
     QString m_unfinishedWrite;
+    QStringList m_passedOver;
     int m_copied = 0;
     int m_skipped = 0;
 };
 
-// Whether a write that ended so may have left a cut-off file on the phone: it was cancelled,
-// or the phone refused or garbled a block after the write had begun.
-bool mayLeavePartialWrite(const Outcome &written);
+// Whether a write that ended so may have left a cut-off file on the phone (and the port is still
+// there to remove it): the phone took a block of it before the write was cancelled or refused.
+bool mayLeavePartialWrite(const BrewWrite &written);
+// The outcome of a write over an existing phone file, saying when the old file is gone.
+Outcome replacementOutcome(const BrewWrite &written, const QString &phoneName);
 
 // The gap between "From:" / "To:" and the name on a progress window's lines.
 inline constexpr QLatin1StringView kLineGap("      ");

@@ -124,10 +124,8 @@ QString describeBrewError(QByteArrayView payload)
 struct BrewSession::Exchange {
     explicit Exchange(BrewSession &s) : session(&s), claim(s.m_link.claim(PhoneLink::Port::Diag))
     {
-        if (s.m_depth++ == 0) {
+        if (s.m_depth++ == 0)
             s.m_cancelled = false;
-            s.m_link.reader(PhoneLink::Port::Diag).resetCancel();
-        }
         s.m_link.state().exchangeBusy = true;
     }
     ~Exchange()
@@ -157,16 +155,23 @@ void BrewSession::BitBtn9Click()
     m_link.reader(PhoneLink::Port::Diag).cancel();
 }
 
-QCoro::Task<void> BrewSession::dropLateReply(std::chrono::milliseconds limit)
+QCoro::Task<QByteArray> BrewSession::dropLateReply(std::chrono::milliseconds limit)
 {
     QPointer<BrewSession> self(this);
     auto claim = m_link.claim(PhoneLink::Port::Diag);
     ReplyReader &reader = m_link.reader(PhoneLink::Port::Diag);
     reader.resetCancel();
     // One request was in flight at most, so one frame at most is still owed.
-    (void)co_await reader.next(diag::diagFrameLength, limit);
-    if (self)
-        m_link.reader(PhoneLink::Port::Diag).discardPending();
+    const auto frame = co_await reader.next(diag::diagFrameLength, limit);
+    if (!self)
+        co_return {};
+    m_link.reader(PhoneLink::Port::Diag).discardPending();
+    if (!frame.ok())
+        co_return {};
+    const auto decoded = diag::decodeDiagFrame(frame.value);
+    if (!decoded || !decoded->checkValid)
+        co_return {};
+    co_return decoded->payload;
 }
 
 Outcome BrewSession::sendPayload(const QByteArray &payload)
@@ -176,11 +181,11 @@ Outcome BrewSession::sendPayload(const QByteArray &payload)
     return m_link.writeRaw(PhoneLink::Port::Diag, diag::encodeDiagFrame(payload));
 }
 
-QCoro::Task<Result<BrewSession::Reply>> BrewSession::nextReply()
+QCoro::Task<Result<BrewSession::Reply>> BrewSession::nextReply(QDeadlineTimer deadline)
 {
     QPointer<BrewSession> self(this);
     for (;;) {
-        auto frame = co_await m_link.reader(PhoneLink::Port::Diag).next(diag::diagFrameLength, m_link.timing().replyLimit);
+        auto frame = co_await m_link.reader(PhoneLink::Port::Diag).next(diag::diagFrameLength, deadline);
         if (!self)
             co_return Result<Reply>::from(Outcome::cancelled());
         if (!frame.ok())
@@ -201,9 +206,11 @@ QCoro::Task<Result<BrewSession::Answer>> BrewSession::converse(QByteArray reques
         co_return Result<Answer>::from(Outcome::cancelled());
     if (const Outcome o = sendPayload(request); !o.ok())
         co_return Result<Answer>::from(o);
+    // Frames that answer nothing do not move the limit of the request in flight.
+    QDeadlineTimer deadline(m_link.timing().replyLimit);
     int damagedLeft = kDamagedRetries;
     for (;;) {
-        const auto reply = co_await nextReply();
+        const auto reply = co_await nextReply(deadline);
         if (!self || m_cancelled)
             co_return Result<Answer>::from(Outcome::cancelled());
         if (!reply.ok())
@@ -216,6 +223,7 @@ QCoro::Task<Result<BrewSession::Answer>> BrewSession::converse(QByteArray reques
                                           QStringLiteral("The phone's reply arrived damaged (wrong check value)."));
             if (const Outcome o = sendPayload(request); !o.ok())
                 co_return Result<Answer>::from(o);
+            deadline = QDeadlineTimer(m_link.timing().replyLimit);
             continue;
         }
         Next next = judge(reply.value.payload);
@@ -240,8 +248,9 @@ QCoro::Task<Result<BrewFolder>> BrewSession::ListBrewFolders(QString path, bool 
     if (!first)
         co_return failure<BrewFolder>(FailureKind::Usage, first.error());
     QByteArray request = *first;
+    const Judge judge = [&lister](QByteArrayView p) { return lister.onReply(p); };
     for (;;) {
-        const auto a = co_await converse(request, true, [&lister](QByteArrayView p) { return lister.onReply(p); });
+        const auto a = co_await converse(request, true, judge);
         if (!self)
             co_return Result<BrewFolder>::from(Outcome::cancelled());
         if (!a.ok())
@@ -276,13 +285,14 @@ QCoro::Task<Result<quint32>> BrewSession::RequestBrewFreeSpace()
     QPointer<BrewSession> self(this);
     Exchange exchange(*this);
     quint32 bytes = 0;
-    const auto a = co_await converse(brew::freeSpaceRequest(), true, [&bytes](QByteArrayView p) {
+    const Judge judge = [&bytes](QByteArrayView p) {
         const auto free = brew::parseFreeSpace(p);
         if (!free)
             return Next{};
         bytes = *free;
         return Next{Step::Done, {}, {}};
-    });
+    };
+    const auto a = co_await converse(brew::freeSpaceRequest(), true, judge);
     if (!self)
         co_return Result<quint32>::from(Outcome::cancelled());
     if (!a.ok())
@@ -319,12 +329,13 @@ QCoro::Task<Result<QByteArray>> BrewSession::ReadBrewFile(QString folder, QStrin
     QByteArray request = *first;
     bool firstBlock = true;
     int restarts = 0;
+    const Judge judge = [&reader, &firstBlock](QByteArrayView p) {
+        if (firstBlock && isMissingFileReply(p))
+            return Next{Step::NotFound, {}, {}};
+        return reader.onReply(p);
+    };
     for (;;) {
-        const auto a = co_await converse(request, true, [&reader, &firstBlock](QByteArrayView p) {
-            if (firstBlock && isMissingFileReply(p))
-                return Next{Step::NotFound, {}, {}};
-            return reader.onReply(p);
-        });
+        const auto a = co_await converse(request, true, judge);
         if (!self)
             co_return Result<QByteArray>::from(Outcome::cancelled());
         if (!a.ok())
@@ -362,56 +373,69 @@ QCoro::Task<Result<QByteArray>> BrewSession::ReadBrewFile(QString folder, QStrin
     co_return Result<QByteArray>::of(data);
 }
 
-QCoro::Task<Outcome> BrewSession::WriteBrewFile(QString localFile, QString phoneName)
+QCoro::Task<BrewWrite> BrewSession::WriteBrewFile(QString localFile, QString phoneName)
 {
     QFile file(localFile);
+    const auto unreadable = [&] {
+        return BrewWrite{Outcome::failed(FailureKind::LocalFile, QStringLiteral("Cannot read %1: %2")
+                                                                     .arg(QDir::toNativeSeparators(localFile), file.errorString())),
+                         false};
+    };
     if (!file.open(QIODevice::ReadOnly))
-        co_return Outcome::failed(FailureKind::LocalFile, QStringLiteral("Cannot read %1: %2")
-                                                              .arg(QDir::toNativeSeparators(localFile), file.errorString()));
+        co_return unreadable();
     QByteArray data = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        co_return Outcome::failed(FailureKind::LocalFile, QStringLiteral("Cannot read %1: %2")
-                                                              .arg(QDir::toNativeSeparators(localFile), file.errorString()));
+        co_return unreadable();
     file.close();
     co_return co_await writeBrewData(std::move(data), std::move(phoneName));
 }
 
-QCoro::Task<Outcome> BrewSession::writeBrewData(QByteArray data, QString phoneName)
+QCoro::Task<BrewWrite> BrewSession::writeBrewData(QByteArray data, QString phoneName)
 {
     QPointer<BrewSession> self(this);
     Exchange exchange(*this);
     brew::BrewWriter writer;
     const auto first = writer.start(phoneName, std::move(data));
     if (!first)
-        co_return Outcome::failed(FailureKind::Usage, first.error());
+        co_return BrewWrite{Outcome::failed(FailureKind::Usage, first.error()), false};
     emit progress(0, writer.total());
     QByteArray request = *first;
+    // From the first block on, the phone may have replaced the old file; only its refusal of
+    // that block says it did not.
+    BrewWrite result{Outcome::completed(), true};
+    bool firstBlock = true;
     for (;;) {
-        const auto a = co_await converse(request, false, [&writer](QByteArrayView p) {
-            Next n = writer.onReply(p);
-            // A write reply with a status other than 0: the phone could not store the block.
-            if (n.step == Step::Ignored && isFileSystemReply(p, brew::Op::Write))
-                n.step = Step::Refused;
-            return n;
-        });
+        const Judge judge = [&writer](QByteArrayView p) { return writer.onReply(p); };
+        const auto a = co_await converse(request, false, judge);
         if (!self)
-            co_return Outcome::cancelled();
-        if (!a.ok())
-            co_return a.outcome;
+            co_return BrewWrite{Outcome::cancelled(), true};
+        if (!a.ok()) {
+            result.outcome = a.outcome;
+            co_return result;
+        }
         const Next &n = a.value.next;
         if (n.step == Step::Send) {
             request = n.payload;
+            firstBlock = false;
             m_link.state().brewSeq = quint8(request.at(2));
             emit progress(writer.progress(), writer.total());
             continue;
         }
         if (n.step == Step::Done)
             break;
-        co_return Outcome::failed(FailureKind::Refused, QStringLiteral("The phone refused to write %1: %2")
-                                                            .arg(phoneName, describeBrewError(a.value.payload)));
+        if (firstBlock) {
+            result.begun = false;
+            result.outcome = Outcome::failed(
+                FailureKind::Refused, QStringLiteral("The phone refused to write %1 (%2). Nothing was written: the phone's file is as it was.")
+                                          .arg(phoneName, describeBrewError(a.value.payload)));
+        } else {
+            result.outcome = Outcome::failed(FailureKind::Refused, QStringLiteral("The phone refused to write %1: %2")
+                                                                       .arg(phoneName, describeBrewError(a.value.payload)));
+        }
+        co_return result;
     }
     emit progress(writer.total(), writer.total());
-    co_return Outcome::completed();
+    co_return result;
 }
 
 QCoro::Task<Outcome> BrewSession::RemoveBrewEntry(QString entry)
@@ -455,12 +479,13 @@ QCoro::Task<Outcome> BrewSession::statusRequest(Checked<QByteArray> request, Sta
     if (!request)
         co_return Outcome::failed(FailureKind::Usage, request.error());
     Exchange exchange(*this);
-    const auto a = co_await converse(*request, false, [parse](QByteArrayView p) {
+    const Judge judge = [parse](QByteArrayView p) {
         const auto status = parse(p);
         if (!status)
             return Next{};
         return Next{*status == brew::Status::Done ? Step::Done : Step::Refused, {}, {}};
-    });
+    };
+    const auto a = co_await converse(*request, false, judge);
     if (!self)
         co_return Outcome::cancelled();
     if (!a.ok())

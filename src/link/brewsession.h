@@ -10,6 +10,7 @@
 #include <core/explorer/direntry.h>
 
 #include <QCoroTask>
+#include <QDeadlineTimer>
 #include <QObject>
 #include <chrono>
 #include <functional>
@@ -25,6 +26,13 @@ struct BrewFolder {
     // The rows of the phone pane: "[..]" first inside a folder (and alone in an empty root).
     QList<explorer::DirEntry> paneRows() const;
     const explorer::DirEntry *find(const QString &name) const;
+};
+
+// How far a write got. `begun`: the phone took (or may have taken) a block of the new content,
+// so what stood under the name before is gone; a first block refused leaves it as it was.
+struct BrewWrite {
+    Outcome outcome;
+    bool begun = false;
 };
 
 // A phone folder path in the form the requests take: names each followed by "/", "" the root.
@@ -56,9 +64,10 @@ public:
     // that replaces the target only once the whole file has arrived.
     QCoro::Task<Result<QByteArray>> ReadBrewFile(QString folder, QString name, QString brewLocalDir = {},
                                                  QString brewMemoryTarget = {});
-    // Writes a local file, or bytes, to the phone name `phoneName` (full path).
-    QCoro::Task<Outcome> WriteBrewFile(QString localFile, QString phoneName);
-    QCoro::Task<Outcome> writeBrewData(QByteArray data, QString phoneName);
+    // Writes a local file, or bytes, to the phone name `phoneName` (full path), over a file
+    // of that name if there is one.
+    QCoro::Task<BrewWrite> WriteBrewFile(QString localFile, QString phoneName);
+    QCoro::Task<BrewWrite> writeBrewData(QByteArray data, QString phoneName);
     // "[path]" (brackets taken away) removes a folder, anything else a file; "[..]" nothing.
     QCoro::Task<Outcome> RemoveBrewEntry(QString entry);
     // The same without captions: a file, or a folder (its path sent as given).
@@ -70,8 +79,9 @@ public:
     // Ends the exchange in flight: its wait ends as cancelled, the exchange state is cleared.
     void BitBtn9Click();
     // After a cancelled exchange: the reply the phone still owed is awaited (at most `limit`)
-    // and dropped, so that it cannot pass for the answer to the next request.
-    QCoro::Task<void> dropLateReply(std::chrono::milliseconds limit);
+    // and dropped, so that it cannot pass for the answer to the next request. Returns its
+    // payload (empty when none came).
+    QCoro::Task<QByteArray> dropLateReply(std::chrono::milliseconds limit);
 
 signals:
     // Bytes of the file in transfer moved so far, of `total`.
@@ -94,7 +104,7 @@ private:
     using StatusParser = std::optional<brew::Status> (*)(QByteArrayView);
     QCoro::Task<Outcome> statusRequest(Checked<QByteArray> request, StatusParser parse, QString failure);
     Outcome sendPayload(const QByteArray &payload);
-    QCoro::Task<Result<Reply>> nextReply();
+    QCoro::Task<Result<Reply>> nextReply(QDeadlineTimer deadline);
     // Sends `request` and hands each reply to `judge` until it decides. A damaged reply is
     // asked for again only when the request is `repeatable`.
     QCoro::Task<Result<Answer>> converse(QByteArray request, bool repeatable, Judge judge);

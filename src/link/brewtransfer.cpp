@@ -1,5 +1,6 @@
 #include "brewtransfer.h"
 
+#include <core/brew/replies.h>
 #include <core/explorer/direntry.h>
 
 #include <QDir>
@@ -14,6 +15,7 @@ BrewTransfer::BrewTransfer(PhoneLink &link, QuestionAsker &asker, QObject *paren
     m_copier.setAskAfterFailure(true);
     connect(&m_copier, &BrewCopier::captionChanged, this, &BrewTransfer::captionChanged);
     connect(&m_copier, &BrewCopier::linesChanged, this, &BrewTransfer::linesChanged);
+    connect(&m_copier, &BrewCopier::warning, this, &BrewTransfer::warning);
     connect(&m_session, &BrewSession::progress, this, &BrewTransfer::progressChanged);
 }
 
@@ -40,6 +42,7 @@ void BrewTransfer::begin()
     m_questions.reset();
     m_copier.resetCancel();
     (void)m_copier.takeUnfinishedWrite();
+    (void)m_copier.takePassedOver();
 }
 
 // After a cancel or a cut-off write: the late reply is dropped and a half-written phone file
@@ -47,13 +50,16 @@ void BrewTransfer::begin()
 QCoro::Task<void> BrewTransfer::settle(QString unfinished)
 {
     QPointer<BrewTransfer> self(this);
+    QByteArray late;
     if (m_cancelled)
-        co_await m_session.dropLateReply(kLateReplyLimit);
+        late = co_await m_session.dropLateReply(kLateReplyLimit);
     if (!self)
         co_return;
     if (unfinished.isEmpty())
         unfinished = m_copier.takeUnfinishedWrite();
-    if (!unfinished.isEmpty())
+    // A cancel that came while the first block was in flight: the phone's late refusal of it
+    // says nothing was written, so nothing is removed.
+    if (!unfinished.isEmpty() && !brew::isWriteRefused(late))
         (void)co_await m_session.removeBrewFile(unfinished);
 }
 
@@ -83,6 +89,8 @@ QCoro::Task<Outcome> BrewTransfer::run(Job job)
         co_return co_await busy();
     QPointer<BrewTransfer> self(this);
     begin();
+    // The port is this operation's until it ends, questions and all.
+    const PhoneLink::Claim claim = m_link.claim(PhoneLink::Port::Diag);
     m_job = std::move(job);
     m_job.brewPath = brewFolderPath(m_job.brewPath);
     // A new folder without a name: nothing to do, nothing to list.
@@ -95,6 +103,8 @@ QCoro::Task<Outcome> BrewTransfer::run(Job job)
         co_return Outcome::cancelled();
     if (m_cancelled && !o.isFailed())
         o = Outcome::cancelled();
+    if (const QStringList passedOver = m_copier.takePassedOver(); o.ok() && !passedOver.isEmpty())
+        o = Outcome::failed(FailureKind::LocalFile, passedOver.join(QLatin1Char('\n')));
     if (!o.isLinkFailure()) {
         co_await settle();
         if (!self)
@@ -172,6 +182,8 @@ QCoro::Task<Outcome> BrewTransfer::downloadEntry(QString caption)
 QCoro::Task<Outcome> BrewTransfer::uploadEntry(QString caption, const BrewFolder &here)
 {
     const QString local = QDir(m_job.localDir).filePath(explorer::bareName(caption));
+    if (m_copier.passOver(QFileInfo(local)))
+        co_return Outcome::completed();
     if (explorer::isFolderCaption(caption))
         co_return co_await m_copier.putFolder(local, m_job.brewPath);
     co_return co_await m_copier.putFileInto(local, m_job.brewPath, here);
@@ -235,6 +247,8 @@ QCoro::Task<Result<QByteArray>> BrewTransfer::readFile(QString brewName, QString
         co_return R::from(co_await busy());
     QPointer<BrewTransfer> self(this);
     begin();
+    // The port is this operation's until it ends, questions and all.
+    const PhoneLink::Claim claim = m_link.claim(PhoneLink::Port::Diag);
     emit linesChanged(text(70) + kLineGap + brewName, text(72) + kLineGap + QDir::toNativeSeparators(brewMemoryTarget));
     R r = co_await m_session.ReadBrewFile(brewParentPath(brewName), brewBaseName(brewName), QString(), brewMemoryTarget);
     if (!self)
@@ -254,21 +268,31 @@ QCoro::Task<Outcome> BrewTransfer::writeFile(QString brewUploadFile, QString bre
         co_return co_await busy();
     QPointer<BrewTransfer> self(this);
     begin();
+    // The port is this operation's until it ends, questions and all.
+    const PhoneLink::Claim claim = m_link.claim(PhoneLink::Port::Diag);
     emit captionChanged(text(75));
     emit linesChanged(text(70) + kLineGap + QDir::toNativeSeparators(brewUploadFile),
                       text(72) + kLineGap + QLatin1Char('/') + brewParentPath(brewName));
-    const Outcome o = co_await m_session.WriteBrewFile(brewUploadFile, brewName);
+    const BrewWrite write = co_await m_session.WriteBrewFile(brewUploadFile, brewName);
     if (!self)
         co_return Outcome::cancelled();
     // A write cut short leaves a part of the file on the phone; one that arrived whole stays,
     // even when the cancel came after its last block.
-    const bool begun = mayLeavePartialWrite(o);
-    if (begun || m_cancelled)
-        co_await settle(begun ? brewName : QString());
+    const bool cutOff = mayLeavePartialWrite(write);
+    if (cutOff || m_cancelled) {
+        QString unfinished;
+        if (cutOff)
+            unfinished = brewName;
+        co_await settle(unfinished);
+    }
     if (!self)
         co_return Outcome::cancelled();
     m_running = false;
-    co_return o;
+    // The single write replaces what the phone has under the name (an edited file sent back,
+    // a database written whole); a cancel is the user's and needs no explaining.
+    if (write.outcome.isCancelled())
+        co_return write.outcome;
+    co_return replacementOutcome(write, brewName);
 }
 
 } // namespace vandrel::link

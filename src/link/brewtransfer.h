@@ -62,6 +62,8 @@ signals:
     void progressChanged(qint64 value, qint64 maximum);
     // A selected row has been handled (the pane may deselect it).
     void entryDone(const QString &caption);
+    // Something asked for that was not done (an entry passed over).
+    void warning(const QString &text);
 
 private:
     enum class Op { Download, Upload, Delete, CreateFolder };

@@ -3,6 +3,7 @@
 #include <core/at/atreply.h>
 
 #include <QMetaMethod>
+#include <QPointer>
 
 namespace vandrel::link {
 
@@ -10,6 +11,11 @@ ReceiveDispatcher::ReceiveDispatcher(PhoneLink &link, QObject *parent) : QObject
 {
     connect(&link, &PhoneLink::newMessageNotice, this, &ReceiveDispatcher::onNotice);
     connect(&link, &PhoneLink::idleData, this, &ReceiveDispatcher::onIdle);
+    connect(&link, &PhoneLink::portFree, this, [this](PhoneLink::Port port) {
+        if (port == PhoneLink::Port::Modem)
+            pump();
+    });
+    connect(link.port(), &SerialChannel::aboutToClose, this, [this] { m_queue.clear(); });
 }
 
 void ReceiveDispatcher::onNotice(const QByteArray &notice)
@@ -19,8 +25,49 @@ void ReceiveDispatcher::onNotice(const QByteArray &notice)
     const auto index = at::newMessageIndex(notice);
     if (!index)
         return;
-    // Straight to the port: no escape, no pause.
-    m_link.writeRaw(PhoneLink::Port::Modem, "AT+CMGR=" + QByteArray::number(*index) + '\r');
+    m_queue.append(*index);
+    pump();
+}
+
+void ReceiveDispatcher::pump()
+{
+    if (m_reading || m_queue.isEmpty() || m_link.isClaimed(PhoneLink::Port::Modem) || !m_link.port()->isOpen()
+        || !m_link.modemAtMode())
+        return;
+    readQueued();
+}
+
+QCoro::Task<void> ReceiveDispatcher::readQueued()
+{
+    QPointer<ReceiveDispatcher> self(this);
+    m_reading = true;
+    PhoneLink::Claim claim = m_link.claim(PhoneLink::Port::Modem);
+    while (self && !m_queue.isEmpty() && m_link.port()->isOpen()) {
+        const int index = m_queue.takeFirst();
+        // Straight to the port: no escape, no pause.
+        if (!m_link.writeRaw(PhoneLink::Port::Modem, "AT+CMGR=" + QByteArray::number(index) + '\r').ok())
+            break;
+        const auto reply = co_await m_link.reader(PhoneLink::Port::Modem).next(at::replyLength, m_link.timing().replyLimit);
+        if (!self)
+            co_return;
+        if (!reply.ok())
+            break;
+        deliver(reply.value);
+    }
+    if (!self)
+        co_return;
+    m_reading = false;
+    claim.release();
+}
+
+void ReceiveDispatcher::deliver(const QByteArray &reply)
+{
+    if (!reply.contains("CMGR") || at::finalOf(reply) != at::Final::Ok)
+        return;
+    if (isSignalConnected(QMetaMethod::fromSignal(&ReceiveDispatcher::incomingMessage)))
+        emit incomingMessage(reply);
+    else
+        m_link.log().append("Read..New SMS.." + reply.trimmed());
 }
 
 void ReceiveDispatcher::onIdle(PhoneLink::Port port)
@@ -32,12 +79,11 @@ void ReceiveDispatcher::onIdle(PhoneLink::Port port)
         const QByteArray reply = pending.left(n);
         pending.remove(0, n);
         if (reply.contains("CMGR") && at::finalOf(reply) == at::Final::Ok) {
-            if (isSignalConnected(QMetaMethod::fromSignal(&ReceiveDispatcher::incomingMessage)))
-                emit incomingMessage(reply);
-            else
-                m_link.log().append("Read..New SMS.." + reply.trimmed());
+            deliver(reply);
             continue;
         }
+        // Only the phone's own "ERROR" says it needs a restart; "NO CARRIER" and numbered
+        // errors are answers, not a broken phone.
         if (at::finalOf(reply) == at::Final::Error && m_tab != Tab::Other) {
             m_link.fatalLinkError(m_tab == Tab::Explorer ? QStringLiteral("Received Error from phone. Try to restart it")
                                                          : QStringLiteral("Received Error from phone"));

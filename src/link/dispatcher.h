@@ -4,6 +4,8 @@
 // restart), and the SMS tab's replies. Anything else is dropped.
 #include "phonelink.h"
 
+#include <QCoroTask>
+#include <QList>
 #include <QObject>
 
 namespace vandrel::link {
@@ -17,8 +19,11 @@ public:
 
     void setTab(Tab tab) { m_tab = tab; }
     void setReadSMS(bool on) { m_readSMS = on; }
+    bool readSMS() const { return m_readSMS; }
     // While the connecting window is up, notices are not acted on.
     void setConnecting(bool on) { m_connecting = on; }
+    // Reads of new messages not yet sent (they wait while a dialogue holds the port).
+    int queuedReads() const { return int(m_queue.size()); }
 
 signals:
     // The reply to the read command sent for a new message (+CMGR ... OK).
@@ -29,11 +34,17 @@ signals:
 private:
     void onNotice(const QByteArray &notice);
     void onIdle(PhoneLink::Port port);
+    void deliver(const QByteArray &reply);
+    // Sends the queued reads one at a time, each as a dialogue of its own on the free port.
+    void pump();
+    QCoro::Task<void> readQueued();
 
     PhoneLink &m_link;
     Tab m_tab = Tab::Explorer;
     bool m_readSMS = false;
     bool m_connecting = false;
+    bool m_reading = false;
+    QList<int> m_queue;
 };
 
 } // namespace vandrel::link

@@ -20,13 +20,18 @@ OpenError FakeSerialChannel::open()
             --m_openFailuresLeft;
         return m_openError;
     }
+    const bool wasOpen = m_open;
     m_open = true;
     ++m_openCount;
+    if (!wasOpen)
+        emit opened();
     return {};
 }
 
 void FakeSerialChannel::close()
 {
+    if (m_open)
+        emit aboutToClose();
     m_open = false;
     m_input.clear();
 }

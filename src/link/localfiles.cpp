@@ -48,4 +48,35 @@ bool makeLocalFolder(const QString &path)
     return QDir().mkdir(path);
 }
 
+UploadKind uploadKind(const QFileInfo &entry)
+{
+    if (entry.isSymLink() && entry.isDir())
+        return UploadKind::Skip;
+    if (entry.isDir())
+        return UploadKind::Folder;
+    // A link to a regular file is read through; anything that is not a regular file is not.
+    return entry.isFile() ? UploadKind::File : UploadKind::Skip;
+}
+
+QString skipReason(const QFileInfo &entry)
+{
+    const QString name = QDir::toNativeSeparators(entry.filePath());
+    if (entry.isSymLink() && entry.isDir())
+        return QStringLiteral("%1 is a link to a folder and was not followed.").arg(name);
+    if (!entry.exists())
+        return QStringLiteral("%1 does not exist.").arg(name);
+    return QStringLiteral("%1 is not a regular file (a FIFO, socket or device) and was passed over.").arg(name);
+}
+
+QFileInfoList entriesToUpload(const QString &folder)
+{
+    return QDir(folder).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                                      QDir::DirsFirst | QDir::Name);
+}
+
+QString cleanLocalPath(const QString &path)
+{
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
 } // namespace vandrel::link

@@ -86,8 +86,9 @@ QCoro::Task<Result<QByteArray>> ObexSession::request(QByteArray packet, bool app
     if (!sent.ok())
         co_return Result<QByteArray>::from(sent);
     ReplyReader &reader = m_link.reader(PhoneLink::Port::Modem);
+    const QDeadlineTimer deadline(limit());
     for (;;) {
-        auto reply = co_await reader.next(packetOrLine, limit());
+        auto reply = co_await reader.next(packetOrLine, deadline);
         if (!self)
             co_return Result<QByteArray>::from(Outcome::cancelled());
         if (!reply.ok())

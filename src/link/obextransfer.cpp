@@ -1,6 +1,7 @@
 #include "obextransfer.h"
 
 #include "connectsession.h"
+#include "localfiles.h"
 
 #include <core/explorer/direntry.h>
 #include <core/obex/packets.h>
@@ -110,6 +111,16 @@ void ObexTransfer::cancel()
     m_link.reader(PhoneLink::Port::Modem).cancel();
 }
 
+bool ObexTransfer::passOver(const QFileInfo &entry)
+{
+    if (uploadKind(entry) != UploadKind::Skip)
+        return false;
+    const QString why = skipReason(entry);
+    m_passedOver.append(why);
+    emit warning(why);
+    return true;
+}
+
 bool ObexTransfer::refuseName(const QString &name)
 {
     if (isSafeLocalName(name))
@@ -160,6 +171,7 @@ QCoro::Task<Outcome> ObexTransfer::pass(QStringList path, ListAfter listAfter)
     m_listing = {};
     m_listingPath = path;
     m_refused.clear();
+    m_passedOver.clear();
     m_orphan.clear();
     m_questions.reset();
     m_path.clear();
@@ -219,6 +231,8 @@ QCoro::Task<Outcome> ObexTransfer::pass(QStringList path, ListAfter listAfter)
         o = Outcome::failed(FailureKind::Malformed,
                             QStringLiteral("Names from the phone that cannot be used here were skipped: %1")
                                 .arg(m_refused.join(QStringLiteral(", "))));
+    if (o.ok() && !m_passedOver.isEmpty())
+        o = Outcome::failed(FailureKind::LocalFile, m_passedOver.join(QLatin1Char('\n')));
     co_return o;
 }
 
@@ -493,6 +507,8 @@ QCoro::Task<Outcome> ObexTransfer::uploadEntries(QStringList captions, QString l
         const QString name = explorer::bareName(caption);
         const QString local = QDir(localFolder).filePath(name);
         Outcome o;
+        if (passOver(QFileInfo(local)))
+            continue;
         if (explorer::isFolderCaption(caption))
             o = co_await uploadFolder(local, name);
         else
@@ -506,17 +522,21 @@ QCoro::Task<Outcome> ObexTransfer::uploadEntries(QStringList captions, QString l
 
 QCoro::Task<Outcome> ObexTransfer::uploadFolder(QString localDir, QString name)
 {
+    // A folder that is not there is an error, never an empty folder made on the phone.
+    if (!QFileInfo(localDir).isDir() || !QFileInfo(localDir).isReadable())
+        co_return Outcome::failed(FailureKind::LocalFile,
+                                  QStringLiteral("Cannot read the folder %1.").arg(QDir::toNativeSeparators(localDir)));
     const Outcome step = co_await enterFolder(name, true);
     if (!step.ok())
         co_return step;
     const auto existing = co_await phoneNames();
     if (!existing.ok())
         co_return existing.outcome;
-    const QFileInfoList entries = QDir(localDir).entryInfoList(
-        QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::DirsFirst | QDir::Name);
-    for (const QFileInfo &entry : entries) {
+    for (const QFileInfo &entry : entriesToUpload(localDir)) {
         if (m_cancelled)
             co_return Outcome::cancelled();
+        if (passOver(entry))
+            continue;
         Outcome o;
         if (entry.isDir())
             o = co_await uploadFolder(entry.filePath(), entry.fileName());

@@ -12,6 +12,7 @@
 #include <core/settings/messagetable.h>
 
 #include <QCoroTask>
+#include <QFileInfo>
 #include <QObject>
 #include <QStringList>
 #include <functional>
@@ -108,6 +109,8 @@ private:
     QCoro::Task<Result<QStringList>> phoneNames();
     QCoro::Task<Outcome> goOnAfter(QString text);
     bool refuseName(const QString &name);
+    // A computer entry an upload cannot copy: warned about and remembered.
+    bool passOver(const QFileInfo &entry);
 
     QString text(int n) const;
     QString phonePathText() const;
@@ -127,6 +130,7 @@ private:
     ObexFolder m_listing;
     QStringList m_listingPath;
     QStringList m_refused;
+    QStringList m_passedOver;      // computer entries an upload could not copy, with the reason
     QString m_orphan;              // "~name.tmp" of an upload that has not been moved into place
     QStringList m_orphanPath;
 };

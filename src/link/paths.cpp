@@ -2,7 +2,14 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace vandrel::link {
 
@@ -34,10 +41,51 @@ QStringList languageFolderCandidates()
     return dirs;
 }
 
-QString workFolder()
+QString privateFolderProblem(const QString &folder, uint owner)
 {
-    const QString dir = QDir(QDir::tempPath()).filePath(QStringLiteral("VDLC"));
-    QDir().mkpath(dir);
+    const QFileInfo info(folder);
+    if (info.isSymLink() || !info.isDir())
+        return QStringLiteral("%1 is not a folder.").arg(QDir::toNativeSeparators(folder));
+#ifdef Q_OS_UNIX
+    if (info.ownerId() != owner)
+        return QStringLiteral("The folder %1 belongs to another user; files from the phone are not put there.")
+            .arg(QDir::toNativeSeparators(folder));
+    const auto open = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther
+        | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    if (info.permissions() & open)
+        return QStringLiteral("The folder %1 is open to other users; files from the phone are not put there.")
+            .arg(QDir::toNativeSeparators(folder));
+#else
+    Q_UNUSED(owner)
+#endif
+    return {};
+}
+
+QString workFolder(QString *error)
+{
+    QString base = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (base.isEmpty() || !QFileInfo(base).isDir())
+        base = QDir::tempPath();
+    const QString dir = QDir(base).filePath(QStringLiteral("VDLC"));
+    if (!QFileInfo::exists(dir) && !QFileInfo(dir).isSymLink()) {
+        QDir().mkpath(base);
+        // Made private from the start: no moment in which another user could get in.
+#ifdef Q_OS_UNIX
+        ::mkdir(QFile::encodeName(dir).constData(), 0700);
+#else
+        QDir().mkdir(dir);
+#endif
+    }
+#ifdef Q_OS_UNIX
+    const uint me = ::getuid();
+#else
+    const uint me = 0;
+#endif
+    if (const QString problem = privateFolderProblem(dir, me); !problem.isEmpty()) {
+        if (error)
+            *error = problem;
+        return {};
+    }
     return dir;
 }
 

@@ -39,6 +39,8 @@ PhoneLink::PhoneLink(SerialChannel *modem, SerialChannel *diag, QObject *parent)
     m_timer.setInterval(20);
     m_timer9.setInterval(1000);
     m_brewTimer.setInterval(10);
+    for (SerialChannel *ch : {m_modem, m_diag})
+        connect(ch, &SerialChannel::opened, this, [this] { m_fatalReported = false; });
     connect(m_modem, &SerialChannel::linkLost, this,
             [this](const QString &reason) { emit portLost(Port::Modem, reason); });
     connect(m_diag, &SerialChannel::linkLost, this,
@@ -99,7 +101,7 @@ QCoro::Task<Result<QByteArray>> PhoneLink::atCommand(QByteArray command, std::ch
 
 PhoneLink::Claim::Claim(PhoneLink *link, Port p) : m_link(link), m_port(p)
 {
-    ++link->m_claims[int(p)];
+    link->reader(p).beginOperation();
 }
 
 PhoneLink::Claim::Claim(Claim &&other) noexcept : m_link(std::exchange(other.m_link, nullptr)), m_port(other.m_port) {}
@@ -122,10 +124,13 @@ void PhoneLink::Claim::release()
         return;
     PhoneLink *link = m_link;
     m_link = nullptr;
-    --link->m_claims[int(m_port)];
+    link->reader(m_port).endOperation();
+    if (link->isClaimed(m_port))
+        return;
     // Bytes that came after the session's last reply are the dispatcher's now.
-    if (!link->isClaimed(m_port) && !link->reader(m_port).pending().isEmpty())
+    if (!link->reader(m_port).pending().isEmpty())
         emit link->idleData(m_port);
+    emit link->portFree(m_port);
 }
 
 Outcome PhoneLink::sendBytes(const QByteArray &block)
@@ -173,6 +178,10 @@ void PhoneLink::fatalLinkError(const QString &text)
     m_timer9.stop();
     m_brewTimer.stop();
     closePorts();
+    // One failure, one report: the sessions that were waiting on the lost port end with the
+    // same loss and must not report it again.
+    if (std::exchange(m_fatalReported, true))
+        return;
     emit fatalError(text);
 }
 

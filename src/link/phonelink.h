@@ -76,7 +76,10 @@ public:
         Port m_port = Port::Modem;
     };
     [[nodiscard]] Claim claim(Port p) { return Claim(this, p); }
-    bool isClaimed(Port p) const { return m_claims[int(p)] > 0; }
+    bool isClaimed(Port p) const
+    {
+        return (p == Port::Modem ? m_modemReader : m_diagReader)->operationRunning();
+    }
 
     // While the modem port is in AT command mode, new-message notices are taken out of its
     // bytes wherever they fall and reported through newMessageNotice.
@@ -118,7 +121,7 @@ public:
 
     // The fatal link error: forgets the connection, closes the work window, clears the
     // exchange state, stops the timers and closes both ports, then reports `text` through
-    // fatalError (the UI shows it and resets its connection indicators).
+    // fatalError (the UI shows it and resets its connection indicators) once per connection.
     void fatalLinkError(const QString &text);
     // Handles a session's failure: link failures end in the fatal link error.
     void handleFailure(const Outcome &outcome);
@@ -130,6 +133,8 @@ signals:
     void fatalError(const QString &text);
     void idleData(PhoneLink::Port port);
     void newMessageNotice(const QByteArray &notice);
+    // The last operation holding the port ended.
+    void portFree(PhoneLink::Port port);
     // A port's other end went away while no exchange was waiting on it.
     void portLost(PhoneLink::Port port, const QString &reason);
 
@@ -138,7 +143,6 @@ private:
     SerialChannel *m_diag;
     ReplyReader *m_modemReader;
     ReplyReader *m_diagReader;
-    int m_claims[2] = {0, 0};
     bool m_modemAtMode = true;
     ExchangeState m_state;
     ExchangeLog m_log;
@@ -146,6 +150,7 @@ private:
     QTimer m_timer;
     QTimer m_timer9;
     QTimer m_brewTimer;
+    bool m_fatalReported = false;
     QPointer<QObject> m_workWindow;
     std::function<void()> m_closeWorkWindow;
 };

@@ -99,8 +99,9 @@ QCoro::Task<Outcome> PhoneModes::requestMode(PhoneMode mode)
     auto claim = m_link.claim(PhoneLink::Port::Diag);
     if (!send(mode))
         co_return Outcome::failed(FailureKind::LinkLost, QStringLiteral("The request could not be written."));
+    const QDeadlineTimer deadline(m_link.timing().replyLimit);
     for (;;) {
-        const auto frame = co_await m_link.reader(PhoneLink::Port::Diag).next(diag::diagFrameLength, m_link.timing().replyLimit);
+        const auto frame = co_await m_link.reader(PhoneLink::Port::Diag).next(diag::diagFrameLength, deadline);
         if (!self)
             co_return Outcome::cancelled();
         if (!frame.ok())

@@ -115,14 +115,17 @@ OpenError QSerialChannel::open()
         m_port.clearError();
     }
     m_hangUpWatch.start();
+    emit opened();
     return {};
 }
 
 void QSerialChannel::close()
 {
     m_hangUpWatch.stop();
-    if (m_port.isOpen())
+    if (m_port.isOpen()) {
+        emit aboutToClose();
         m_port.close();
+    }
     m_port.clearError();
 }
 

@@ -13,6 +13,8 @@ QString describe(FailureKind kind)
     case FailureKind::LocalFile: return QStringLiteral("file error");
     case FailureKind::NotFound: return QStringLiteral("not found");
     case FailureKind::Usage: return QStringLiteral("cannot be sent");
+    case FailureKind::PortClosed: return QStringLiteral("the port was closed");
+    case FailureKind::Busy: return QStringLiteral("the port is busy");
     }
     return {};
 }

@@ -15,6 +15,8 @@ enum class FailureKind {
     LocalFile,  // a file on the computer could not be read or written
     NotFound,   // a folder or file the dialogue needs does not exist on the phone
     Usage,      // the request itself cannot be carried (a name too long, a bad character)
+    PortClosed, // the port was closed on purpose (disconnect, a tab change) while waiting
+    Busy,       // another operation holds the port
 };
 
 struct Outcome {
@@ -30,6 +32,8 @@ struct Outcome {
     bool ok() const { return status == Status::Completed; }
     bool isCancelled() const { return status == Status::Cancelled; }
     bool isFailed() const { return status == Status::Failed; }
+    // Ended because the user cancelled or closed the port: nothing to report.
+    bool endedByUser() const { return isCancelled() || (isFailed() && kind == FailureKind::PortClosed); }
     // Failures that end the connection (the fatal link error).
     bool isLinkFailure() const
     {

@@ -36,6 +36,10 @@ public:
 
 signals:
     void readyRead();
+    // Emitted by close() while the port is still open, so what arrived can still be read.
+    void aboutToClose();
+    // A successful open(): a new connection begins.
+    void opened();
     // The other end went away or the port failed; the channel is closed when this is emitted.
     void linkLost(const QString &reason);
 };

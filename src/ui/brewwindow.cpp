@@ -67,17 +67,11 @@ BrewWindow::~BrewWindow()
         m_transfer->cancel();
 }
 
-void BrewWindow::reject()
+void BrewWindow::cancelWork()
 {
-    if (m_working && m_transfer) {
-        m_link.state().exchangeBusy = false;
+    m_link.state().exchangeBusy = false;
+    if (m_transfer)
         m_transfer->cancel();
-        // A question left open would hold the stopped operation: it is answered Cancel.
-        const auto boxes = findChildren<QMessageBox *>(QStringLiteral("QuestionBox"));
-        for (QMessageBox *box : boxes)
-            box->reject();
-    }
-    QDialog::reject();
 }
 
 
@@ -156,7 +150,7 @@ void BrewWindow::start()
 void BrewWindow::workEnded(const link::Outcome &outcome, const QByteArray &memory)
 {
     m_link.unregisterWorkWindow(this);
-    if (outcome.isFailed() && !outcome.isLinkFailure())
+    if (outcome.isFailed() && !outcome.isLinkFailure() && !outcome.endedByUser())
         showError(parentWidget(), outcome.detail);
     if (isVisible())
         done(outcome.ok() ? QDialog::Accepted : QDialog::Rejected);

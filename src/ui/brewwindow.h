@@ -55,12 +55,9 @@ signals:
     // The operation has ended and the window is closed; `memory`: the bytes of a read.
     void finished(const link::Outcome &outcome, const QByteArray &memory);
 
-public slots:
-    // The close box, Escape and Alt+F4: the wait in flight ends, the operation stops, the
-    // window closes at once.
-    void reject() override;
-
 private:
+    // The close box, Escape and Alt+F4 (reject): the wait in flight ends, the operation stops.
+    void cancelWork() override;
     void start() override;
     void workEnded(const link::Outcome &outcome, const QByteArray &memory);
 

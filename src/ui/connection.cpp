@@ -239,6 +239,8 @@ void ConnectionController::showBrewFree(const link::BrewFolder &folder)
 
 void ConnectionController::reportListingFailure(const link::Outcome &outcome)
 {
+    if (outcome.endedByUser())
+        return;
     if (outcome.isLinkFailure())
         m_link.handleFailure(outcome);
     else if (outcome.isFailed())

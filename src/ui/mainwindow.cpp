@@ -93,9 +93,10 @@ MainWindow::MainWindow(std::unique_ptr<link::PhoneLink> phoneLink, MainWindowOpt
     auto *explorerTab = new ExplorerTab(*this);
     setTabContent(Explorer, explorerTab);
     new ExplorerCommands(*this, *explorerTab);
-    connect(m_link.get(), &link::PhoneLink::portLost, this, [this](link::PhoneLink::Port, const QString &) {
-        // A cable pulled while nothing waited on the port still ends the connection.
-        m_link->fatalLinkError(QStringLiteral("!!!Fatalni chyba pri cteni z portu!!!"));
+    connect(m_link.get(), &link::PhoneLink::portLost, this, [this](link::PhoneLink::Port, const QString &reason) {
+        // A cable pulled ends the connection, whether or not something waited on the port.
+        m_link->fatalLinkError(QStringLiteral("!!!Fatalni chyba pri cteni z portu!!!
+") + reason);
     });
 }
 

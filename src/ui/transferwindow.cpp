@@ -44,14 +44,11 @@ TransferWindow::~TransferWindow()
         m_transfer->cancel();
 }
 
-void TransferWindow::reject()
+void TransferWindow::cancelWork()
 {
-    if (m_working) {
-        emit cancelRequested();
-        if (m_transfer)
-            m_transfer->cancel();
-    }
-    QDialog::reject();
+    emit cancelRequested();
+    if (m_transfer)
+        m_transfer->cancel();
 }
 
 
@@ -99,7 +96,7 @@ void TransferWindow::start()
 void TransferWindow::workEnded(const link::Outcome &outcome)
 {
     m_link.unregisterWorkWindow(this);
-    if (outcome.isFailed() && !outcome.isLinkFailure())
+    if (outcome.isFailed() && !outcome.isLinkFailure() && !outcome.endedByUser())
         showError(parentWidget(), outcome.detail);
     if (isVisible())
         done(outcome.ok() ? QDialog::Accepted : QDialog::Rejected);

@@ -54,11 +54,9 @@ signals:
     // Closed by the user: every selected row of both panes is deselected.
     void cancelRequested();
 
-public slots:
-    // The close button, Escape and the system menu: cancel.
-    void reject() override;
-
 private:
+    // The close box, Escape and Alt+F4 (reject): the wait in flight ends, the operation stops.
+    void cancelWork() override;
     void start() override;
     void workEnded(const link::Outcome &outcome);
 

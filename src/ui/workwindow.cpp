@@ -3,6 +3,7 @@
 #include <link/phonelink.h>
 
 #include <QLabel>
+#include <QMessageBox>
 #include <QPointer>
 #include <QProgressBar>
 #include <QTimer>
@@ -62,10 +63,24 @@ void WorkWindow::setProgress(qint64 value, qint64 maximum)
 
 void WorkWindow::registerWithLink()
 {
+    // The window's own reject: the work is cancelled and its questions closed with it.
     m_link.registerWorkWindow(this, [w = QPointer<WorkWindow>(this)] {
-        if (w && w->isVisible())
-            w->QDialog::reject();
+        if (w)
+            w->reject();
     });
+}
+
+void WorkWindow::reject()
+{
+    if (m_working) {
+        cancelWork();
+        // A question left open would hold the stopped operation, and a late answer would
+        // resume it: it is closed unanswered (Cancel).
+        const auto boxes = findChildren<QMessageBox *>(QStringLiteral("QuestionBox"));
+        for (QMessageBox *box : boxes)
+            box->reject();
+    }
+    QDialog::reject();
 }
 
 } // namespace vandrel::ui

@@ -22,6 +22,8 @@ public:
     QLabel *lowerLine() const { return m_lower; }
     QProgressBar *progress() const { return m_progress; }
     bool isWorking() const { return m_working; }
+    // Closing the window cancels its work and closes the questions the work opened.
+    void reject() override;
 
 protected:
     WorkWindow(link::PhoneLink &link, const QString &caption, const QString &progressName, QWidget *parent);
@@ -29,6 +31,8 @@ protected:
     void showEvent(QShowEvent *event) override;
     // Runs once, from the event loop, after the window was first shown.
     virtual void start() = 0;
+    // Ends the work at its next step (the window is closing).
+    virtual void cancelWork() = 0;
     // The link may close the window (as cancelled) while the work runs.
     void registerWithLink();
     // The bar counts in int: beyond that, in kilobytes.

@@ -16,7 +16,8 @@ private slots:
         QTest::newRow("echo and ok") << QByteArray("ATE1\r\r\nOK\r\n") << int(Final::Ok);
         QTest::newRow("information") << QByteArray("AT+CGMI\r\r\nVandrel\r\n\r\nOK\r\n") << int(Final::Ok);
         QTest::newRow("error") << QByteArray("AT^SCID\r\r\nERROR\r\n") << int(Final::Error);
-        QTest::newRow("cms error") << QByteArray("\r\n+CMS ERROR: 321\r\n") << int(Final::Error);
+        QTest::newRow("cms error") << QByteArray("\r\n+CMS ERROR: 321\r\n") << int(Final::DeviceError);
+        QTest::newRow("no carrier is not the phone's error") << QByteArray("\r\nNO CARRIER\r\n") << int(Final::Other);
         QTest::newRow("no echo, bare lf") << QByteArray("OK\n") << int(Final::Ok);
         // "OK" inside information is no final code.
         QTest::newRow("ok inside a line") << QByteArray("\r\n+COPS: 0,0,\"OK mobile\"\r\n\r\nOK\r\n") << int(Final::Ok);
@@ -57,6 +58,13 @@ private slots:
                                           << QList<QByteArray>{};
         QTest::newRow("two") << QByteArray("+CMTI: \"SM\",1\r\n+CMTI: \"ME\",2\r\n") << QByteArray()
                              << QList<QByteArray>{"+CMTI: \"SM\",1", "+CMTI: \"ME\",2"};
+        // The line end of "OK" belongs to the reply, not to the notice after it.
+        QTest::newRow("same read as OK") << QByteArray("AT\r\r\nOK\r\n\r\n+CMTI: \"SM\",4\r\n")
+                                         << QByteArray("AT\r\r\nOK\r\n") << QList<QByteArray>{"+CMTI: \"SM\",4"};
+        QTest::newRow("right after OK") << QByteArray("\r\nOK\r\n+CMTI: \"SM\",5\r\n") << QByteArray("\r\nOK\r\n")
+                                        << QList<QByteArray>{"+CMTI: \"SM\",5"};
+        QTest::newRow("inside another line stays") << QByteArray("+CMGR: \"x+CMTI: y\"\r\n")
+                                                   << QByteArray("+CMGR: \"x+CMTI: y\"\r\n") << QList<QByteArray>{};
     }
     void noticesTakenWhereverTheyFall()
     {

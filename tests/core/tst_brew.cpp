@@ -165,7 +165,7 @@ private slots:
         BrewWriter w;
         QVERIFY(w.start(u"a", fill(700)).ok());
         QCOMPARE(w.onReply(hex("590400")).step, Step::Ignored);
-        QCOMPARE(w.onReply(hex("590501")).step, Step::Ignored);
+        QCOMPARE(w.onReply(hex("590508")).step, Step::Refused);  // no room
         QCOMPARE(w.onReply(hex("590500")).step, Step::Send);
         QCOMPARE(w.onReply(hex("1405")).step, Step::Refused);
         QCOMPARE(w.onReply(hex("1505")).step, Step::Refused);
@@ -288,6 +288,8 @@ private slots:
         QVERIFY(isWriteRefused(hex("1405")));
         QVERIFY(isWriteRefused(hex("1505")));
         QVERIFY(!isWriteRefused(hex("1305")));
+        QVERIFY(isWriteRefused(hex("590508")));   // no room
+        QVERIFY(!isWriteRefused(hex("59050000")));
         QVERIFY(isReadRefused(hex("1404")));
         QVERIFY(!isReadRefused(hex("1504")));
     }

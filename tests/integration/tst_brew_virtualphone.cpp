@@ -149,7 +149,7 @@ private slots:
         QFETCH(int, size);
         Rig rig(quint32(size) + 1);
         const QByteArray data = pattern(size);
-        const Outcome w = QCoro::waitFor(rig.session.writeBrewData(data, u"brew/shared/t.bin"_qs));
+        const Outcome w = QCoro::waitFor(rig.session.writeBrewData(data, u"brew/shared/t.bin"_qs)).outcome;
         QVERIFY2(w.ok(), qPrintable(w.detail));
         QCOMPARE(fileBytes(rig.brew(u"brew/shared/t.bin"_qs)), data);
         QTemporaryDir local;
@@ -172,7 +172,7 @@ private slots:
         QFETCH(int, size);
         QFETCH(QList<QByteArray>, heads);
         Rig rig(9);
-        QVERIFY(QCoro::waitFor(rig.session.writeBrewData(pattern(size), u"brew/shared/w"_qs)).ok());
+        QVERIFY(QCoro::waitFor(rig.session.writeBrewData(pattern(size), u"brew/shared/w"_qs)).outcome.ok());
         const auto writes = rig.sentStarting(hex("5905"));
         QCOMPARE(writes.size(), heads.size());
         for (int i = 0; i < heads.size(); ++i)
@@ -198,7 +198,7 @@ private slots:
     {
         Rig rig;
         rig.phone.controls().refuseNextWrite();
-        const Outcome o = QCoro::waitFor(rig.session.writeBrewData(pattern(600), u"brew/shared/r.bin"_qs));
+        const Outcome o = QCoro::waitFor(rig.session.writeBrewData(pattern(600), u"brew/shared/r.bin"_qs)).outcome;
         QCOMPARE(o.kind, FailureKind::Refused);
         QVERIFY(o.isFailed());
         VERIFY_NO_ANOMALIES(rig);

@@ -321,18 +321,50 @@ private slots:
         VERIFY_NO_ANOMALIES(rig);
     }
 
-    // A replacement whose write the phone refuses: the old file is gone, and says so.
-    void refusedReplacementSaysTheOldFileIsGone()
+    // A refused first block has written nothing: the phone's file stays as it was. A refusal
+    // after accepted blocks has cut the old file off: the rest is removed, and the message
+    // says the old file is gone. Both for uploads and for the single-file write.
+    void refusedReplacement_data()
     {
+        QTest::addColumn<int>("brewState");
+        QTest::addColumn<qint64>("refuseAfter");
+        QTest::newRow("upload, first block") << 7 << qint64(0);
+        QTest::newRow("upload, after one block") << 7 << qint64(256);
+        QTest::newRow("single write, first block") << 6 << qint64(0);
+        QTest::newRow("single write, after one block") << 6 << qint64(256);
+    }
+    void refusedReplacement()
+    {
+        QFETCH(int, brewState);
+        QFETCH(qint64, refuseAfter);
         Rig rig(10);
+        const QString phoneFile = rig.brew(u"brew/shared/readme.txt"_qs);
+        const QByteArray old = fileBytes(phoneFile);
+        QVERIFY(!old.isEmpty());
         QVERIFY(putFile(rig.here(u"readme.txt"_qs), brewtest::pattern(900)));
-        rig.phone.phone->controls().refuseNextWrite();
-        const Outcome o = QCoro::waitFor(rig.transfer.upload(u"brew/shared"_qs, {u"readme.txt"_qs}, rig.local.path()));
-        QVERIFY(o.isFailed());
+        if (refuseAfter == 0)
+            rig.phone.phone->controls().refuseNextWrite();
+        bool armed = refuseAfter == 0;
+        connect(&rig.transfer, &BrewTransfer::progressChanged, &rig.transfer, [&](qint64 value, qint64) {
+            if (!armed && value >= refuseAfter) {
+                armed = true;
+                rig.phone.phone->controls().refuseNextWrite();
+            }
+        });
+        Outcome o;
+        if (brewState == 7)
+            o = QCoro::waitFor(rig.transfer.upload(u"brew/shared"_qs, {u"readme.txt"_qs}, rig.local.path()));
+        else
+            o = QCoro::waitFor(rig.transfer.writeFile(rig.here(u"readme.txt"_qs), u"brew/shared/readme.txt"_qs));
         QCOMPARE(o.kind, FailureKind::Refused);
-        QVERIFY2(o.detail.contains(u"brew/shared/readme.txt on the phone is gone"_qs), qPrintable(o.detail));
-        QVERIFY(!QFileInfo::exists(rig.brew(u"brew/shared/readme.txt"_qs)));
-        QVERIFY(rig.transfer.hasListing());
+        if (refuseAfter == 0) {
+            QVERIFY2(o.detail.contains(u"Nothing was written"_qs) && !o.detail.contains(u"gone"_qs), qPrintable(o.detail));
+            QCOMPARE(fileBytes(phoneFile), old);
+        } else {
+            QVERIFY(!QFileInfo::exists(phoneFile));
+            QVERIFY2(o.detail.contains(u"brew/shared/readme.txt on the phone is gone"_qs), qPrintable(o.detail));
+        }
+        QCOMPARE(rig.transfer.hasListing(), brewState == 7);
         VERIFY_NO_ANOMALIES(rig);
     }
 

@@ -178,7 +178,7 @@ private slots:
         Rig rig{BrewPhone::Split(split), quint32(size)};
         const QByteArray data = pattern(size);
         QSignalSpy progress(&rig.session, &BrewSession::progress);
-        const Outcome w = QCoro::waitFor(rig.session.writeBrewData(data, u"f.bin"_qs));
+        const Outcome w = QCoro::waitFor(rig.session.writeBrewData(data, u"f.bin"_qs)).outcome;
         QVERIFY2(w.ok(), qPrintable(w.detail));
         QCOMPARE(rig.phone.files.value("f.bin"), data);
         QCOMPARE(progress.last().at(0).toLongLong(), qint64(size));
@@ -209,7 +209,7 @@ private slots:
         QFETCH(QList<int>, dataSizes);
         Rig rig;
         const QByteArray data = pattern(size);
-        QVERIFY(QCoro::waitFor(rig.session.writeBrewData(data, u"f"_qs)).ok());
+        QVERIFY(QCoro::waitFor(rig.session.writeBrewData(data, u"f"_qs)).outcome.ok());
         QCOMPARE(rig.phone.requests.size(), heads.size());
         qsizetype sent = 0;
         for (int i = 0; i < heads.size(); ++i) {
@@ -262,7 +262,7 @@ private slots:
     {
         Rig rig;
         rig.phone.refuseWrites = 1;
-        const Outcome o = QCoro::waitFor(rig.session.writeBrewData(pattern(700), u"w"_qs));
+        const Outcome o = QCoro::waitFor(rig.session.writeBrewData(pattern(700), u"w"_qs)).outcome;
         QCOMPARE(o.kind, FailureKind::Refused);
         QVERIFY(o.isFailed());
         QCOMPARE(rig.phone.requests.size(), 1);
@@ -312,7 +312,7 @@ private slots:
     {
         Rig rig;
         rig.phone.damageReplies = 1;
-        const Outcome o = QCoro::waitFor(rig.session.writeBrewData(pattern(10), u"w"_qs));
+        const Outcome o = QCoro::waitFor(rig.session.writeBrewData(pattern(10), u"w"_qs)).outcome;
         QCOMPARE(o.kind, FailureKind::Malformed);
         QCOMPARE(rig.phone.requests.size(), 1);
     }
@@ -421,7 +421,7 @@ private slots:
         Rig rig;
         const auto r = QCoro::waitFor(rig.session.ReadBrewFile(QString(), u"none"_qs));
         QCOMPARE(r.outcome.kind, FailureKind::NotFound);
-        const Outcome w = QCoro::waitFor(rig.session.WriteBrewFile(u"/nonexistent/x"_qs, u"x"_qs));
+        const Outcome w = QCoro::waitFor(rig.session.WriteBrewFile(u"/nonexistent/x"_qs, u"x"_qs)).outcome;
         QCOMPARE(w.kind, FailureKind::LocalFile);
         QCOMPARE(rig.phone.requests.size(), 1);
     }
@@ -661,7 +661,9 @@ private slots:
         QCOMPARE(f.readAll(), answer == int(Answer::Yes) ? phoneAfter : QByteArray("new"));
     }
 
-    void failedReplacementSaysTheOldFileIsGone()
+    // The phone refusing the first block of a replacement has written nothing: the old file
+    // stays, nothing is left to clean up, and the message says so.
+    void refusedReplacementKeepsTheOldFile()
     {
         Rig rig;
         rig.phone.folders = {"d"};
@@ -677,7 +679,9 @@ private slots:
         BrewCopier copier(rig.session, questions);
         const Outcome put = QCoro::waitFor(copier.putFile(f.fileName(), u"d/"_qs));
         QCOMPARE(put.kind, FailureKind::Refused);
-        QVERIFY2(put.detail.contains(u"is gone"_qs), qPrintable(put.detail));
+        QVERIFY2(put.detail.contains(u"Nothing was written"_qs) && !put.detail.contains(u"gone"_qs), qPrintable(put.detail));
+        QCOMPARE(rig.phone.files.value("d/f.txt"), QByteArray("old"));
+        QCOMPARE(copier.takeUnfinishedWrite(), QString());
     }
 
     void namesFromThePhoneStayInTheFolder()

@@ -13,8 +13,12 @@ Final classify(const QByteArray &line)
 {
     if (line == "OK")
         return Final::Ok;
-    if (line == "ERROR" || line == "NO CARRIER" || line.startsWith("+CMS ERROR") || line.startsWith("+CME ERROR"))
+    if (line == "ERROR")
         return Final::Error;
+    if (line.startsWith("+CMS ERROR") || line.startsWith("+CME ERROR"))
+        return Final::DeviceError;
+    if (line == "NO CARRIER" || line == "BUSY" || line == "NO ANSWER" || line == "NO DIALTONE")
+        return Final::Other;
     return Final::None;
 }
 
@@ -62,14 +66,23 @@ QList<QByteArray> takeNewMessageNotices(QByteArray &buffer)
     QList<QByteArray> notices;
     qsizetype at = 0;
     while ((at = buffer.indexOf("+CMTI:", at)) >= 0) {
+        // Only a line of its own is a notice; the text inside another line is that line's.
+        if (at > 0 && buffer.at(at - 1) != '\n' && buffer.at(at - 1) != '\r') {
+            at += 6;
+            continue;
+        }
         const qsizetype lf = buffer.indexOf('\n', at);
         if (lf < 0)
             break; // not complete yet
         notices.append(trimmedLine(QByteArrayView(buffer).sliced(at, lf - at)));
-        // Take the blank line the phone puts before the notice along with it.
+        // The empty line the phone puts before the notice goes with it, but never the line
+        // end of a reply line before it.
         qsizetype from = at;
-        if (from >= 2 && buffer.at(from - 2) == '\r' && buffer.at(from - 1) == '\n')
+        if (from >= 2 && buffer.at(from - 2) == '\r' && buffer.at(from - 1) == '\n'
+            && (from == 2 || buffer.at(from - 3) == '\n' || buffer.at(from - 3) == '\r'))
             from -= 2;
+        else if (from >= 1 && buffer.at(from - 1) == '\r' && (from == 1 || buffer.at(from - 2) == '\n'))
+            from -= 1;
         buffer.remove(from, lf + 1 - from);
         at = from;
     }

@@ -7,7 +7,11 @@
 
 namespace vandrel::at {
 
-enum class Final { None, Ok, Error };
+// Error is the phone's plain "ERROR"; DeviceError a numbered "+CMS ERROR: n" or "+CME ERROR: n";
+// Other the final codes of a call or data connection ("NO CARRIER", "BUSY", ...), which say
+// nothing about the phone's health.
+enum class Final { None, Ok, Error, DeviceError, Other };
+inline bool isFailure(Final f) { return f != Final::None && f != Final::Ok; }
 
 // Length of the first complete reply at the start of `buffer` (through the line of its final
 // result code: OK, ERROR, +CMS ERROR, +CME ERROR, NO CARRIER), or 0 while incomplete.

@@ -24,7 +24,7 @@ int number(const QByteArray &field)
 
 Checked<MessageList> parseMessageList(const QByteArray &reply, MessageCommand command)
 {
-    if (finalOf(reply) == Final::Error) {
+    if (isFailure(finalOf(reply))) {
         QList<QByteArray> lines = reply.trimmed().split('\n');
         return Checked<MessageList>::failure(QString::fromLatin1(lines.last().trimmed()));
     }

@@ -49,7 +49,7 @@ QString unquoted(const QByteArray &f)
 
 QString phoneInfoValue(const QByteArray &command, const QByteArray &reply)
 {
-    if (finalOf(reply) == Final::Error)
+    if (isFailure(finalOf(reply)))
         return QStringLiteral("ERROR");
     const QList<QByteArray> lines = informationLines(reply, command);
     if (lines.isEmpty())

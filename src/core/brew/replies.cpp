@@ -124,6 +124,9 @@ bool isWriteAccepted(QByteArrayView payload)
 
 bool isWriteRefused(QByteArrayView payload)
 {
+    // A write reply with a status other than 0: the phone could not store the block.
+    if (payload.size() >= 3 && quint8(payload[0]) == kFileSystemCommand && quint8(payload[1]) == quint8(Op::Write))
+        return payload[2] != 0;
     const auto e = parseErrorReply(payload);
     return e && (e->code == 0x14 || e->code == 0x15) && e->op == quint8(Op::Write);
 }

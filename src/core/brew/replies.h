@@ -46,7 +46,7 @@ std::optional<ErrorReply> parseErrorReply(QByteArrayView payload);
 
 bool isReadRefused(QByteArrayView payload);    // 14 04
 bool isWriteAccepted(QByteArrayView payload);  // 59 05 00
-bool isWriteRefused(QByteArrayView payload);   // 14 05 or 15 05
+bool isWriteRefused(QByteArrayView payload);   // 14 05, 15 05, or 59 05 with a status other than 0
 
 enum class Status { Done, NotDone, Other };
 // Make folder: 59 00, status 0 done, 7 not done.

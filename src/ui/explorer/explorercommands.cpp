@@ -473,7 +473,13 @@ std::optional<QString> ExplorerCommands::workCopyOf(const QString &caption)
         showError(&m_window, QStringLiteral("The phone file name \"%1\" is not safe as a local file name.").arg(caption));
         return std::nullopt;
     }
-    return QDir(link::workFolder()).filePath(*name);
+    QString problem;
+    const QString folder = link::workFolder(&problem);
+    if (folder.isEmpty()) {
+        showError(&m_window, problem);
+        return std::nullopt;
+    }
+    return QDir(folder).filePath(*name);
 }
 
 void ExplorerCommands::fetchBrewFile(const QString &caption, std::function<void(const QString &)> then)
