@@ -428,10 +428,14 @@ private slots:
     {
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("czech in cp1250") << QStringList{QStringLiteral("Novák, Jan$&@;;602;;"), QStringLiteral("2;Přátelé")}
-                                         << QByteArray("Nov\xE1k, Jan$&@;;602;;\r\n2;P\xF8\xE1tel\xE9\r\n");
-        QTest::newRow("a name cp1250 cannot carry goes as utf-8") << QStringList{QStringLiteral("李$&@;;1;;"), QStringLiteral("č")}
-                                                                  << QByteArray("\xE6\x9D\x8E$&@;;1;;\r\n\xC4\x8D\r\n");
+        QTest::newRow("czech") << QStringList{QStringLiteral("Novák, Jan$&@;;602;;"), QStringLiteral("2;Přátelé")}
+                               << QByteArray("Nov\xC3\xA1k, Jan$&@;;602;;\r\n2;P\xC5\x99\xC3\xA1tel\xC3\xA9\r\n");
+        // In cp1250 these are the bytes D3 A3, which are valid UTF-8 for another letter.
+        QTest::newRow("KRÓŁ") << QStringList{QStringLiteral("KRÓŁ$&@;;1;;")} << QByteArray("KR\xC3\x93\xC5\x81$&@;;1;;\r\n");
+        QTest::newRow("a name cp1250 cannot carry") << QStringList{QStringLiteral("李$&@;;1;;"), QStringLiteral("č")}
+                                                    << QByteArray("\xE6\x9D\x8E$&@;;1;;\r\n\xC4\x8D\r\n");
+        QTest::newRow("a first line beginning with U+FEFF") << QStringList{QStringLiteral("\uFEFFx")}
+                                                            << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFx\r\n");
         QTest::newRow("empty line kept") << QStringList{QString(), QStringLiteral("x")} << QByteArray("\r\nx\r\n");
         QTest::newRow("nothing") << QStringList{} << QByteArray();
     }
@@ -444,6 +448,22 @@ private slots:
         QByteArray bareLf = bytes;
         bareLf.replace("\r\n", "\n");
         QCOMPARE(readSideLines(bareLf), lines);
+    }
+
+    void reading_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("cp1250 of older versions") << QByteArray("Nov\xE1k, Jan$&@;;602;;\r\n2;P\xF8\xE1tel\xE9\r\n")
+                                                  << QStringList{QStringLiteral("Novák, Jan$&@;;602;;"), QStringLiteral("2;Přátelé")};
+        QTest::newRow("UTF-8 after a BOM") << QByteArray("\xEF\xBB\xBFKR\xC3\x93\xC5\x81\r\n") << QStringList{QStringLiteral("KRÓŁ")};
+        QTest::newRow("cp1250 after a BOM") << QByteArray("\xEF\xBB\xBF\xC8\xE1p\r\n") << QStringList{QStringLiteral("Čáp")};
+    }
+    void reading()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, lines);
+        QCOMPARE(readSideLines(bytes), lines);
     }
 };
 
