@@ -74,6 +74,32 @@ private slots:
         QCOMPARE(lister.onReply(hex("590A08")).step, Step::NotFound);
     }
 
+    void pathsEitherRequestCannotCarryAreRefused_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("254 bytes") << QString(253, u'd') + u'/' << true;
+        // The folders request drops the slash and would fit; the files request would not.
+        QTest::newRow("255 bytes") << QString(254, u'd') + u'/' << false;
+        QTest::newRow("255 bytes without slash") << QString(255, u'd') << false;
+    }
+    void pathsEitherRequestCannotCarryAreRefused()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, accepted);
+        BrewLister lister;
+        const auto first = lister.start(path, kDate);
+        QCOMPARE(first.ok(), accepted);
+        const Next next = lister.onReply(hex("590A1C"));
+        if (accepted) {
+            QCOMPARE(next.step, Step::Send);
+            QCOMPARE(next.payload, listRequest(0x0B, 0, char(path.size() + 1) + path.toLatin1() + hex("00")));
+        } else {
+            QVERIFY2(first.error().contains(QStringLiteral("too long")), qPrintable(first.error()));
+            QCOMPARE(next.step, Step::Malformed);  // a lister that was refused sends nothing
+        }
+    }
+
     void noiseIsIgnored()
     {
         BrewLister lister;

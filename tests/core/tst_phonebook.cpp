@@ -92,6 +92,11 @@ private slots:
         QTest::newRow("254 digits fit") << 3 << QString(254, u'1') << item(0x0018, 6, QByteArray(254, '1') + '\0');
         QTest::newRow("display name") << 35 << QStringLiteral("J") << item(0x0005, 9, ucs2z(QStringLiteral("J")));
         QTest::newRow("url") << 20 << QStringLiteral("a.cz") << item(0xFF20, 9, ucs2z(QStringLiteral("a.cz")));
+        // Values whose bytes look like the header of another item (business URL, first name).
+        QTest::newRow("note with U+FF20 and a tab") << 17 << QStringLiteral("x\uFF20\t")
+                                                    << item(0x001C, 9, ucs2z(QStringLiteral("x\uFF20\t")));
+        QTest::newRow("display name with U+0001 and a tab") << 35 << QStringLiteral("\u0001\t")
+                                                            << item(0x0005, 9, ucs2z(QStringLiteral("\u0001\t")));
     }
     void fieldItems()
     {
@@ -108,6 +113,9 @@ private slots:
         QVERIFY(back.problems.isEmpty());
         QCOMPARE(back.contacts.size(), qsizetype(1));
         QCOMPARE(back.contacts[0].field(field), value);
+        TZaznamAdresare expected = c;
+        expected.defaultNumber = back.contacts[0].defaultNumber; // tested on its own
+        QCOMPARE(back.contacts[0], expected);
     }
 
     void markers_data()
@@ -269,6 +277,7 @@ private slots:
         QTest::newRow("length 0 stops, rest reported") << QByteArray(2, '\0') + record(1, name) << 0 << 1;
         QTest::newRow("length past the end takes the rest") << record(1, name).replace(0, 1, "\xFF") << 1 << 1;
         QTest::newRow("item runs past its record") << QByteArray::fromHex("1100010000000000" "0300090000000400" "41") << 0 << 1;
+        QTest::newRow("a record the walk cannot read is searched") << record(1, name + "xyz") << 1 << 0;
         QTest::newRow("odd text keeps its last byte") << record(1, item(0x0001, 9, QByteArray::fromHex("41004200"))) << 1 << 0;
     }
     void handMadeRecords()
@@ -419,10 +428,14 @@ private slots:
     {
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("czech in cp1250") << QStringList{QStringLiteral("Novák, Jan$&@;;602;;"), QStringLiteral("2;Přátelé")}
-                                         << QByteArray("Nov\xE1k, Jan$&@;;602;;\r\n2;P\xF8\xE1tel\xE9\r\n");
-        QTest::newRow("a name cp1250 cannot carry goes as utf-8") << QStringList{QStringLiteral("李$&@;;1;;"), QStringLiteral("č")}
-                                                                  << QByteArray("\xE6\x9D\x8E$&@;;1;;\r\n\xC4\x8D\r\n");
+        QTest::newRow("czech") << QStringList{QStringLiteral("Novák, Jan$&@;;602;;"), QStringLiteral("2;Přátelé")}
+                               << QByteArray("Nov\xC3\xA1k, Jan$&@;;602;;\r\n2;P\xC5\x99\xC3\xA1tel\xC3\xA9\r\n");
+        // In cp1250 these are the bytes D3 A3, which are valid UTF-8 for another letter.
+        QTest::newRow("KRÓŁ") << QStringList{QStringLiteral("KRÓŁ$&@;;1;;")} << QByteArray("KR\xC3\x93\xC5\x81$&@;;1;;\r\n");
+        QTest::newRow("a name cp1250 cannot carry") << QStringList{QStringLiteral("李$&@;;1;;"), QStringLiteral("č")}
+                                                    << QByteArray("\xE6\x9D\x8E$&@;;1;;\r\n\xC4\x8D\r\n");
+        QTest::newRow("a first line beginning with U+FEFF") << QStringList{QStringLiteral("\uFEFFx")}
+                                                            << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFx\r\n");
         QTest::newRow("empty line kept") << QStringList{QString(), QStringLiteral("x")} << QByteArray("\r\nx\r\n");
         QTest::newRow("nothing") << QStringList{} << QByteArray();
     }
@@ -435,6 +448,22 @@ private slots:
         QByteArray bareLf = bytes;
         bareLf.replace("\r\n", "\n");
         QCOMPARE(readSideLines(bareLf), lines);
+    }
+
+    void reading_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("cp1250 of older versions") << QByteArray("Nov\xE1k, Jan$&@;;602;;\r\n2;P\xF8\xE1tel\xE9\r\n")
+                                                  << QStringList{QStringLiteral("Novák, Jan$&@;;602;;"), QStringLiteral("2;Přátelé")};
+        QTest::newRow("UTF-8 after a BOM") << QByteArray("\xEF\xBB\xBFKR\xC3\x93\xC5\x81\r\n") << QStringList{QStringLiteral("KRÓŁ")};
+        QTest::newRow("cp1250 after a BOM") << QByteArray("\xEF\xBB\xBF\xC8\xE1p\r\n") << QStringList{QStringLiteral("Čáp")};
+    }
+    void reading()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, lines);
+        QCOMPARE(readSideLines(bytes), lines);
     }
 };
 

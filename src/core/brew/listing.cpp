@@ -12,6 +12,11 @@ Checked<QByteArray> BrewLister::start(const QString &path, const QString &dateTe
     m_entries.clear();
     m_seq = 0;
     m_files = false;
+    // Both halves of the listing name the same path, but only the folder half drops its
+    // trailing "/": a path that fits one and not the other must be refused before anything is
+    // sent, not half-way through.
+    if (const auto files = listFilesRequest(m_path, 0); !files)
+        return files;
     return listFoldersRequest(m_path, 0);
 }
 
@@ -20,7 +25,9 @@ Next BrewLister::request(bool files)
     if (m_seq > 0xFFFF)
         return {Step::Malformed, {}, QStringLiteral("the folder has more entries than a listing can count")};
     const auto built = files ? listFilesRequest(m_path, quint16(m_seq)) : listFoldersRequest(m_path, quint16(m_seq));
-    return {Step::Send, *built, {}};  // the path was accepted by start()
+    if (!built)  // only without a successful start()
+        return {Step::Malformed, {}, built.error()};
+    return {Step::Send, *built, {}};
 }
 
 Next BrewLister::onReply(QByteArrayView payload)

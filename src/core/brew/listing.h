@@ -12,7 +12,8 @@ namespace vandrel::brew {
 class BrewLister {
 public:
     // The first request for `path` ("" the root, else names each followed by "/"). Rows carry
-    // `dateText`, since the phone sends no dates. The parent row is the caller's.
+    // `dateText`, since the phone sends no dates. The parent row is the caller's. Refused when
+    // the folders or the files request cannot carry the path.
     Checked<QByteArray> start(const QString &path, const QString &dateText);
 
     // Send (the next request), Done, NotFound, Malformed or Ignored.

@@ -73,7 +73,7 @@ Checked<QByteArray> nameField(QStringView name)
     if (!bytes)
         return Checked<QByteArray>::failure(why);
     if (bytes->size() > 254)
-        return Checked<QByteArray>::failure(QStringLiteral("the phone name \"%1\" is longer than 254 bytes").arg(name.toString()));
+        return Checked<QByteArray>::failure(QStringLiteral("the phone name \"%1\" is too long (at most 254 bytes)").arg(name.toString()));
     QByteArray field;
     field.append(char(bytes->size() + 1));
     field.append(*bytes);

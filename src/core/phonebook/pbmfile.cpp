@@ -94,6 +94,41 @@ std::optional<QByteArrayView> findItem(QByteArrayView record, quint16 id, int ty
     return record.sliced(p + 9, length - 1);
 }
 
+constexpr int kItemHeaderSize = 8;
+
+struct RecordItem {
+    quint16 id;
+    int type;
+    QByteArrayView data; // all L bytes
+};
+
+// The items one after another by their lengths, as the file lays them out; nothing when the
+// record does not read that way.
+std::optional<QList<RecordItem>> walkItems(QByteArrayView record)
+{
+    QList<RecordItem> items;
+    qsizetype at = kHeaderSize;
+    while (at < record.size()) {
+        if (at + kItemHeaderSize > record.size())
+            return std::nullopt;
+        const auto byte = [&](int i) { return static_cast<unsigned char>(record[at + i]); };
+        const int length = byte(6);
+        if (byte(3) || byte(4) || byte(5) || byte(7) || length < 1 || at + kItemHeaderSize + length > record.size())
+            return std::nullopt;
+        items.append({quint16(byte(0) | byte(1) << 8), byte(2), record.sliced(at + kItemHeaderSize, length)});
+        at += kItemHeaderSize + length;
+    }
+    return items;
+}
+
+const RecordItem *walkedItem(const QList<RecordItem> &items, quint16 id, int type)
+{
+    for (const RecordItem &item : items)
+        if (item.id == id && item.type == type)
+            return &item;
+    return nullptr;
+}
+
 bool anyOf(const TZaznamAdresare &c, std::initializer_list<int> fields)
 {
     for (const int f : fields)
@@ -114,12 +149,22 @@ RecordResult DecodeContactRecord(QByteArrayView record)
 {
     RecordResult result;
     TZaznamAdresare c;
+    // A value can hold bytes that look like another item's header, so items are taken from the
+    // walk; only a record the walk cannot read is searched for their headers.
+    const auto walked = walkItems(record);
+    const auto find = [&](quint16 id, int type, bool *overrun) -> std::optional<QByteArrayView> {
+        if (!walked)
+            return findItem(record, id, type, overrun);
+        if (const RecordItem *item = walkedItem(*walked, id, type))
+            return item->data.chopped(1); // without the closing zero, as the search reads it
+        return std::nullopt;
+    };
     bool overrun = false;
     int badField = -1;
     const auto read = [&](int field) {
         const FieldItem &f = itemOf(field);
         bool itemOverrun = false;
-        const auto data = findItem(record, f.id, f.type, &itemOverrun);
+        const auto data = find(f.id, f.type, &itemOverrun);
         if (itemOverrun && badField < 0)
             badField = field;
         overrun = overrun || itemOverrun;
@@ -146,14 +191,21 @@ RecordResult DecodeContactRecord(QByteArrayView record)
             read(f.field);
 
     bool groupOverrun = false;
-    if (const auto g = findItem(record, kGroupId, kTypeValue, &groupOverrun); g && !g->isEmpty())
+    if (const auto g = find(kGroupId, kTypeValue, &groupOverrun); g && !g->isEmpty())
         c.group = QString(QChar(char16_t(static_cast<unsigned char>(g->at(0)))));
     overrun = overrun || groupOverrun;
 
-    static const QByteArray marker = QByteArray::fromHex("2CFF030000000400");
-    const qsizetype m = record.indexOf(marker);
-    if (m >= 0 && m + marker.size() < record.size()) {
-        switch (static_cast<unsigned char>(record[m + marker.size()])) {
+    std::optional<unsigned char> defaultItem;
+    if (walked) {
+        if (const RecordItem *item = walkedItem(*walked, kDefaultNumberId, kTypeValue); item && item->data.size() == 4)
+            defaultItem = static_cast<unsigned char>(item->data[0]);
+    } else {
+        static const QByteArray marker = QByteArray::fromHex("2CFF030000000400");
+        if (const qsizetype m = record.indexOf(marker); m >= 0 && m + marker.size() < record.size())
+            defaultItem = static_cast<unsigned char>(record[m + marker.size()]);
+    }
+    if (defaultItem) {
+        switch (*defaultItem) {
         case 0x18: c.defaultNumber = 1; break;
         case 0x11: c.defaultNumber = 2; break;
         case 0x16: c.defaultNumber = 3; break;

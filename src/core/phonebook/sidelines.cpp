@@ -5,20 +5,27 @@
 #include <QStringDecoder>
 
 namespace vandrel::phonebook {
+namespace {
+constexpr QByteArrayView kUtf8Bom("\xEF\xBB\xBF");
+}
 
 QByteArray writeSideLines(const QStringList &lines)
 {
     QString all;
     for (const QString &l : lines)
         all += l + QStringLiteral("\r\n");
-    if (const auto bytes = text::toCp1250(all))
-        return *bytes;
-    return all.toUtf8();
+    QByteArray bytes = all.toUtf8();
+    // The reader drops one leading BOM, so a first line that begins with U+FEFF needs one in front.
+    if (all.startsWith(QChar(0xFEFF)))
+        bytes.prepend(kUtf8Bom);
+    return bytes;
 }
 
 QStringList readSideLines(QByteArrayView file)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    if (file.startsWith(kUtf8Bom))
+        file = file.sliced(kUtf8Bom.size());
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString all = utf8.decode(file);
     if (utf8.hasError())
         all = text::fromCp1250(file);

@@ -8,10 +8,10 @@ namespace vandrel::phonebook {
 inline const QString kRecipientFileName = QStringLiteral("addr.vdl");
 inline const QString kGroupSideFileName = QStringLiteral("grp.vdl");
 
-// cp1250 as the files have always been; UTF-8 only when a line holds a character cp1250
-// cannot carry, so that no name is lost.
+// UTF-8, with a byte-order mark only in front of a first line that begins with U+FEFF.
 QByteArray writeSideLines(const QStringList &lines);
-// UTF-8 when the bytes are valid UTF-8, else cp1250. CR LF or a bare LF ends a line.
+// UTF-8 when the bytes are valid UTF-8, else cp1250 (files of older versions); one leading
+// byte-order mark is dropped. CR LF or a bare LF ends a line.
 QStringList readSideLines(QByteArrayView file);
 
 } // namespace vandrel::phonebook
