@@ -33,6 +33,11 @@ ConnectionController::ConnectionController(MainWindow &window)
         m_listing = false;
         emit connectedChanged(false);
     });
+    // Whether new messages are read when they arrive: at start, and whenever the settings
+    // window changes it.
+    const auto takeReadSms = [this] { m_dispatcher.setReadSMS(m_window.appSettings().readSMS); };
+    window.lifecycle().on(Step::ResetFlags, takeReadSms);
+    connect(&window, &MainWindow::settingsApplied, this, takeReadSms);
 }
 
 bool ConnectionController::isConnected() const

@@ -85,9 +85,20 @@ private slots:
         QVERIFY2(r.exitCode == 0, r.err.constData());
         QCOMPARE(readFile(phone.obex(QStringLiteral("mmc/song.mp3"))), data);
 
-        r = cli({u"--modem"_qs, port, u"obex"_qs, u"put"_qs, u"-r"_qs, phone.local(QStringLiteral("up")), u"user/"_qs});
+        // A trailing separator names the folder itself.
+        r = cli({u"--modem"_qs, port, u"obex"_qs, u"put"_qs, u"-r"_qs, phone.local(QStringLiteral("up/")), u"user/"_qs});
         QVERIFY2(r.exitCode == 0, r.err.constData());
         QCOMPARE(readFile(phone.obex(QStringLiteral("user/up/sub/note.txt"))), QByteArray("note"));
+        // A folder that is not there is an error, not an empty folder on the phone.
+        r = cli({u"--modem"_qs, port, u"obex"_qs, u"put"_qs, u"-r"_qs, phone.local(QStringLiteral("none/")), u"user"_qs});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY(!QFileInfo::exists(phone.obex(QStringLiteral("user/none"))));
+        // A file the phone will not delete: the command says so and fails.
+        QVERIFY(QFile::setPermissions(phone.obex(QStringLiteral("user/up/sub/note.txt")), QFile::ReadOwner));
+        r = cli({u"--modem"_qs, port, u"obex"_qs, u"rm"_qs, u"user/up/sub/note.txt"_qs});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains("note.txt"), r.err.constData());
+        QVERIFY(QFileInfo::exists(phone.obex(QStringLiteral("user/up/sub/note.txt"))));
 
         // An existing file without a terminal to ask on: refused, the old file kept.
         QVERIFY(writeFile(phone.local(QStringLiteral("down/song.mp3")), "mine"));

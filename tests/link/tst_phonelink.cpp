@@ -1,12 +1,16 @@
 #include "common/testmain.h"
 
 #include <link/fakeserialchannel.h>
+#include <link/paths.h>
 #include <link/phonelink.h>
 #include <link/replyreader.h>
 
 #include <QCoroTask>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace vandrel::link;
@@ -194,6 +198,8 @@ private slots:
         QTest::newRow("silence") << QStringLiteral("silence") << int(Outcome::Status::Failed) << int(FailureKind::TimeOut);
         QTest::newRow("hang-up") << QStringLiteral("hangup") << int(Outcome::Status::Failed) << int(FailureKind::LinkLost);
         QTest::newRow("cancel") << QStringLiteral("cancel") << int(Outcome::Status::Cancelled) << -1;
+        QTest::newRow("closed by the user") << QStringLiteral("close") << int(Outcome::Status::Failed)
+                                            << int(FailureKind::PortClosed);
     }
     void replyWaitEnds()
     {
@@ -207,12 +213,52 @@ private slots:
             QTimer::singleShot(20, rig.modem, &FakeSerialChannel::hangUp);
         if (how == QLatin1String("cancel"))
             QTimer::singleShot(20, &reader, &ReplyReader::cancel);
+        if (how == QLatin1String("close"))
+            QTimer::singleShot(20, rig.modem, &FakeSerialChannel::close);
         rig.modem->feed(QByteArrayLiteral("\r\nOK")); // incomplete
         const auto r = finish(reader.next(atReply, 200ms));
         QCOMPARE(int(r.outcome.status), status);
         if (kind >= 0)
             QCOMPARE(int(r.outcome.kind), kind);
     }
+
+    // Bytes that came before the other end went away are still a reply.
+    void bytesBeforeAHangUpAreDelivered()
+    {
+        Rig rig;
+        QVERIFY(!rig.modem->open());
+        QTimer::singleShot(20, rig.modem, [&rig] {
+            rig.modem->feed(QByteArrayLiteral("AT\r\r\nOK\r\n"));
+            rig.modem->hangUp();
+        });
+        const auto r = finish(rig.link.reader(PhoneLink::Port::Modem).next(atReply, 5s));
+        QVERIFY(r.ok());
+        QCOMPARE(r.value, QByteArrayLiteral("AT\r\r\nOK\r\n"));
+    }
+
+#ifdef Q_OS_UNIX
+    // The work folder for phone files is the user's alone; one that is not is refused.
+    void workFolderIsPrivate()
+    {
+        QString problem;
+        const QString work = workFolder(&problem);
+        QVERIFY2(!work.isEmpty(), qPrintable(problem));
+        QCOMPARE(QFileInfo(work).permissions() & 0x0077, QFileDevice::Permissions());
+
+        QTemporaryDir dir;
+        const QString mine = dir.filePath(u"mine"_qs);
+        QVERIFY(QDir().mkdir(mine));
+        QVERIFY(QFile::setPermissions(mine, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const uint me = QFileInfo(mine).ownerId();
+        QCOMPARE(privateFolderProblem(mine, me), QString());
+        QVERIFY(privateFolderProblem(mine, me + 1).contains(u"another user"_qs));
+        QVERIFY(QFile::setPermissions(mine, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
+                                                | QFile::ExeOther));
+        QVERIFY(privateFolderProblem(mine, me).contains(u"open to other users"_qs));
+        QVERIFY(QFile::link(mine, dir.filePath(u"link"_qs)));
+        QVERIFY(!privateFolderProblem(dir.filePath(u"link"_qs), me).isEmpty());
+    }
+#endif
 
     void logSavedExactly()
     {
