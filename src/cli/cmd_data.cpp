@@ -148,7 +148,7 @@ int pduEncode(const GlobalOptions &, const QStringList &args)
 
 // --- phonebook ---------------------------------------------------------------------------
 
-QJsonDocument toJson(const phonebook::TAdresar &contacts)
+QJsonDocument toJson(const phonebook::ContactList &contacts)
 {
     QJsonArray array;
     for (const auto &c : contacts) {
@@ -166,7 +166,7 @@ QJsonDocument toJson(const phonebook::TAdresar &contacts)
     return QJsonDocument(array);
 }
 
-bool fromJson(const QByteArray &bytes, phonebook::TAdresar *contacts, QString *why)
+bool fromJson(const QByteArray &bytes, phonebook::ContactList *contacts, QString *why)
 {
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
@@ -177,7 +177,7 @@ bool fromJson(const QByteArray &bytes, phonebook::TAdresar *contacts, QString *w
     int index = 0;
     for (const QJsonValue &v : doc.array()) {
         ++index;
-        phonebook::TZaznamAdresare c;
+        phonebook::ContactRecord c;
         const QJsonObject o = v.toObject();
         for (auto it = o.begin(); it != o.end(); ++it) {
             int field = -1;
@@ -206,7 +206,7 @@ bool fromJson(const QByteArray &bytes, phonebook::TAdresar *contacts, QString *w
     return true;
 }
 
-bool loadContacts(const QString &path, phonebook::TAdresar *contacts)
+bool loadContacts(const QString &path, phonebook::ContactList *contacts)
 {
     QByteArray bytes;
     if (!readFile(path, &bytes))
@@ -230,7 +230,7 @@ int phonebookShow(const GlobalOptions &, const QStringList &args)
 {
     if (args.size() != 1)
         return usage(QStringLiteral("phonebook show needs one FILE"));
-    phonebook::TAdresar contacts;
+    phonebook::ContactList contacts;
     if (!loadContacts(args[0], &contacts))
         return Failure;
     for (const auto &c : contacts)
@@ -247,7 +247,7 @@ int phonebookConvert(const GlobalOptions &options, const QStringList &args)
     const QString suffix = QFileInfo(out).suffix().toLower();
     if (!QStringList{QStringLiteral("dat"), QStringLiteral("csv"), QStringLiteral("xls"), QStringLiteral("json")}.contains(suffix))
         return usage(QStringLiteral("OUT must end in .dat, .csv, .xls or .json: %1").arg(out));
-    phonebook::TAdresar contacts;
+    phonebook::ContactList contacts;
     if (!loadContacts(args[0], &contacts))
         return Failure;
     Checked<QByteArray> bytes = QByteArray();

@@ -95,8 +95,7 @@ MainWindow::MainWindow(std::unique_ptr<link::PhoneLink> phoneLink, MainWindowOpt
     new ExplorerCommands(*this, *explorerTab);
     connect(m_link.get(), &link::PhoneLink::portLost, this, [this](link::PhoneLink::Port, const QString &reason) {
         // A cable pulled ends the connection, whether or not something waited on the port.
-        m_link->fatalLinkError(QStringLiteral("!!!Fatalni chyba pri cteni z portu!!!
-") + reason);
+        m_link->fatalLinkError(QStringLiteral("!!!Fatalni chyba pri cteni z portu!!!\n") + reason);
     });
 }
 

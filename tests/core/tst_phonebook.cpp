@@ -10,9 +10,9 @@
 using namespace vandrel::phonebook;
 
 namespace {
-TZaznamAdresare jan()
+ContactRecord jan()
 {
-    TZaznamAdresare c;
+    ContactRecord c;
     c.firstName = QStringLiteral("Jan");
     c.surname = QStringLiteral("Novák");
     c.privateMobile = QStringLiteral("602");
@@ -20,9 +20,9 @@ TZaznamAdresare jan()
 }
 
 // Every field filled with a text of its own, the default number and group set.
-TZaznamAdresare full(int seed)
+ContactRecord full(int seed)
 {
-    TZaznamAdresare c;
+    ContactRecord c;
     for (int f = 0; f < kFieldCount; ++f)
         c.setField(f, QStringLiteral("%1-%2 Čř").arg(fieldName(f)).arg(seed));
     for (const int f : {3, 4, 5, 6, 10, 21})
@@ -103,7 +103,7 @@ private slots:
         QFETCH(int, field);
         QFETCH(QString, value);
         QFETCH(QByteArray, itemBytes);
-        TZaznamAdresare c;
+        ContactRecord c;
         c.surname = QStringLiteral("X");
         QVERIFY(c.setField(field, value));
         const auto file = EncodeAddressBook({c});
@@ -113,7 +113,7 @@ private slots:
         QVERIFY(back.problems.isEmpty());
         QCOMPARE(back.contacts.size(), qsizetype(1));
         QCOMPARE(back.contacts[0].field(field), value);
-        TZaznamAdresare expected = c;
+        ContactRecord expected = c;
         expected.defaultNumber = back.contacts[0].defaultNumber; // tested on its own
         QCOMPARE(back.contacts[0], expected);
     }
@@ -133,7 +133,7 @@ private slots:
     {
         QFETCH(int, field);
         QFETCH(QByteArray, marker);
-        TZaznamAdresare c;
+        ContactRecord c;
         c.firstName = QStringLiteral("A");
         c.setField(field, QStringLiteral("1"));
         const auto file = EncodeAddressBook({c});
@@ -162,7 +162,7 @@ private slots:
         QFETCH(int, stored);
         QFETCH(int, markerValue);
         QFETCH(int, readBack);
-        TZaznamAdresare c = jan();
+        ContactRecord c = jan();
         c.privatePhone = QStringLiteral("1");
         c.defaultNumber = quint8(stored);
         const auto file = EncodeAddressBook({c});
@@ -186,7 +186,7 @@ private slots:
 
     void group()
     {
-        TZaznamAdresare c = jan();
+        ContactRecord c = jan();
         c.group = QString(QChar(char16_t(3)));
         const auto file = EncodeAddressBook({c});
         QVERIFY(file.ok());
@@ -213,7 +213,7 @@ private slots:
         QFETCH(int, field);
         QFETCH(QString, value);
         QFETCH(QString, named);
-        TZaznamAdresare c = jan();
+        ContactRecord c = jan();
         c.setField(field, value);
         const auto file = EncodeAddressBook({jan(), c});
         QVERIFY(!file.ok());
@@ -223,8 +223,8 @@ private slots:
 
     void tooManyContacts()
     {
-        QVERIFY(EncodeAddressBook(TAdresar(245, jan())).ok());
-        const auto file = EncodeAddressBook(TAdresar(246, jan()));
+        QVERIFY(EncodeAddressBook(ContactList(245, jan())).ok());
+        const auto file = EncodeAddressBook(ContactList(246, jan()));
         QVERIFY(!file.ok());
         QVERIFY(file.error().contains(QStringLiteral("246")));
         QVERIFY(EncodeAddressBook({}).value().isEmpty());
@@ -232,16 +232,16 @@ private slots:
 
     void namelessRecordsDropped()
     {
-        TZaznamAdresare onlySurname;
+        ContactRecord onlySurname;
         onlySurname.surname = QStringLiteral("Novák");
-        TZaznamAdresare nameless;
+        ContactRecord nameless;
         nameless.company = QStringLiteral("Firma");
         const auto file = EncodeAddressBook({onlySurname, nameless, jan()});
         QVERIFY(file.ok());
         const DecodedAddressBook back = DecodeAddressBook(*file);
         QCOMPARE(back.contacts.size(), qsizetype(2));
         QCOMPARE(back.contacts[0].surname, QStringLiteral("Novák"));
-        TZaznamAdresare expected = jan();
+        ContactRecord expected = jan();
         expected.defaultNumber = 1; // a phone number without a default reads back as the private phone
         QCOMPARE(back.contacts[1], expected);
         QVERIFY(back.problems.isEmpty());
@@ -249,7 +249,7 @@ private slots:
 
     void fileTableFileIsByteIdentical()
     {
-        TAdresar table;
+        ContactList table;
         for (int i = 0; i < 12; ++i)
             table.append(full(i));
         table.append(jan());
@@ -326,7 +326,7 @@ private slots:
         QFETCH(QString, first);
         QFETCH(QString, surname);
         QFETCH(QString, line);
-        TZaznamAdresare c = jan();
+        ContactRecord c = jan();
         c.firstName = first;
         c.surname = surname;
         QCOMPARE(recipientLine(c), line);
@@ -334,7 +334,7 @@ private slots:
 
     void equalNeighboursGiveOneLine()
     {
-        TZaznamAdresare other = jan();
+        ContactRecord other = jan();
         other.firstName = QStringLiteral("Eva");
         const QStringList lines = vandrel::phonebook::recipientLines({jan(), jan(), other, jan()});
         QCOMPARE(lines.size(), qsizetype(3));
@@ -345,25 +345,25 @@ private slots:
 
     void csv_data()
     {
-        QTest::addColumn<TAdresar>("contacts");
+        QTest::addColumn<ContactList>("contacts");
         QTest::addColumn<QByteArray>("csv");
-        TZaznamAdresare onlyJan;
+        ContactRecord onlyJan;
         onlyJan.firstName = QStringLiteral("Jan");
         onlyJan.privateMobile = QStringLiteral("602");
-        QTest::newRow("first name and mobile") << TAdresar{onlyJan} << QByteArray(";Jan;602" + QByteArray(31, ';') + "\r");
-        TZaznamAdresare c;
+        QTest::newRow("first name and mobile") << ContactList{onlyJan} << QByteArray(";Jan;602" + QByteArray(31, ';') + "\r");
+        ContactRecord c;
         for (int f = 0; f < kFieldCount; ++f)
             c.setField(f, QString::number(f));
         c.group = QString(QChar(char16_t(2)));
         c.firstName = QStringLiteral("Řehoř");
         QByteArray all = "1;\xD8" "eho\xF8;5;6;3;4;7;8;9;10;11;12;13;14;15;16;17;;18;19;20;21;22;23;24;25;26;27;28;29;30;;34;\x02\r";
-        QTest::newRow("every column, cp1250, raw group") << TAdresar{c} << all;
-        QTest::newRow("two lines") << TAdresar{onlyJan, onlyJan} << QByteArray(";Jan;602" + QByteArray(31, ';') + "\r").repeated(2);
-        QTest::newRow("empty table") << TAdresar{} << QByteArray();
+        QTest::newRow("every column, cp1250, raw group") << ContactList{c} << all;
+        QTest::newRow("two lines") << ContactList{onlyJan, onlyJan} << QByteArray(";Jan;602" + QByteArray(31, ';') + "\r").repeated(2);
+        QTest::newRow("empty table") << ContactList{} << QByteArray();
     }
     void csv()
     {
-        QFETCH(TAdresar, contacts);
+        QFETCH(ContactList, contacts);
         QFETCH(QByteArray, csv);
         const auto out = WriteContactsCsv(contacts);
         QVERIFY2(out.ok(), qPrintable(out.error()));
@@ -384,7 +384,7 @@ private slots:
     {
         QFETCH(int, field);
         QFETCH(QString, value);
-        TZaznamAdresare c = jan();
+        ContactRecord c = jan();
         c.setField(field, value);
         const auto out = WriteContactsCsv({c});
         QVERIFY(!out.ok());
@@ -393,7 +393,7 @@ private slots:
 
     void xlsRefusesWhatCp1250CannotCarry()
     {
-        TZaznamAdresare c = jan();
+        ContactRecord c = jan();
         c.privateCity = QStringLiteral("北京");
         const auto out = WriteContactsXls({jan(), c});
         QVERIFY(!out.ok());
@@ -402,7 +402,7 @@ private slots:
 
     void xlsLayout()
     {
-        TZaznamAdresare c = jan();
+        ContactRecord c = jan();
         c.group = QString(QChar(char16_t(2)));
         const auto xls = WriteContactsXls({c, jan()});
         QVERIFY2(xls.ok(), qPrintable(xls.error()));

@@ -34,13 +34,13 @@ QList<QList<QStringList>> sheets()
         smsCells.append({r.index, r.date, r.name, r.number, r.text});
     all.append(smsCells);
 
-    phonebook::TAdresar contacts;
-    phonebook::TZaznamAdresare a;
+    phonebook::ContactList contacts;
+    phonebook::ContactRecord a;
     for (int f = 0; f < phonebook::kFieldCount; ++f)
         a.setField(f, QStringLiteral("%1 ŠŤŽ šťž ÁČĎÉĚÍŇÓŘŮÚÝ áčďéěíňóřůúý").arg(phonebook::fieldName(f)));
     a.group = QStringLiteral("7");
     a.birthday = QStringLiteral("05.11.1975");
-    phonebook::TZaznamAdresare b;
+    phonebook::ContactRecord b;
     b.surname = QStringLiteral("Dvořák");
     b.privateMobile = QStringLiteral("+420 777 888 999");
     contacts << a << b;
@@ -61,9 +61,9 @@ QList<QByteArray> files()
     QList<sms::SmsRow> smsRows;
     for (const QStringList &r : s[0])
         smsRows.append({r[0], r[1], r[2], r[3], r[4], {}});
-    phonebook::TAdresar contacts;
+    phonebook::ContactList contacts;
     for (const QStringList &r : s[1]) {
-        phonebook::TZaznamAdresare c;
+        phonebook::ContactRecord c;
         for (int col = 0; col <= 34; ++col)
             c.setField(col < 2 ? col : col + 1, r[col]);
         contacts.append(c);

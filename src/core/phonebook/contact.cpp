@@ -3,32 +3,32 @@
 namespace vandrel::phonebook {
 namespace {
 
-using Member = QString TZaznamAdresare::*;
+using Member = QString ContactRecord::*;
 
 // Every field but the default number, in field order (nullptr at its place).
 const std::array<Member, kFieldCount> &members()
 {
     static const std::array<Member, kFieldCount> m = {
-        &TZaznamAdresare::firstName, &TZaznamAdresare::surname, nullptr,
-        &TZaznamAdresare::privatePhone, &TZaznamAdresare::businessPhone, &TZaznamAdresare::privateMobile,
-        &TZaznamAdresare::businessMobile, &TZaznamAdresare::privateEmail, &TZaznamAdresare::privateEmail2,
-        &TZaznamAdresare::privateUrl, &TZaznamAdresare::privateFax, &TZaznamAdresare::privateStreet,
-        &TZaznamAdresare::privateCity, &TZaznamAdresare::privatePostcode, &TZaznamAdresare::privateCountry1,
-        &TZaznamAdresare::privateCountry2, &TZaznamAdresare::privateAddressExtra, &TZaznamAdresare::privateNotes,
-        &TZaznamAdresare::businessEmail, &TZaznamAdresare::businessEmail2, &TZaznamAdresare::businessUrl,
-        &TZaznamAdresare::businessFax, &TZaznamAdresare::company, &TZaznamAdresare::jobTitle,
-        &TZaznamAdresare::businessStreet, &TZaznamAdresare::businessCity, &TZaznamAdresare::businessPostcode,
-        &TZaznamAdresare::businessCountry1, &TZaznamAdresare::businessCountry2,
-        &TZaznamAdresare::businessAddressExtra, &TZaznamAdresare::businessNotes, &TZaznamAdresare::picture,
-        &TZaznamAdresare::group, &TZaznamAdresare::ringtone, &TZaznamAdresare::birthday,
-        &TZaznamAdresare::displayName,
+        &ContactRecord::firstName, &ContactRecord::surname, nullptr,
+        &ContactRecord::privatePhone, &ContactRecord::businessPhone, &ContactRecord::privateMobile,
+        &ContactRecord::businessMobile, &ContactRecord::privateEmail, &ContactRecord::privateEmail2,
+        &ContactRecord::privateUrl, &ContactRecord::privateFax, &ContactRecord::privateStreet,
+        &ContactRecord::privateCity, &ContactRecord::privatePostcode, &ContactRecord::privateCountry1,
+        &ContactRecord::privateCountry2, &ContactRecord::privateAddressExtra, &ContactRecord::privateNotes,
+        &ContactRecord::businessEmail, &ContactRecord::businessEmail2, &ContactRecord::businessUrl,
+        &ContactRecord::businessFax, &ContactRecord::company, &ContactRecord::jobTitle,
+        &ContactRecord::businessStreet, &ContactRecord::businessCity, &ContactRecord::businessPostcode,
+        &ContactRecord::businessCountry1, &ContactRecord::businessCountry2,
+        &ContactRecord::businessAddressExtra, &ContactRecord::businessNotes, &ContactRecord::picture,
+        &ContactRecord::group, &ContactRecord::ringtone, &ContactRecord::birthday,
+        &ContactRecord::displayName,
     };
     return m;
 }
 
 } // namespace
 
-QString TZaznamAdresare::field(int n) const
+QString ContactRecord::field(int n) const
 {
     if (n == kDefaultNumberField)
         return QString::number(defaultNumber);
@@ -37,7 +37,7 @@ QString TZaznamAdresare::field(int n) const
     return this->*members()[n];
 }
 
-bool TZaznamAdresare::setField(int n, const QString &value)
+bool ContactRecord::setField(int n, const QString &value)
 {
     if (n == kDefaultNumberField) {
         bool ok = false;

@@ -11,7 +11,7 @@ inline constexpr int kDefaultNumberField = 2;
 inline constexpr int kGroupField = 32;
 inline constexpr int kBirthdayField = 34;
 
-struct TZaznamAdresare {
+struct ContactRecord {
     QString firstName;            // 0
     QString surname;              // 1
     quint8 defaultNumber = 0;     // 2: 0 none, 1 private phone, 2 business phone, 3 private mobile, 4 business mobile
@@ -54,10 +54,10 @@ struct TZaznamAdresare {
     // Field n from text (the default number from its digit); false for a field that does not exist.
     bool setField(int n, const QString &value);
 
-    friend bool operator==(const TZaznamAdresare &, const TZaznamAdresare &) = default;
+    friend bool operator==(const ContactRecord &, const ContactRecord &) = default;
 };
 
-using TAdresar = QList<TZaznamAdresare>;
+using ContactList = QList<ContactRecord>;
 
 // The name the field goes by, for messages ("surname", "privateMobile" ...).
 QString fieldName(int n);

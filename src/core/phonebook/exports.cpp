@@ -6,13 +6,13 @@
 namespace vandrel::phonebook {
 namespace {
 
-QString where(qsizetype index, const TZaznamAdresare &c, int field)
+QString where(qsizetype index, const ContactRecord &c, int field)
 {
     return QStringLiteral("contact %1 (%2), field %3").arg(index + 1).arg(displayOf(c), fieldName(field));
 }
 
 // The exports are 8-bit: a character cp1250 cannot carry is refused, naming contact and field.
-Checked<QByteArray> cp1250Of(qsizetype index, const TZaznamAdresare &c, int field)
+Checked<QByteArray> cp1250Of(qsizetype index, const ContactRecord &c, int field)
 {
     const QString value = c.field(field);
     qsizetype bad = -1;
@@ -25,30 +25,30 @@ Checked<QByteArray> cp1250Of(qsizetype index, const TZaznamAdresare &c, int fiel
 
 } // namespace
 
-QString displayOf(const TZaznamAdresare &c)
+QString displayOf(const ContactRecord &c)
 {
     if (!c.surname.isEmpty() && !c.firstName.isEmpty())
         return c.surname + QStringLiteral(", ") + c.firstName;
     return c.surname.isEmpty() ? c.firstName : c.surname;
 }
 
-QString recipientLine(const TZaznamAdresare &c)
+QString recipientLine(const ContactRecord &c)
 {
     return displayOf(c) + kRecipientSeparator + c.privatePhone + u';' + c.businessPhone + u';' + c.privateMobile + u';'
            + c.businessMobile + u';';
 }
 
-void AddRecipientLine(QStringList &lines, const TZaznamAdresare &c)
+void AddRecipientLine(QStringList &lines, const ContactRecord &c)
 {
     const QString line = recipientLine(c);
     if (lines.isEmpty() || lines.last() != line)
         lines.append(line);
 }
 
-QStringList recipientLines(const TAdresar &contacts)
+QStringList recipientLines(const ContactList &contacts)
 {
     QStringList lines;
-    for (const TZaznamAdresare &c : contacts)
+    for (const ContactRecord &c : contacts)
         AddRecipientLine(lines, c);
     return lines;
 }
@@ -70,12 +70,12 @@ const QList<int> &csvColumns()
     return columns;
 }
 
-Checked<QByteArray> WriteContactsCsv(const TAdresar &contacts)
+Checked<QByteArray> WriteContactsCsv(const ContactList &contacts)
 {
     using R = Checked<QByteArray>;
     QByteArray out;
     for (qsizetype i = 0; i < contacts.size(); ++i) {
-        const TZaznamAdresare &c = contacts[i];
+        const ContactRecord &c = contacts[i];
         bool first = true;
         for (const int field : csvColumns()) {
             if (!first)
@@ -96,7 +96,7 @@ Checked<QByteArray> WriteContactsCsv(const TAdresar &contacts)
     return out;
 }
 
-Checked<QByteArray> WriteContactsXls(const TAdresar &contacts)
+Checked<QByteArray> WriteContactsXls(const ContactList &contacts)
 {
     QList<QStringList> rows;
     rows.reserve(contacts.size());

@@ -12,25 +12,25 @@ namespace vandrel::phonebook {
 inline const QString kRecipientSeparator = QStringLiteral("$&@");
 
 // "surname, firstName" when both are there, else the one that is.
-QString displayOf(const TZaznamAdresare &c);
+QString displayOf(const ContactRecord &c);
 
 // display + "$&@" + private phone; business phone; private mobile; business mobile;
-QString recipientLine(const TZaznamAdresare &c);
+QString recipientLine(const ContactRecord &c);
 
 // Appends the contact's line unless it equals the last line.
-void AddRecipientLine(QStringList &lines, const TZaznamAdresare &c);
+void AddRecipientLine(QStringList &lines, const ContactRecord &c);
 // The recipient list as a load builds it.
-QStringList recipientLines(const TAdresar &contacts);
+QStringList recipientLines(const ContactList &contacts);
 // The display part of the first line that holds the number; empty when none does.
 QString nameForNumber(const QStringList &lines, QStringView number);
 
 // One line per contact in cp1250, ";" between the 34 columns, a bare CR after each line.
 // A value that would break the layout (";" or a line end inside it) or that cp1250 cannot
 // carry is refused, naming the contact and the field.
-Checked<QByteArray> WriteContactsCsv(const TAdresar &contacts);
+Checked<QByteArray> WriteContactsCsv(const ContactList &contacts);
 
 // One row per contact, 35 text columns: fields 0 and 1, then fields 3 to 35.
-Checked<QByteArray> WriteContactsXls(const TAdresar &contacts);
+Checked<QByteArray> WriteContactsXls(const ContactList &contacts);
 
 // The CSV columns by field number; -1 is a column left empty.
 const QList<int> &csvColumns();

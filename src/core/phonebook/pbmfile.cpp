@@ -129,7 +129,7 @@ const RecordItem *walkedItem(const QList<RecordItem> &items, quint16 id, int typ
     return nullptr;
 }
 
-bool anyOf(const TZaznamAdresare &c, std::initializer_list<int> fields)
+bool anyOf(const ContactRecord &c, std::initializer_list<int> fields)
 {
     for (const int f : fields)
         if (!c.field(f).isEmpty())
@@ -137,7 +137,7 @@ bool anyOf(const TZaznamAdresare &c, std::initializer_list<int> fields)
     return false;
 }
 
-QString refusal(int index, const TZaznamAdresare &c, int field, const QString &why)
+QString refusal(int index, const ContactRecord &c, int field, const QString &why)
 {
     QString who = c.surname.isEmpty() ? c.firstName : c.firstName.isEmpty() ? c.surname : c.firstName + u' ' + c.surname;
     return QStringLiteral("contact %1 (%2), field %3: %4").arg(index + 1).arg(who, fieldName(field), why);
@@ -148,7 +148,7 @@ QString refusal(int index, const TZaznamAdresare &c, int field, const QString &w
 RecordResult DecodeContactRecord(QByteArrayView record)
 {
     RecordResult result;
-    TZaznamAdresare c;
+    ContactRecord c;
     // A value can hold bytes that look like another item's header, so items are taken from the
     // walk; only a record the walk cannot read is searched for their headers.
     const auto walked = walkItems(record);
@@ -254,7 +254,7 @@ DecodedAddressBook DecodeAddressBook(QByteArrayView file)
     return book;
 }
 
-Checked<QByteArray> EncodeAddressBook(const TAdresar &contacts)
+Checked<QByteArray> EncodeAddressBook(const ContactList &contacts)
 {
     using R = Checked<QByteArray>;
     if (contacts.size() > kMaxContacts)
@@ -262,7 +262,7 @@ Checked<QByteArray> EncodeAddressBook(const TAdresar &contacts)
                               .arg(contacts.size()).arg(kMaxContacts));
     QByteArray out;
     for (qsizetype i = 0; i < contacts.size(); ++i) {
-        const TZaznamAdresare &c = contacts[i];
+        const ContactRecord &c = contacts[i];
         QByteArray rec;
         rec.append(2, '\0');
         rec.append(char(i + 1));

@@ -14,7 +14,7 @@ inline constexpr int kMaxTextCharacters = 126;
 inline constexpr int kMaxNumberCharacters = 254;
 
 struct RecordResult {
-    std::optional<TZaznamAdresare> contact; // nothing for a record without a name
+    std::optional<ContactRecord> contact; // nothing for a record without a name
     QString problem;                         // why the record could not be read, if so
 };
 
@@ -22,7 +22,7 @@ struct RecordResult {
 RecordResult DecodeContactRecord(QByteArrayView record);
 
 struct DecodedAddressBook {
-    TAdresar contacts;
+    ContactList contacts;
     QStringList problems; // records that could not be read, bytes that were left over
 };
 
@@ -30,6 +30,6 @@ DecodedAddressBook DecodeAddressBook(QByteArrayView file);
 
 // The whole table as a file. Values that do not fit the format are refused, naming the
 // contact and the field.
-Checked<QByteArray> EncodeAddressBook(const TAdresar &contacts);
+Checked<QByteArray> EncodeAddressBook(const ContactList &contacts);
 
 } // namespace vandrel::phonebook
