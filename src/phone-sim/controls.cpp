@@ -89,4 +89,34 @@ Controls &Controls::breakNextCrc(int count)
     return *this;
 }
 
+Controls &Controls::failNextSend(int cmsError)
+{
+    m_rules.sendError = cmsError;
+    return *this;
+}
+
+Controls &Controls::withholdPrompt(bool on)
+{
+    m_rules.withholdPrompt = on;
+    return *this;
+}
+
+Controls &Controls::delayPrompt(int milliseconds)
+{
+    m_rules.promptDelayMs = milliseconds;
+    return *this;
+}
+
+Controls &Controls::delaySendAnswer(int milliseconds)
+{
+    m_rules.sendAnswerDelayMs = milliseconds;
+    return *this;
+}
+
+Controls &Controls::refuseNextDelete(int count)
+{
+    m_rules.refuseDeletes = count;
+    return *this;
+}
+
 } // namespace vandrel::phonesim

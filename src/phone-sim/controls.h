@@ -40,6 +40,14 @@ public:
     Controls &refuseNextRead(int count = 1);
     Controls &refuseNextWrite(int count = 1);
     Controls &breakNextCrc(int count = 1);
+    // Messages: the next AT+CMGS is answered "+CMS ERROR: code" after its PDU; the "> "
+    // prompt never comes, or comes this much later; "+CMGS: n" and OK come this much later;
+    // the next N AT+CMGD of a stored message get "+CMS ERROR: 302".
+    Controls &failNextSend(int cmsError);
+    Controls &withholdPrompt(bool on = true);
+    Controls &delayPrompt(int milliseconds);
+    Controls &delaySendAnswer(int milliseconds);
+    Controls &refuseNextDelete(int count = 1);
 
 private:
     template <typename F>

@@ -50,8 +50,9 @@ int main(int argc, char **argv)
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "A virtual phone on two pseudo-terminals. Lines typed on standard input are sent on the modem "
-        "port as unsolicited lines (for example +CMTI: \"SM\",3)."));
+        "A virtual phone on two pseudo-terminals. Lines typed on standard input: \"sms FROM TEXT\" "
+        "receives a message, \"sent\" prints the messages sent so far (PDUs); any other line is sent "
+        "on the modem port as an unsolicited line (for example +CMTI: \"SM\",3)."));
     parser.addHelpOption();
     const QCommandLineOption modemLink(QStringLiteral("modem-link"), QStringLiteral("Link to the modem port."), QStringLiteral("PATH"));
     const QCommandLineOption diagLink(QStringLiteral("diag-link"), QStringLiteral("Link to the diagnostic port."), QStringLiteral("PATH"));
@@ -68,15 +69,23 @@ int main(int argc, char **argv)
     const QCommandLineOption badCrc(QStringLiteral("bad-crc"), QStringLiteral("Send the first diagnostic reply with a broken check value."));
     const QCommandLineOption connectionId(QStringLiteral("connection-id"), QStringLiteral("OBEX connection id (024E804C, 024C511C, 024C510C or 02462A9F)."), QStringLiteral("HEX"));
     const QCommandLineOption anomalyFile(QStringLiteral("anomaly-log"), QStringLiteral("Append anomalies to this file."), QStringLiteral("FILE"));
+    const QCommandLineOption sentFile(QStringLiteral("sent-log"), QStringLiteral("Append the PDU of every message sent to this file."), QStringLiteral("FILE"));
+    const QCommandLineOption messages(QStringLiteral("messages"), QStringLiteral("Seed at least N stored messages (a long list)."), QStringLiteral("N"));
+    const QCommandLineOption sendError(QStringLiteral("send-error"), QStringLiteral("Answer +CMS ERROR: CODE to the first message sent."), QStringLiteral("CODE"));
+    const QCommandLineOption noPrompt(QStringLiteral("no-prompt"), QStringLiteral("Never send the \"> \" prompt after AT+CMGS."));
+    const QCommandLineOption promptDelay(QStringLiteral("prompt-delay"), QStringLiteral("Send the \"> \" prompt this much later."), QStringLiteral("MS"));
+    const QCommandLineOption sendDelay(QStringLiteral("send-delay"), QStringLiteral("Send the +CMGS answer this much later."), QStringLiteral("MS"));
+    const QCommandLineOption refuseDelete(QStringLiteral("refuse-delete"), QStringLiteral("Refuse the first AT+CMGD of a stored message."));
     parser.addOptions({modemLink, diagLink, root, split, delay, rate, drop, silentAfter, silentAt, errorAt, refuseRead,
-                       refuseWrite, badCrc, connectionId, anomalyFile});
+                       refuseWrite, badCrc, connectionId, anomalyFile, sentFile, messages, sendError, noPrompt,
+                       promptDelay, sendDelay, refuseDelete});
     parser.process(app);
     if (!parser.isSet(modemLink) || !parser.isSet(diagLink) || !parser.isSet(root)) {
         std::fputs("vandrel-phone: --modem-link, --diag-link and --root are required\n", stderr);
         return 2;
     }
 
-    VirtualPhone phone(parser.value(root));
+    VirtualPhone phone(parser.value(root), SeedOptions{parser.value(messages).toInt()});
     if (!phone.seeded()) {
         std::fprintf(stderr, "vandrel-phone: the folder %s cannot be made\n", qPrintable(parser.value(root)));
         return 1;
@@ -109,6 +118,13 @@ int main(int argc, char **argv)
         c.refuseNextWrite();
     if (parser.isSet(badCrc))
         c.breakNextCrc();
+    if (parser.isSet(sendError))
+        c.failNextSend(parser.value(sendError).toInt());
+    c.withholdPrompt(parser.isSet(noPrompt));
+    c.delayPrompt(parser.value(promptDelay).toInt());
+    c.delaySendAnswer(parser.value(sendDelay).toInt());
+    if (parser.isSet(refuseDelete))
+        c.refuseNextDelete();
     if (parser.isSet(connectionId)) {
         const QByteArray id = QByteArray::fromHex(parser.value(connectionId).toLatin1());
         if (!vandrel::phonesim::obex::acceptedConnectionIds().contains(id)) {
@@ -125,6 +141,15 @@ int main(int argc, char **argv)
         QFile f(anomalyPath);
         if (f.open(QIODevice::Append | QIODevice::Text))
             f.write(line.toUtf8() + '\n');
+    });
+    const QString sentPath = parser.value(sentFile);
+    phone.anomalyLog().setSentWatcher([sentPath](const QString &pdu) {
+        std::fprintf(stderr, "sent: %s\n", qPrintable(pdu));
+        if (sentPath.isEmpty())
+            return;
+        QFile f(sentPath);
+        if (f.open(QIODevice::Append | QIODevice::Text))
+            f.write(pdu.toLatin1() + '\n');
     });
 
     QString error;
@@ -154,8 +179,24 @@ int main(int argc, char **argv)
         for (qsizetype nl = typed.indexOf('\n'); nl >= 0; nl = typed.indexOf('\n')) {
             const QByteArray line = typed.left(nl).trimmed();
             typed.remove(0, nl + 1);
-            if (!line.isEmpty())
+            if (line.startsWith("sms ")) {
+                // sms FROM TEXT
+                const QString rest = QString::fromUtf8(line.mid(4)).trimmed();
+                const qsizetype space = rest.indexOf(QLatin1Char(' '));
+                if (rest.isEmpty()) {
+                    std::fputs("vandrel-phone: sms FROM TEXT\n", stderr);
+                    continue;
+                }
+                const QList<int> at = phone.receiveMessage(rest.left(space), space < 0 ? QString() : rest.mid(space + 1));
+                std::fprintf(stderr, "vandrel-phone: %s\n", at.isEmpty() ? "the message memory is full"
+                                                                             : qPrintable(QStringLiteral("message stored at %1").arg(at.first())));
+            } else if (line == "sent") {
+                for (const QString &pdu : phone.anomalyLog().sent())
+                    std::printf("%s\n", qPrintable(pdu));
+                std::fflush(stdout);
+            } else if (!line.isEmpty()) {
                 phone.sendUnsolicited(line);
+            }
         }
     });
     std::fprintf(stderr, "vandrel-phone: modem port %s, diagnostic port %s\n", qPrintable(parser.value(modemLink)),

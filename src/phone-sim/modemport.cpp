@@ -1,5 +1,7 @@
 #include "modemport.h"
 
+#include "seed.h"
+
 namespace vandrel::phonesim {
 
 namespace {
@@ -10,7 +12,7 @@ const QByteArray escape = QByteArrayLiteral("+++");
 ModemPort::ModemPort(const QString &rootDir, RequestRules &rules, AnomalyLog &anomalies,
                      std::function<void(const QByteArray &)> send, std::function<void()> goSilent)
     : m_rules(rules), m_anomalies(anomalies), m_send(std::move(send)), m_goSilent(std::move(goSilent)),
-      m_obex(rootDir, anomalies)
+      m_obex(obexRootOf(rootDir), anomalies), m_sms(smsStoreOf(rootDir), rules, anomalies, m_send)
 {
 }
 
@@ -20,11 +22,21 @@ void ModemPort::reset()
     m_expectCr = false;
     m_in.clear();
     m_obex.reset();
+    m_sms.reset();
 }
 
 void ModemPort::sendUnsolicited(const QByteArray &line)
 {
     m_send(QByteArrayLiteral("\r\n") + line + QByteArrayLiteral("\r\n"));
+}
+
+QList<int> ModemPort::receiveMessage(const QString &from, const QString &text)
+{
+    const QList<int> indexes = m_sms.receive(from, text);
+    if (m_sms.indicationsOn() && m_mode == Mode::At && !m_sms.typing())
+        for (const int index : indexes)
+            sendUnsolicited("+CMTI: \"SM\"," + QByteArray::number(index));
+    return indexes;
 }
 
 void ModemPort::feed(const QByteArray &bytes)
@@ -51,6 +63,12 @@ bool ModemPort::silencedAt(const QString &request)
 void ModemPort::feedAt()
 {
     while (m_mode == Mode::At) {
+        if (m_sms.typing()) {
+            m_sms.feedTyped(m_in, m_echo);
+            if (m_sms.typing())
+                return;
+            continue;
+        }
         const qsizetype cr = m_in.indexOf('\r');
         if (cr < 0) {
             if (m_in.size() > longestLine) {
@@ -104,8 +122,8 @@ void ModemPort::command(QByteArray line)
         m_obex.reset();
         return;
     }
-    if (cmd.startsWith("+CNMI="))
-        return result({}, true);
+    if (m_sms.command(cmd, line.trimmed().mid(2)))
+        return;
     const std::pair<const char *, const QByteArray *> identity[] = {
         {"+CGMI", &m_identity.manufacturer}, {"+CGMM", &m_identity.model},  {"+CGMR", &m_identity.revision},
         {"+CGSN", &m_identity.serial},       {"+CBC", &m_identity.battery}, {"+CSQ", &m_identity.signal},

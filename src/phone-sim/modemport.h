@@ -1,9 +1,10 @@
 #pragma once
 // The phone's modem port: AT command mode with echo and CR LF framed result codes, the
-// switch into OBEX ("AT^SQWE=3") and back ("+++"), and OBEX packets framed by their length.
-// Bytes in through feed(), replies out through the send function; no I/O of its own.
+// message commands, the switch into OBEX ("AT^SQWE=3") and back ("+++"), and OBEX packets
+// framed by their length. Bytes in through feed(), replies out through the send function.
 #include "obexserver.h"
 #include "rules.h"
+#include "smsservice.h"
 
 #include <QByteArray>
 #include <functional>
@@ -26,6 +27,7 @@ public:
         QByteArray cardId = "^SCID: 89420012345678901234";
     };
 
+    // `rootDir` is the phone's folder (the OBEX memories and the message store live there).
     ModemPort(const QString &rootDir, RequestRules &rules, AnomalyLog &anomalies,
               std::function<void(const QByteArray &)> send, std::function<void()> goSilent);
 
@@ -36,8 +38,12 @@ public:
     int switchOffs() const { return m_switchOffs; }
     ObexServer &obex() { return m_obex; }
     Identity &identity() { return m_identity; }
+    SmsService &sms() { return m_sms; }
     // A line the phone sends on its own (a new-message notice), framed as the phone frames it.
     void sendUnsolicited(const QByteArray &line);
+    // A message from the network: stored, and announced with +CMTI when AT+CNMI asked for it
+    // and the line is free (not in OBEX mode, no message being typed). The indexes it took.
+    QList<int> receiveMessage(const QString &from, const QString &text);
     // The cable was pulled: back to AT command mode, nothing half-received kept.
     void reset();
 
@@ -53,6 +59,7 @@ private:
     std::function<void(const QByteArray &)> m_send;
     std::function<void()> m_goSilent;
     ObexServer m_obex;
+    SmsService m_sms;
     Identity m_identity;
     Mode m_mode = Mode::At;
     bool m_echo = true;

@@ -4,18 +4,22 @@
 #include "ptychannel.h"
 #include "seed.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTimer>
 
 namespace vandrel::phonesim {
 
-VirtualPhone::VirtualPhone(const QString &rootDir, QObject *parent)
+VirtualPhone::VirtualPhone(const QString &rootDir, QObject *parent) : VirtualPhone(rootDir, SeedOptions(), parent) {}
+
+VirtualPhone::VirtualPhone(const QString &rootDir, const SeedOptions &seed, QObject *parent)
     : QObject(parent), m_root(rootDir), m_controls(m_modemOut, m_diagOut, m_rules)
 {
-    m_seeded = seedWhenEmpty(m_root);
+    m_seeded = seedWhenEmpty(m_root, seed);
     m_modem = std::make_unique<ModemPort>(
-        obexRoot(), m_rules, m_anomalies, [this](const QByteArray &b) { m_modemOut.send(b); },
+        m_root, m_rules, m_anomalies, [this](const QByteArray &b) { m_modemOut.send(b); },
         [this] { m_modemOut.goSilent(); });
+    m_modem->sms().setScheduler([this](int ms, std::function<void()> f) { QTimer::singleShot(ms, this, std::move(f)); });
     m_diag = std::make_unique<DiagPort>(
         brewRoot(), m_rules, m_anomalies, [this](const QByteArray &b) { m_diagOut.send(b); },
         [this] { m_diagOut.goSilent(); });
@@ -153,6 +157,20 @@ void VirtualPhone::dropped(int port)
                                                                               : m_diagChannel.data())) {
         QTimer::singleShot(m_replugMs, this, [this, port] { linkPty(port, nullptr); });
     }
+}
+
+bool VirtualPhone::exportDatabaseFolder(const QString &destination) const
+{
+    const QDir source(databaseFolderOf(m_root));
+    if (!source.exists() || !QDir().mkpath(destination))
+        return false;
+    bool ok = true;
+    for (const QString &name : source.entryList(QDir::Files)) {
+        const QString target = QDir(destination).filePath(name);
+        QFile::remove(target);
+        ok = QFile::copy(source.filePath(name), target) && ok;
+    }
+    return ok;
 }
 
 void VirtualPhone::sendUnsolicited(const QByteArray &line)

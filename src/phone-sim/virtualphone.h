@@ -12,6 +12,7 @@
 #include "modemport.h"
 #include "portoutput.h"
 #include "rules.h"
+#include "seed.h"
 
 #include <link/fakeserialchannel.h>
 #include <link/serialchannel.h>
@@ -29,6 +30,7 @@ class VirtualPhone : public QObject {
 public:
     // Creates and seeds `rootDir` when it is missing or empty.
     explicit VirtualPhone(const QString &rootDir, QObject *parent = nullptr);
+    VirtualPhone(const QString &rootDir, const SeedOptions &seed, QObject *parent = nullptr);
     ~VirtualPhone() override;
 
     bool seeded() const { return m_seeded; }
@@ -64,6 +66,17 @@ public:
 
     // A line the phone sends on its own on the modem port, e.g. "+CMTI: \"SM\",3".
     void sendUnsolicited(const QByteArray &line);
+
+    // Messages. A message from the network: stored as received unread (in as many parts as
+    // it needs) and announced with +CMTI when the client switched notices on; the indexes.
+    QList<int> receiveMessage(const QString &from, const QString &text) { return m_modem->receiveMessage(from, text); }
+    // What the phone accepted from AT+CMGS, in order (pdu, reference, the content as read here).
+    const QList<SentMessage> &sentMessages() const { return m_modem->sms().sent(); }
+    SmsStore &messageStore() { return m_modem->sms().store(); }
+
+    // Copies the folder with the group, e-mail account and profile files to `destination`
+    // (made when missing), for the tab that reads them from the computer.
+    bool exportDatabaseFolder(const QString &destination) const;
 
 signals:
     void linkDropped(int port); // Controls::Port

@@ -31,7 +31,11 @@ bool Demo::start(QString *error)
         *error = tr("The virtual phone's folder cannot be made.");
         return false;
     }
-    return m_phone->servePtys(modemPort(), diagPort(), error);
+    if (!m_phone->servePtys(modemPort(), diagPort(), error))
+        return false;
+    if (const QString copy = m_dir.filePath(QStringLiteral("phone-databases")); m_phone->exportDatabaseFolder(copy))
+        qInfo("vandrel-controller --demo: the phone's group, account and profile files are copied to %s", qPrintable(copy));
+    return true;
 }
 
 void Demo::attachTo(MainWindow &window)

@@ -105,7 +105,7 @@ public:
     {
         phonesim::seedWhenEmpty(dir.path());
         port = std::make_unique<phonesim::ModemPort>(
-            phonesim::obexRootOf(dir.path()), rules, anomalies, [this](const QByteArray &b) { out += b; },
+            dir.path(), rules, anomalies, [this](const QByteArray &b) { out += b; },
             [this] { silent = true; });
     }
     QString obex(const QString &rel) const { return phonesim::obexRootOf(dir.path()) + QLatin1Char('/') + rel; }
