@@ -31,6 +31,8 @@ ConnectionController::ConnectionController(MainWindow &window)
     wireModeReplies();
     connect(&window, &MainWindow::linkReset, this, [this] {
         m_listing = false;
+        setAccessMode(m_chosenAccess);
+        emit memoryLabel(QString());
         emit connectedChanged(false);
     });
     // Whether new messages are read when they arrive: at start, and whenever the settings
@@ -67,20 +69,18 @@ namespace {
 
 QCoro::Task<void> runConnect(QPointer<ConnectionController> controller, QPointer<ConnectWindow> window,
                              link::PhoneLink *phone, link::ConnectMode mode, bool readSMS, QStringList path,
-                             bool sizeQuery, std::function<void(bool, const link::ObexFolder *)> done)
+                             bool sizeQuery, std::function<void(const link::Result<link::ObexFolder> &)> done)
 {
     link::ConnectSession session(*phone, mode, readSMS);
     if (window)
         QObject::connect(window, &ConnectWindow::cancelRequested, &session, &link::ConnectSession::cancel);
-    if (mode == link::ConnectMode::Obex) {
-        const auto folder = co_await link::connectAndList(*phone, session, path, sizeQuery);
-        if (controller)
-            done(folder.ok(), folder.ok() ? &folder.value : nullptr);
-    } else {
-        const link::Outcome o = co_await session.connectWithoutObex();
-        if (controller)
-            done(o.ok(), nullptr);
-    }
+    link::Result<link::ObexFolder> result;
+    if (mode == link::ConnectMode::Obex)
+        result = co_await link::connectAndList(*phone, session, path, sizeQuery);
+    else
+        result.outcome = co_await session.connectWithoutObex();
+    if (controller)
+        done(result);
 }
 
 QCoro::Task<void> runBrewConnect(QPointer<ConnectionController> controller, QPointer<ConnectWindow> window,
@@ -102,17 +102,21 @@ QCoro::Task<void> runBrewConnect(QPointer<ConnectionController> controller, QPoi
 
 void ConnectionController::startConnect()
 {
+    // A connect still running (the access box changed meanwhile) gives way to this one.
+    if (m_connectWindow)
+        emit m_connectWindow->cancelRequested();
+    const quint64 attempt = ++m_connectAttempt;
     const int tab = currentTab();
-    AccessMode access = m_access;
     const bool explorer = tab == MainWindow::Explorer;
     const bool addressBook = tab == MainWindow::AddressBook;
-    if (addressBook || tab == MainWindow::Calendar)
-        access = AccessMode::Brew;
     link::ConnectMode mode = link::ConnectMode::Obex;
-    if (addressBook || tab == MainWindow::Calendar || (explorer && access == AccessMode::Brew))
+    if (addressBook || tab == MainWindow::Calendar || (explorer && m_chosenAccess == AccessMode::Brew))
         mode = link::ConnectMode::DiagOnly;
     else if (!explorer)
         mode = link::ConnectMode::AtOnly;
+    // The tabs that need the diagnostic port use it for this connection only; the access box
+    // keeps what the user chose for the next one.
+    const AccessMode access = mode == link::ConnectMode::DiagOnly ? AccessMode::Brew : AccessMode::Obex;
     setAccessMode(access);
 
     const auto &s = m_window.appSettings();
@@ -128,38 +132,37 @@ void ConnectionController::startConnect()
     QPointer<ConnectionController> self(this);
     if (explorer && access == AccessMode::Brew) {
         // The connection stands when the first BREW listing arrives.
-        runBrewConnect(this, window, &m_link, m_brewPath, [self](const link::Result<link::BrewFolder> &folder) {
-            if (!self)
-                return;
-            if (folder.ok()) {
-                self->showBrewFree(folder.value);
-                emit self->brewListing(folder.value);
-            }
-            self->connectFinished(folder.ok());
-            if (folder.ok())
-                self->applyConnectedIndicators(true);
-        });
+        runBrewConnect(this, window, &m_link, m_brewPath,
+                       [self, attempt](const link::Result<link::BrewFolder> &folder) {
+                           if (!self || !self->connectFinished(folder.outcome, attempt))
+                               return;
+                           self->showBrewFree(folder.value);
+                           emit self->brewListing(folder.value);
+                           self->applyConnectedIndicators(true);
+                       });
         return;
     }
     runConnect(this, window, &m_link, mode, s.readSMS, m_obexPath, m_sizeQueryPending,
-               [self, diag, mode](bool ok, const link::ObexFolder *folder) {
-                   if (!self)
+               [self, diag, mode, attempt](const link::Result<link::ObexFolder> &folder) {
+                   if (!self || !self->connectFinished(folder.outcome, attempt))
                        return;
-                   if (ok && folder) {
+                   if (mode == link::ConnectMode::Obex) {
                        self->m_sizeQueryPending = false;
-                       self->showMemory(folder->memory);
-                       emit self->obexListing(*folder, self->m_obexPath);
+                       self->showMemory(folder.value.memory);
+                       emit self->obexListing(folder.value, self->m_obexPath);
                    }
-                   self->connectFinished(ok);
-                   if (ok)
-                       self->applyConnectedIndicators(diag);
-                   if (ok && mode == link::ConnectMode::DiagOnly && self->currentTab() == MainWindow::Explorer)
+                   self->applyConnectedIndicators(diag);
+                   if (mode == link::ConnectMode::DiagOnly && self->currentTab() == MainWindow::Explorer)
                        emit self->brewConnected();
                });
 }
 
-void ConnectionController::connectFinished(bool ok)
+bool ConnectionController::connectFinished(const link::Outcome &outcome, quint64 attempt)
 {
+    // A connect that another one replaced has nothing more to say.
+    if (attempt != m_connectAttempt)
+        return false;
+    const bool ok = outcome.ok();
     m_dispatcher.setConnecting(false);
     m_link.state().atOnlyConnection = false;
     m_link.timer9().stop();
@@ -171,12 +174,18 @@ void ConnectionController::connectFinished(bool ok)
     if (!ok) {
         m_link.port()->close();
         m_link.javaPort()->close();
-        QString text = m_window.message(63, tr("The connection to the phone failed."));
-        if (link::modemManagerRunning(m_processes->snapshot()))
-            text += QStringLiteral("\n\n") + link::modemManagerAdvice();
-        showError(&m_window, text);
+        applyDisconnectedIndicators();
+        setAccessMode(m_chosenAccess);
+        emit memoryLabel(QString());
+        if (!outcome.endedByUser()) {
+            QString text = m_window.message(63, tr("The connection to the phone failed."));
+            if (link::modemManagerRunning(m_processes->snapshot()))
+                text += QStringLiteral("\n\n") + link::modemManagerAdvice();
+            showError(&m_window, text);
+        }
     }
     emit connectedChanged(ok && isConnected());
+    return ok;
 }
 
 void ConnectionController::applyConnectedIndicators(bool viaDiag)
@@ -203,6 +212,8 @@ void ConnectionController::disconnectPhone()
         m_link.log().append(QStringLiteral("OBEX END"));
     m_link.closePorts();
     applyDisconnectedIndicators();
+    setAccessMode(m_chosenAccess);
+    emit memoryLabel(QString());
     m_link.timer().stop();
     m_listing = false;
     emit connectedChanged(false);

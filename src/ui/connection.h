@@ -31,10 +31,19 @@ public:
     bool brewAccess() const { return m_access == AccessMode::Brew; }
     // The port the access mode works through is open.
     bool phonePortOpen() const;
+    // The mode the phone side works in now (the connection's, or the box's while disconnected).
     void setAccessMode(AccessMode mode)
     {
         m_access = mode;
         m_modes.setObexAccess(mode == AccessMode::Obex);
+    }
+    // The access box: what the user chose; the next connection from the explorer uses it.
+    AccessMode chosenAccessMode() const { return m_chosenAccess; }
+    void chooseAccessMode(AccessMode mode)
+    {
+        m_chosenAccess = mode;
+        if (!isConnected())
+            setAccessMode(mode);
     }
     link::ReceiveDispatcher &dispatcher() { return m_dispatcher; }
 
@@ -88,7 +97,8 @@ private:
     void startConnect();
     void switchMode(link::PhoneMode mode);
     void wireModeReplies();
-    void connectFinished(bool ok);
+    // False when the connect failed or another connect replaced it.
+    bool connectFinished(const link::Outcome &outcome, quint64 attempt);
     void applyConnectedIndicators(bool viaDiag);
     void applyDisconnectedIndicators();
     void showMemory(const link::MemorySizes &sizes);
@@ -101,6 +111,8 @@ private:
     link::PhoneLink &m_link;
     link::ReceiveDispatcher m_dispatcher;
     AccessMode m_access = AccessMode::Obex;
+    AccessMode m_chosenAccess = AccessMode::Obex;
+    quint64 m_connectAttempt = 0;
     QStringList m_obexPath;
     QString m_brewPath;
     link::PhoneModes m_modes;

@@ -581,17 +581,15 @@ void ExplorerTab::updateFreeSpace(bool rounded)
 void ExplorerTab::Combo2Change(int index)
 {
     const AccessMode wanted = index == 1 ? AccessMode::Brew : AccessMode::Obex;
-    if (!m_connection.isConnected()) {
-        // The next connection reads the box.
-        m_connection.setAccessMode(wanted);
-        return;
-    }
-    if (wanted == m_connection.accessMode())
+    m_connection.chooseAccessMode(wanted);
+    // Disconnected, the next connection reads the box.
+    if (!m_connection.isConnected() || wanted == m_connection.accessMode())
         return;
     m_connection.setAccessMode(wanted);
     link::PhoneLink &link = m_window.phoneLink();
     (wanted == AccessMode::Brew ? link.port() : link.javaPort())->close();
     emptyPhonePane();
+    m_memoryLabel->clear(); // the other mode's figure comes with its listing
     m_connection.toggleConnection();
 }
 
