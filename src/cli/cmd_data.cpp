@@ -93,7 +93,7 @@ int pduDecode(const GlobalOptions &, const QStringList &args)
         return usage(QStringLiteral("pdu decode needs at least one PDU"));
     int status = Success;
     for (const QString &hex : args) {
-        const auto sms = sms::smstotext(hex, QDateTime::currentDateTime());
+        const auto sms = sms::decodePdu(hex, QDateTime::currentDateTime());
         if (!sms) {
             fail(QStringLiteral("cannot decode \"%1\": %2").arg(hex.left(40), sms.error()));
             status = Failure;

@@ -46,7 +46,7 @@ private slots:
         QFETCH(bool, report);
         QFETCH(QString, pdu);
         QFETCH(int, length);
-        const auto part = texttosms(to, quint8(validity), text, 1, 1, report);
+        const auto part = encodeSubmitPart(to, quint8(validity), text, 1, 1, report);
         QVERIFY2(part.ok(), qPrintable(part.error()));
         QCOMPARE(part->pdu, pdu);
         QCOMPARE(part->tpduLength, length);
@@ -81,7 +81,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, number);
         QFETCH(int, count);
-        const auto part = texttosms(to, 0xAA, text, number, count, false);
+        const auto part = encodeSubmitPart(to, 0xAA, text, number, count, false);
         QVERIFY(!part.ok());
         QVERIFY(!part.error().isEmpty());
     }
@@ -171,12 +171,12 @@ private slots:
     {
         QFETCH(QString, header);
         QFETCH(QByteArray, septets);
-        const auto got = TextOnly(header);
+        const auto got = headerAsSeptets(header);
         QVERIFY(got.has_value());
         QCOMPARE(*got, septets);
         // Packed again they give the header back with one zero fill bit.
         QCOMPARE(packSeptets(*got), QByteArray::fromHex(header.toLatin1()) + QByteArray(1, '\0'));
-        QVERIFY(!TextOnly(QStringLiteral("05000")).has_value());
+        QVERIFY(!headerAsSeptets(QStringLiteral("05000")).has_value());
     }
 };
 
@@ -240,7 +240,7 @@ private slots:
         const QDateTime listed(QDate(2026, 2, 1), QTime(3, 4, 5));
         // Whole, lower case with a line end, and with octets after the user data.
         for (const QString &form : {pdu, pdu.toLower() + QStringLiteral("\r\n"), pdu + QStringLiteral("FFFF")}) {
-            const auto sms = smstotext(form, listed);
+            const auto sms = decodePdu(form, listed);
             QVERIFY2(sms.ok(), qPrintable(sms.error()));
             QCOMPARE(sms->serviceCentre, centre);
             QCOMPARE(sms->number, number);
@@ -271,7 +271,7 @@ private slots:
     void malformed()
     {
         QFETCH(QString, pdu);
-        const auto sms = smstotext(pdu);
+        const auto sms = decodePdu(pdu);
         QVERIFY(!sms.ok());
         QVERIFY(!sms.error().isEmpty());
     }
@@ -280,7 +280,7 @@ private slots:
     {
         const QString pdu = QStringLiteral("0791246030500200400C912410325476980008701051800300000F060804ABCD0302004100680020010D");
         for (qsizetype n = 0; n < pdu.size(); n += 2)
-            QVERIFY2(!smstotext(pdu.left(n)).ok(), qPrintable(pdu.left(n)));
+            QVERIFY2(!decodePdu(pdu.left(n)).ok(), qPrintable(pdu.left(n)));
     }
 
     void randomInputNeverCrashes()
@@ -293,7 +293,7 @@ private slots:
                 c = char(rng.bounded(256));
             if (round % 2 && !b.isEmpty())
                 b[0] = 0; // reach past the centre field more often
-            const auto sms = smstotext(QString::fromLatin1(b.toHex()));
+            const auto sms = decodePdu(QString::fromLatin1(b.toHex()));
             decoded += sms.ok();
             if (!sms.ok())
                 QVERIFY(!sms.error().isEmpty());
@@ -317,7 +317,7 @@ private slots:
         QVERIFY(parts.ok());
         QString joined;
         for (const SubmitPdu &p : *parts) {
-            const auto sms = smstotext(p.pdu);
+            const auto sms = decodePdu(p.pdu);
             QVERIFY2(sms.ok(), qPrintable(sms.error()));
             QCOMPARE(sms->number, QStringLiteral("420602111222"));
             QCOMPARE(sms->concat.count, parts->size() > 1 ? int(parts->size()) : 0);
@@ -328,8 +328,8 @@ private slots:
 
     void mojeCz()
     {
-        QCOMPARE(MojeCZ(QStringLiteral("k\x05v\x07t\x7F")), QStringLiteral("kevita"));
-        QCOMPARE(MojeCZ(QStringLiteral("čéì")), QStringLiteral("čéì"));
+        QCOMPARE(plainAccentsOfSevenBitCodes(QStringLiteral("k\x05v\x07t\x7F")), QStringLiteral("kevita"));
+        QCOMPARE(plainAccentsOfSevenBitCodes(QStringLiteral("čéì")), QStringLiteral("čéì"));
     }
 };
 

@@ -116,7 +116,7 @@ private slots:
         QString joined;
         int reference = -1;
         for (qsizetype k = 0; k < pdus.size(); ++k) {
-            const auto sms = smstotext(pdus[k].toString());
+            const auto sms = decodePdu(pdus[k].toString());
             QVERIFY2(sms.ok(), qPrintable(sms.error()));
             QVERIFY(!sms->outgoing);
             QCOMPARE(sms->serviceCentre, QStringLiteral("420603052000"));

@@ -170,7 +170,7 @@ QByteArray unpackSeptets(QByteArrayView octets, int count)
     return out;
 }
 
-std::optional<QByteArray> TextOnly(QStringView headerHex)
+std::optional<QByteArray> headerAsSeptets(QStringView headerHex)
 {
     const auto header = bytesFromHex(headerHex);
     if (!header)
@@ -216,7 +216,7 @@ Checked<QStringList> splitIntoParts(QStringView text)
     return parts;
 }
 
-Checked<SubmitPdu> texttosms(QStringView destination, quint8 validity, QStringView text, int partNumber,
+Checked<SubmitPdu> encodeSubmitPart(QStringView destination, quint8 validity, QStringView text, int partNumber,
                              int partCount, bool statusReport, quint8 reference)
 {
     using R = Checked<SubmitPdu>;
@@ -241,7 +241,7 @@ Checked<SubmitPdu> texttosms(QStringView destination, quint8 validity, QStringVi
         const int limit = multipart ? kPartSeptets : kSingleSeptets;
         if (septets->size() > limit)
             return R::failure(QStringLiteral("the text takes %1 septets; one part carries %2").arg(septets->size()).arg(limit));
-        const QByteArray headerSeptets = multipart ? *TextOnly(hexOf(header)) : QByteArray();
+        const QByteArray headerSeptets = multipart ? *headerAsSeptets(hexOf(header)) : QByteArray();
         const QByteArray all = headerSeptets + *septets;
         dcs = QStringLiteral("00");
         udl = int(all.size());
@@ -276,7 +276,7 @@ Checked<QList<SubmitPdu>> encodeMessage(QStringView destination, quint8 validity
     QList<SubmitPdu> out;
     const int count = int(parts->size());
     for (int n = 1; n <= count; ++n) {
-        const auto part = texttosms(destination, validity, parts->at(n - 1), n, count, statusReport && n == count, reference);
+        const auto part = encodeSubmitPart(destination, validity, parts->at(n - 1), n, count, statusReport && n == count, reference);
         if (!part)
             return R::failure(part.error());
         out.append(*part);
@@ -284,7 +284,7 @@ Checked<QList<SubmitPdu>> encodeMessage(QStringView destination, quint8 validity
     return out;
 }
 
-Checked<DecodedSms> smstotext(QStringView pduText, const QDateTime &listedAt)
+Checked<DecodedSms> decodePdu(QStringView pduText, const QDateTime &listedAt)
 {
     using R = Checked<DecodedSms>;
     const auto bytes = bytesFromHex(pduText.trimmed());
@@ -386,7 +386,7 @@ Checked<DecodedSms> smstotext(QStringView pduText, const QDateTime &listedAt)
     return sms;
 }
 
-QString MojeCZ(QString text)
+QString plainAccentsOfSevenBitCodes(QString text)
 {
     for (QChar &c : text) {
         if (c == QChar(0x05))

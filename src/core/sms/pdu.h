@@ -31,7 +31,7 @@ struct SubmitPdu {
 // international number), the relative validity octet, the part's text (no header; the
 // concatenation header is added for part counts of 2 or more) and the report flag.
 // Text the seven-bit alphabet can carry goes seven-bit, any other text as UCS-2.
-Checked<SubmitPdu> texttosms(QStringView destination, quint8 validity, QStringView text,
+Checked<SubmitPdu> encodeSubmitPart(QStringView destination, quint8 validity, QStringView text,
                              int partNumber, int partCount, bool statusReport,
                              quint8 reference = kConcatReference);
 
@@ -45,7 +45,7 @@ Checked<QList<SubmitPdu>> encodeMessage(QStringView destination, quint8 validity
 
 // The septets that carry a user-data header at the head of a seven-bit part: the header's
 // octets unpacked as septets, the fill bits zero. Nothing for text that is not hexadecimal.
-std::optional<QByteArray> TextOnly(QStringView headerHex);
+std::optional<QByteArray> headerAsSeptets(QStringView headerHex);
 
 // Septet packing and unpacking, least significant bit first.
 QByteArray packSeptets(QByteArrayView septets);
@@ -64,9 +64,9 @@ struct DecodedSms {
 };
 
 // `listedAt` dates a stored outgoing message, which carries no time stamp.
-Checked<DecodedSms> smstotext(QStringView pdu, const QDateTime &listedAt = {});
+Checked<DecodedSms> decodePdu(QStringView pdu, const QDateTime &listedAt = {});
 
 // The seven-bit codes of é, ì and à as the message list used to show them.
-QString MojeCZ(QString text);
+QString plainAccentsOfSevenBitCodes(QString text);
 
 } // namespace vandrel::sms

@@ -11,7 +11,7 @@ SmsListing buildRows(const QList<at::StoredMessage> &messages, const QStringList
 {
     SmsListing listing;
     for (const at::StoredMessage &m : messages) {
-        const auto sms = smstotext(m.pdu, listedAt);
+        const auto sms = decodePdu(m.pdu, listedAt);
         if (!sms) {
             listing.problems.append(QStringLiteral("message %1: %2").arg(m.index).arg(sms.error()));
             continue;
@@ -23,7 +23,7 @@ SmsListing buildRows(const QList<at::StoredMessage> &messages, const QStringList
         row.date = sms->date.chopped(3);
         row.number = sms->number;
         row.name = phonebook::nameForNumber(recipientLines, row.number);
-        row.text = MojeCZ(sms->text);
+        row.text = plainAccentsOfSevenBitCodes(sms->text);
         row.pdu = m.pdu;
         listing.rows.append(row);
     }
