@@ -7,7 +7,7 @@ BUILD_PACKAGES=(build-essential cmake ninja-build ccache pkg-config
                 qt6-base-dev qt6-serialport-dev qcoro-qt6-dev libzip-dev
                 libgl1-mesa-dev qt6-qpa-plugins)
 # Real peers the tests check our files and PDUs against.
-TEST_PACKAGES=(python3 python3-gammu python3-xlrd libreoffice-calc-nogui)
+TEST_PACKAGES=(python3 python3-gammu python3-xlrd libreoffice-calc-nogui python3-vobject python3-icalendar)
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
