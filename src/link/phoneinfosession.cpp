@@ -5,7 +5,7 @@
 namespace vandrel::link {
 
 QCoro::Task<Result<QList<PhoneInfoRow>>> readPhoneInfo(PhoneLink &link,
-                                                       std::function<void(const PhoneInfoRow &)> onRow)
+                                                       std::function<bool(const PhoneInfoRow &)> onRow)
 {
     QList<PhoneInfoRow> rows;
     if (!link.port()->isOpen())
@@ -19,8 +19,10 @@ QCoro::Task<Result<QList<PhoneInfoRow>>> readPhoneInfo(PhoneLink &link,
         if (!reply.ok())
             co_return Result<QList<PhoneInfoRow>>::from(reply.outcome);
         rows.append({q.label, at::phoneInfoValue(q.command, reply.value)});
-        if (onRow)
-            onRow(rows.last());
+        // The command in flight is always answered before the port is given up, so its
+        // reply is never taken for the answer to someone else's command.
+        if (onRow && !onRow(rows.last()))
+            co_return Result<QList<PhoneInfoRow>>::from(Outcome::cancelled());
     }
     co_return Result<QList<PhoneInfoRow>>::of(rows);
 }

@@ -14,9 +14,10 @@ struct PhoneInfoRow {
     QString value; // "ERROR" when the phone refused this one query
 };
 
-// Runs the queries; each finished row is handed to `onRow` as it arrives. A refused query is
-// that row's value; only a lost or silent link ends the sequence early.
+// Runs the queries; each finished row is handed to `onRow` as it arrives, and the sequence
+// stops (cancelled) when `onRow` returns false: nobody wants the rest. A refused query is that
+// row's value; a lost or silent link ends the sequence early.
 QCoro::Task<Result<QList<PhoneInfoRow>>> readPhoneInfo(PhoneLink &link,
-                                                       std::function<void(const PhoneInfoRow &)> onRow = {});
+                                                       std::function<bool(const PhoneInfoRow &)> onRow = {});
 
 } // namespace vandrel::link

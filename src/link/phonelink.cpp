@@ -64,6 +64,10 @@ QCoro::Task<Outcome> PhoneLink::posliStr(QByteArray text, bool appendCR)
     co_await QCoro::sleepFor(m_timing.escapePause);
     if (!self)
         co_return Outcome::cancelled();
+    // Closed during the pause: the disconnect (or the loss, reported where it happened) ends
+    // the command, which is no failure to write.
+    if (!m_modem->isOpen())
+        co_return portClosed();
     if (appendCR)
         text.append('\r');
     if (!m_modem->write(text))
@@ -141,8 +145,15 @@ Outcome PhoneLink::sendBytes(const QByteArray &block)
     return Outcome::completed();
 }
 
+Outcome PhoneLink::portClosed()
+{
+    return Outcome::failed(FailureKind::PortClosed, QStringLiteral("The port was closed."));
+}
+
 Outcome PhoneLink::writeRaw(Port p, const QByteArray &bytes)
 {
+    if (!channel(p)->isOpen())
+        return portClosed();
     if (!channel(p)->write(bytes))
         return Outcome::failed(FailureKind::LinkLost, QStringLiteral("Chyba pri posilani pole!"));
     return Outcome::completed();

@@ -110,7 +110,7 @@ public:
     QCoro::Task<Outcome> posliStr(QByteArray text, bool appendCR);
     // Writes a byte block of any length on the modem port and raises `transferWait`.
     Outcome sendBytes(const QByteArray &block);
-    // Writes on either port at once (no escape, no pause).
+    // Writes on either port at once (no escape, no pause). A closed port is PortClosed.
     Outcome writeRaw(Port p, const QByteArray &bytes);
 
     // The window that runs the current work (a transfer window); the fatal link error stops
@@ -139,6 +139,8 @@ signals:
     void portLost(PhoneLink::Port port, const QString &reason);
 
 private:
+    static Outcome portClosed();
+
     SerialChannel *m_modem;
     SerialChannel *m_diag;
     ReplyReader *m_modemReader;

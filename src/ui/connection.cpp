@@ -263,9 +263,47 @@ void ConnectionController::reportListingFailure(const link::Outcome &outcome)
         showError(&m_window, outcome.detail);
 }
 
+bool ConnectionController::portReady(link::PhoneLink::Port port, bool tell)
+{
+    if (!m_link.channel(port)->isOpen())
+        return false;
+    if (!m_link.isClaimed(port))
+        return true;
+    // One operation at a time on a port: a second one would take the first one's replies.
+    if (tell)
+        showError(&m_window, m_window.message(71, u8("Telefon právě pracuje na jiné operaci. Zkuste to znovu, až skončí.")));
+    return false;
+}
+
+bool ConnectionController::phonePortReady(bool tell)
+{
+    return portReady(brewAccess() ? PhoneLink::Port::Diag : PhoneLink::Port::Modem, tell);
+}
+
+bool ConnectionController::listingWaitsForPort(PhoneLink::Port port)
+{
+    if (!m_link.isClaimed(port))
+        return false;
+    // The listing asked for runs once the operation holding the port has ended.
+    if (!m_listingQueued) {
+        m_listingQueued = true;
+        connect(&m_link, &PhoneLink::portFree, this, [this, port](PhoneLink::Port freed) {
+            if (freed != port || !m_listingQueued)
+                return;
+            m_listingQueued = false;
+            disconnect(&m_link, &PhoneLink::portFree, this, nullptr);
+            if (port == PhoneLink::Port::Diag)
+                listBrewFolder();
+            else
+                listObexFolder();
+        });
+    }
+    return true;
+}
+
 void ConnectionController::listBrewFolder()
 {
-    if (!m_link.javaPort()->isOpen() || m_listing)
+    if (!m_link.javaPort()->isOpen() || m_listing || listingWaitsForPort(PhoneLink::Port::Diag))
         return;
     m_listing = true;
     emit brewListingStarted();
@@ -286,7 +324,7 @@ void ConnectionController::listBrewFolder()
 
 void ConnectionController::listObexFolder()
 {
-    if (!m_link.port()->isOpen() || m_listing)
+    if (!m_link.port()->isOpen() || m_listing || listingWaitsForPort(PhoneLink::Port::Modem))
         return;
     m_listing = true;
     emit obexListingStarted();
@@ -394,6 +432,8 @@ void ConnectionController::wireModeReplies()
 
 void ConnectionController::showPhoneInfo()
 {
+    if (m_link.port()->isOpen() && !portReady(PhoneLink::Port::Modem))
+        return;
     auto *info = new PhoneInfoWindow(m_link, &m_window);
     info->setWindowModality(Qt::ApplicationModal);
     info->open();

@@ -31,6 +31,10 @@ public:
     bool brewAccess() const { return m_access == AccessMode::Brew; }
     // The port the access mode works through is open.
     bool phonePortOpen() const;
+    // The port is open and no operation holds it; a busy port is said so in a short message
+    // when `tell`.
+    bool portReady(link::PhoneLink::Port port, bool tell = true);
+    bool phonePortReady(bool tell = true);
     // The mode the phone side works in now (the connection's, or the box's while disconnected).
     void setAccessMode(AccessMode mode)
     {
@@ -95,6 +99,8 @@ signals:
 
 private:
     void startConnect();
+    // True when the port is held: the listing is queued for when it is free.
+    bool listingWaitsForPort(link::PhoneLink::Port port);
     void switchMode(link::PhoneMode mode);
     void wireModeReplies();
     // False when the connect failed or another connect replaced it.
@@ -119,6 +125,7 @@ private:
     bool m_sizeQueryPending = false;
     QPointer<ConnectWindow> m_connectWindow;
     bool m_listing = false;
+    bool m_listingQueued = false;
     link::ProcessList *m_processes = &link::ProcessList::system();
 };
 

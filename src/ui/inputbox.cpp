@@ -31,10 +31,11 @@ QInputDialog *openInput(QWidget *parent, const QString &prompt, const QString &d
     return box;
 }
 
-QCoro::Task<std::optional<QString>> askText(QWidget *parent, QString prompt, QString defaultText)
+QCoro::Task<std::optional<QString>> askText(QWidget *parent, QString prompt, QString defaultText, Closes closes)
 {
     auto relay = std::make_unique<TextRelay>();
     QInputDialog *box = openInput(parent, prompt, defaultText);
+    closeWithLink(box, closes);
     TextRelay *r = relay.get();
     QObject::connect(box, &QDialog::finished, r, [r, box](int result) {
         if (result == QDialog::Accepted)

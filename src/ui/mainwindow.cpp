@@ -7,8 +7,10 @@
 #include "language.h"
 #include "menustyle.h"
 #include "messagebox.h"
+#include "questionbox.h"
 #include "settingswindow.h"
 #include "shell.h"
+#include "workwindow.h"
 
 #include <link/paths.h>
 
@@ -20,7 +22,9 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
@@ -99,7 +103,19 @@ MainWindow::MainWindow(std::unique_ptr<link::PhoneLink> phoneLink, MainWindowOpt
     });
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // Windows, sessions and questions that use the phone link go while it is still there.
+    m_destroying = true;
+    QList<QPointer<QDialog>> dialogs;
+    for (QDialog *d : findChildren<QDialog *>(Qt::FindDirectChildrenOnly))
+        dialogs << d;
+    for (const QPointer<QDialog> &d : std::as_const(dialogs))
+        delete d.data();
+    m_tabs->blockSignals(true);
+    delete takeCentralWidget();
+    delete std::exchange(m_connection, nullptr);
+}
 
 QString MainWindow::versionText() const
 {
@@ -347,12 +363,37 @@ void MainWindow::afterShown()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    if (!m_closed) {
-        m_closed = true;
-        m_lifecycle.run(Step::SaveFavourites, Step::SaveLog);
-        m_tray->hide();
+    if (m_closed) {
+        event->accept();
+        return;
     }
-    event->accept();
+    m_closed = true;
+    // Work still running ends first: its windows cancel it and close the questions it asked.
+    const auto workWindows = findChildren<WorkWindow *>();
+    for (WorkWindow *w : workWindows)
+        w->reject();
+    closeLinkQuestions(this);
+    m_lifecycle.run(Step::SaveFavourites, Step::SaveLog);
+    m_tray->hide();
+    // What the closing steps could not do (favourites not saved) is read before the window goes.
+    QList<QMessageBox *> errors;
+    for (QMessageBox *box : findChildren<QMessageBox *>(QStringLiteral("ErrorBox")))
+        if (box->isVisible())
+            errors << box;
+    if (errors.isEmpty()) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    for (QMessageBox *box : errors)
+        connect(box, &QObject::destroyed, this, [this] {
+            if (m_destroying)
+                return;
+            for (QMessageBox *b : findChildren<QMessageBox *>(QStringLiteral("ErrorBox")))
+                if (b->isVisible())
+                    return;
+            close();
+        });
 }
 
 void MainWindow::changeEvent(QEvent *event)
@@ -361,7 +402,8 @@ void MainWindow::changeEvent(QEvent *event)
     if (event->type() != QEvent::WindowStateChange || !isMinimized())
         return;
     // Without a tray (GNOME on Wayland, by default) minimising stays ordinary.
-    if (m_settings.minimalize && QSystemTrayIcon::isSystemTrayAvailable()) {
+    const bool trayAvailable = m_trayAvailable ? m_trayAvailable() : QSystemTrayIcon::isSystemTrayAvailable();
+    if (m_settings.minimalize && trayAvailable) {
         m_tray->show();
         QTimer::singleShot(0, this, &QWidget::hide);
     }
@@ -389,6 +431,8 @@ void MainWindow::onFatalError(const QString &text)
     if (QAction *a = action(QStringLiteral("Pipojit1")))
         a->setText(message(1, u8("Připojit")));
     emit linkReset();
+    // The questions of phone operations go with the link: one box, the error, stays.
+    closeLinkQuestions(this);
     showError(this, message(46, tr("Connection error:")) + QLatin1Char(' ') + text);
 }
 

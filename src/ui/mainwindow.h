@@ -10,6 +10,7 @@
 #include <link/settingsstore.h>
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -54,6 +55,8 @@ public:
     QAction *action(const QString &objectName) const;
     QMenu *menu(const QString &objectName) const;
     QSystemTrayIcon *trayIcon() const { return m_tray; }
+    // Whether the desktop has a tray (tests decide it; an offscreen desktop has none).
+    void setTrayAvailability(std::function<bool()> available) { m_trayAvailable = std::move(available); }
     MenuStyle *menuStyle() const { return m_menuStyle.get(); }
     ConnectionController &connection() { return *m_connection; }
 
@@ -107,7 +110,9 @@ private:
     QSystemTrayIcon *m_tray = nullptr;
     QMenu *m_trayMenu = nullptr;
     bool m_shownOnce = false;
+    std::function<bool()> m_trayAvailable;
     bool m_closed = false;
+    bool m_destroying = false;
 };
 
 } // namespace vandrel::ui

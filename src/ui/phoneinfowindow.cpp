@@ -44,10 +44,14 @@ namespace {
 // Parameters, not lambda captures: they live in the coroutine's frame.
 QCoro::Task<void> fill(QPointer<PhoneInfoWindow> window, QPointer<link::PhoneLink> phone)
 {
-    const auto result = co_await link::readPhoneInfo(*phone, [window](const link::PhoneInfoRow &row) {
-        if (window)
-            window->list()->addTopLevelItem(new QTreeWidgetItem({row.label, row.value}));
-    });
+    // A named local: a lambda temporary inside the co_await expression is miscompiled.
+    const std::function<bool(const link::PhoneInfoRow &)> show = [window](const link::PhoneInfoRow &row) {
+        if (!window || !window->isVisible())
+            return false; // closed: the rest is not asked
+        window->list()->addTopLevelItem(new QTreeWidgetItem({row.label, row.value}));
+        return true;
+    };
+    const auto result = co_await link::readPhoneInfo(*phone, show);
     if (phone && !result.ok())
         phone->handleFailure(result.outcome);
     if (window)

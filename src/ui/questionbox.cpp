@@ -26,6 +26,19 @@ struct AnswerRelay : OnceRelay {
 
 } // namespace
 
+void closeWithLink(QWidget *box, Closes closes)
+{
+    box->setProperty("closesWithLink", closes == Closes::WithLink);
+}
+
+void closeLinkQuestions(QWidget *top)
+{
+    const auto dialogs = top->findChildren<QDialog *>();
+    for (QDialog *d : dialogs)
+        if (d->property("closesWithLink").toBool() && d->isVisible())
+            d->reject();
+}
+
 void setQuestionCaptions(const QuestionCaptions &c) { captions() = c; }
 const QuestionCaptions &questionCaptions() { return captions(); }
 
@@ -53,10 +66,11 @@ QMessageBox *openQuestion(QWidget *parent, const QString &text, QMessageBox::Sta
 }
 
 QCoro::Task<QMessageBox::StandardButton> ask(QWidget *parent, QString text, QMessageBox::StandardButtons buttons,
-                                             QMessageBox::Icon icon)
+                                             QMessageBox::Icon icon, Closes closes)
 {
     auto relay = std::make_unique<AnswerRelay>();
     QMessageBox *box = openQuestion(parent, text, buttons, icon);
+    closeWithLink(box, closes);
     AnswerRelay *r = relay.get();
     QObject::connect(box, &QDialog::finished, r, [r, box] {
         r->answer = box->standardButton(box->clickedButton());

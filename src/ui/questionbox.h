@@ -10,6 +10,15 @@ class QWidget;
 
 namespace vandrel::ui {
 
+// Whether a question belongs to a phone operation: such a question closes unanswered (Cancel)
+// when the link goes, so that no late answer starts work on a connection that is gone.
+enum class Closes { WithWindow, WithLink };
+
+// Marks a question or input box as one that closes with the link.
+void closeWithLink(QWidget *box, Closes closes);
+// Closes every open question and input box of `top` that belongs to a phone operation.
+void closeLinkQuestions(QWidget *top);
+
 struct QuestionCaptions {
     QString yes, yesToAll, no, noToAll, cancel;
 };
@@ -26,6 +35,7 @@ QMessageBox *openQuestion(QWidget *parent, const QString &text, QMessageBox::Sta
 // Asks and waits for the answer: the button pressed, or Cancel when the box went away
 // unanswered (its parent closed).
 QCoro::Task<QMessageBox::StandardButton> ask(QWidget *parent, QString text, QMessageBox::StandardButtons buttons,
-                                             QMessageBox::Icon icon = QMessageBox::Question);
+                                             QMessageBox::Icon icon = QMessageBox::Question,
+                                             Closes closes = Closes::WithWindow);
 
 } // namespace vandrel::ui

@@ -47,7 +47,7 @@ private slots:
         rig.phone.answers["AT+COPS?"] = "+COPS: 0,0,\"Vodafone CZ\"";
         rig.phone.refuse << "AT+CIMI";
         QList<PhoneInfoRow> seen;
-        const auto r = QCoro::waitFor(readPhoneInfo(rig.link, [&](const PhoneInfoRow &row) { seen << row; }));
+        const auto r = QCoro::waitFor(readPhoneInfo(rig.link, [&](const PhoneInfoRow &row) { seen << row; return true; }));
         QVERIFY(r.ok());
         QCOMPARE(r.value.size(), 9);
         QCOMPARE(seen.size(), 9);

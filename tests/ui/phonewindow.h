@@ -64,6 +64,8 @@ struct PhoneWindow {
 
     // Connects; with a folder name, goes into that folder of the root.
     bool connectAndEnter(const QString &folder = {});
+    // Connects in BREW access and walks into `folders`, one after the other.
+    bool connectBrewInto(const QStringList &folders);
 
     // The rows the phone pane must show for a folder on the phone's disk, in pane order.
     QStringList expectedCaptions(const QString &relative) const
@@ -104,6 +106,21 @@ inline bool PhoneWindow::connectAndEnter(const QString &folder)
     return listed(tab);
 }
 
+inline bool PhoneWindow::connectBrewInto(const QStringList &folders)
+{
+    tab->Combo2Change(1);
+    w->connection().toggleConnection();
+    if (!listed(tab))
+        return false;
+    for (const QString &f : folders) {
+        tab->activatePhonePane();
+        tab->phoneView()->selectRow(tab->phoneModel()->rowOf(DirEntry::folder(f).caption()));
+        tab->ListMODblClick();
+        if (!listed(tab))
+            return false;
+    }
+    return true;
+}
 
 // Answers the question box with `button` once it shows.
 inline bool answer(MainWindow *w, QMessageBox::StandardButton button, int waitMs = 5000)

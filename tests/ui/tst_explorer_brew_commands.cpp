@@ -28,22 +28,6 @@ struct BrewWindowRig : PhoneWindow {
     {
         return phonesim::brewRootOf(dir.filePath(QStringLiteral("phone"))) + QLatin1Char('/') + relative;
     }
-    // Connects in BREW access and walks into `folders`, one after the other.
-    bool connectInto(const QStringList &folders)
-    {
-        tab->Combo2Change(1);
-        w->connection().toggleConnection();
-        if (!listed(tab))
-            return false;
-        for (const QString &f : folders) {
-            tab->activatePhonePane();
-            tab->phoneView()->selectRow(tab->phoneModel()->rowOf(DirEntry::folder(f).caption()));
-            tab->ListMODblClick();
-            if (!listed(tab))
-                return false;
-        }
-        return true;
-    }
     bool brewWindowDone() const
     {
         return QTest::qWaitFor([&] { return w->findChild<BrewWindow *>() != nullptr; }, 5000) &&
@@ -96,7 +80,7 @@ private slots:
     {
         BrewWindowRig r(51);
         ExplorerTab *tab = r.tab;
-        QVERIFY(r.connectInto({u"brew"_qs, u"shared"_qs}));
+        QVERIFY(r.connectBrewInto({u"brew"_qs, u"shared"_qs}));
         write(r.local.filePath(u"out/pics/a.bin"_qs), QByteArray(3000, 'a'));
         write(r.local.filePath(u"out/pics/b.bin"_qs), "bee");
         write(r.local.filePath(u"out/note.txt"_qs), "note");
@@ -133,7 +117,7 @@ private slots:
         BrewWindowRig r(52);
         ExplorerTab *tab = r.tab;
         r.w->appSettings().BrewDirWarning = true;
-        QVERIFY(r.connectInto({u"brew"_qs}));
+        QVERIFY(r.connectBrewInto({u"brew"_qs}));
         tab->activatePhonePane();
         r.w->action(u"pNovyadresar"_qs)->trigger();
         QInputDialog *input = nullptr;
@@ -163,7 +147,7 @@ private slots:
         BrewWindowRig r(53);
         explorertest::OpenedFiles openedFiles;
         QStringList &opened = openedFiles.paths;
-        QVERIFY(r.connectInto({u"brew"_qs, u"shared"_qs}));
+        QVERIFY(r.connectBrewInto({u"brew"_qs, u"shared"_qs}));
         r.tab->activatePhonePane();
         r.tab->phoneView()->selectRow(r.tab->phoneModel()->rowOf(u"readme.txt"_qs));
         r.tab->ListMODblClick();
@@ -191,7 +175,7 @@ private slots:
         BrewWindowRig r(55);
         const QString original = u"BREW shared folder\r\n"_qs;
         r.w->appSettings().editFile = fakeEditor(r.local, save ? "printf 'edited\\n' >> \"$1\"" : "exit 0");
-        QVERIFY(r.connectInto({u"brew"_qs, u"shared"_qs}));
+        QVERIFY(r.connectBrewInto({u"brew"_qs, u"shared"_qs}));
         r.tab->activatePhonePane();
         r.tab->phoneView()->selectRow(r.tab->phoneModel()->rowOf(u"readme.txt"_qs));
         r.w->action(u"Editovat1"_qs)->trigger();
@@ -224,7 +208,7 @@ private slots:
     void dropCopiesThroughBrew()
     {
         BrewWindowRig r(54);
-        QVERIFY(r.connectInto({u"brew"_qs, u"shared"_qs}));
+        QVERIFY(r.connectBrewInto({u"brew"_qs, u"shared"_qs}));
         write(r.local.filePath(u"docs/d.txt"_qs), "dee");
         write(r.local.filePath(u"a.txt"_qs), "ay");
         const QString before = r.tab->computerPath();

@@ -197,24 +197,29 @@ private slots:
         box->close();
     }
 
-    // Without a tray, or with "minimalize" off, minimising is ordinary.
+    // Without a tray, or with "minimalize" off, minimising is ordinary; with both, the window
+    // goes to the tray and comes back from it.
     void minimiseWithoutTray_data()
     {
         QTest::addColumn<bool>("minimalize");
-        QTest::newRow("off") << false;
-        QTest::newRow("on") << true;
+        QTest::addColumn<bool>("tray");
+        QTest::newRow("off") << false << true;
+        QTest::newRow("on, no tray") << true << false;
+        QTest::newRow("on, with a tray") << true << true;
     }
     void minimiseWithoutTray()
     {
         QFETCH(bool, minimalize);
+        QFETCH(bool, tray);
         Window win;
+        win.w->setTrayAvailability([tray] { return tray; });
         win.w->create();
         win.w->appSettings().minimalize = minimalize;
         win.w->show();
         QVERIFY(QTest::qWaitForWindowExposed(win.w.get()));
         win.w->setWindowState(Qt::WindowMinimized);
         QTest::qWait(20);
-        const bool toTray = minimalize && QSystemTrayIcon::isSystemTrayAvailable();
+        const bool toTray = minimalize && tray;
         QCOMPARE(win.w->trayIcon()->isVisible(), toTray);
         if (toTray) {
             QTRY_VERIFY(!win.w->isVisible());

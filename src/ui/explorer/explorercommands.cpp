@@ -55,7 +55,9 @@ void openBrew(MainWindow &window, BrewRequest request, std::function<void(const 
     request.brewDirWarning = window.appSettings().BrewDirWarning;
     const Pane source = request.brewState == 7 ? Pane::Computer : Pane::Phone;
     BrewWindow *brew = openBrewWindow(window.phoneLink(), window.messages(), std::move(request), &window);
-    QObject::connect(brew, &BrewWindow::listed, &window.connection(), &ConnectionController::brewListing);
+    // The pane shows the closing listing only while it shows the BREW file system.
+    if (window.connection().brewAccess())
+        QObject::connect(brew, &BrewWindow::listed, &window.connection(), &ConnectionController::brewListing);
     if (tab)
         QObject::connect(brew, &BrewWindow::entryDone, tab,
                          [tab, source](const QString &caption) { tab->deselect(source, caption); });
@@ -68,8 +70,10 @@ QCoro::Task<void> askThenBrew(QPointer<MainWindow> window, QPointer<ExplorerTab>
                               QMessageBox::StandardButtons buttons, BrewRequest request,
                               std::function<void(const link::Outcome &)> after)
 {
-    const auto answer = co_await ask(window, window->message(question, builtIn), buttons);
-    if (!window || !tab || answer != QMessageBox::Yes)
+    const auto answer = co_await ask(window, window->message(question, builtIn), buttons, QMessageBox::Question,
+                                     Closes::WithLink);
+    // The link may have gone, or another operation begun, while the question was up.
+    if (!window || !tab || answer != QMessageBox::Yes || !window->connection().phonePortReady())
         co_return;
     openBrew(*window, std::move(request), std::move(after), tab);
 }
@@ -78,8 +82,9 @@ QCoro::Task<void> askThenBrew(QPointer<MainWindow> window, QPointer<ExplorerTab>
 QCoro::Task<void> askThenTransfer(QPointer<MainWindow> window, QPointer<ExplorerTab> tab, int question,
                                   QString builtIn, TransferRequest request)
 {
-    const auto answer = co_await ask(window, window->message(question, builtIn), kYesNoCancel);
-    if (!window || !tab || answer != QMessageBox::Yes)
+    const auto answer = co_await ask(window, window->message(question, builtIn), kYesNoCancel, QMessageBox::Question,
+                                     Closes::WithLink);
+    if (!window || !tab || answer != QMessageBox::Yes || !window->connection().phonePortReady())
         co_return;
     ConnectionController &connection = window->connection();
     const bool localChanges = request.kind == TransferRequest::Kind::Download;
@@ -99,7 +104,8 @@ QCoro::Task<void> askThenTransfer(QPointer<MainWindow> window, QPointer<Explorer
 QCoro::Task<void> renameRow(QPointer<MainWindow> window, QPointer<ExplorerTab> tab, Pane pane, QString caption)
 {
     const QString prompt = window->message(62, QStringLiteral("Nový název pro ")) + caption + QStringLiteral(": ");
-    const auto answer = co_await askText(window, prompt, caption);
+    const Closes closes = pane == Pane::Phone ? Closes::WithLink : Closes::WithWindow;
+    const auto answer = co_await askText(window, prompt, caption, closes);
     if (!window || !tab || !answer || answer->isEmpty())
         co_return;
     const bool folder = isFolderCaption(caption);
@@ -115,6 +121,8 @@ QCoro::Task<void> renameRow(QPointer<MainWindow> window, QPointer<ExplorerTab> t
         showError(window, window->message(66, QStringLiteral("Název se nepodařilo změnit.")));
         co_return;
     }
+    if (!window->connection().phonePortReady())
+        co_return;
     TransferRequest request;
     request.kind = TransferRequest::Kind::Rename;
     request.phonePath = window->connection().obexPath();
@@ -126,7 +134,11 @@ QCoro::Task<void> renameRow(QPointer<MainWindow> window, QPointer<ExplorerTab> t
 
 QCoro::Task<void> makeFolder(QPointer<MainWindow> window, QPointer<ExplorerTab> tab, Pane pane)
 {
-    const auto answer = co_await askText(window, window->message(61, QStringLiteral("Název nového adresáře:")));
+    if (pane == Pane::Phone && !window->connection().phonePortReady())
+        co_return;
+    const QString prompt = window->message(61, QStringLiteral("Název nového adresáře:"));
+    const Closes closes = pane == Pane::Phone ? Closes::WithLink : Closes::WithWindow;
+    const auto answer = co_await askText(window, prompt, QString(), closes);
     if (!window || !tab)
         co_return;
     const QString name = answer ? explorer::renameTarget(*answer, false) : QString();
@@ -150,7 +162,7 @@ QCoro::Task<void> makeFolder(QPointer<MainWindow> window, QPointer<ExplorerTab> 
         co_return;
     }
     ConnectionController &connection = window->connection();
-    if (!connection.phonePortOpen())
+    if (!connection.phonePortReady())
         co_return;
     if (connection.brewAccess()) {
         BrewRequest brew;
@@ -174,15 +186,30 @@ QCoro::Task<void> offerUpload(QPointer<MainWindow> window, QPointer<ExplorerTab>
     const QString name = QFileInfo(local).fileName();
     const auto answer = co_await ask(
         window, window->message(225, QStringLiteral("Soubor %1 byl změněn. Odeslat jej zpět do telefonu?")).arg(name),
-        kYesNoCancel);
+        kYesNoCancel, QMessageBox::Question, Closes::WithLink);
     if (!window || answer != QMessageBox::Yes)
         co_return;
+    // The file goes back over the diagnostic port whatever the explorer shows now; an OBEX
+    // connection stays as it is.
+    link::PhoneLink &phone = window->phoneLink();
+    const bool opened = !phone.javaPort()->isOpen();
+    if (opened) {
+        if (const link::OpenError e = phone.javaPort()->open()) {
+            showError(window, e.message);
+            co_return;
+        }
+    } else if (!window->connection().portReady(link::PhoneLink::Port::Diag)) {
+        co_return;
+    }
     BrewRequest brew;
     brew.brewState = 6;
     brew.brewPath = folder;
     brew.brewUploadFile = local;
     brew.brewName = folder + name;
-    openBrew(*window, std::move(brew), [tab](const link::Outcome &) {
+    QPointer<link::PhoneLink> guard(&phone);
+    openBrew(*window, std::move(brew), [tab, guard, opened](const link::Outcome &) {
+        if (opened && guard)
+            guard->javaPort()->close();
         if (tab)
             tab->refreshPhone();
     });
@@ -242,7 +269,7 @@ ExplorerCommands::ExplorerCommands(MainWindow &window, ExplorerTab &tab) : QObje
 
 bool ExplorerCommands::brewAccess() const { return m_window.connection().brewAccess(); }
 
-bool ExplorerCommands::phonePortOpen() const { return m_window.connection().phonePortOpen(); }
+bool ExplorerCommands::phonePortReady() { return m_window.connection().phonePortReady(); }
 
 BrewRequest ExplorerCommands::brewRequest(int brewState, const QStringList &captions) const
 {
@@ -343,7 +370,7 @@ void ExplorerCommands::rename()
     const QStringList selected = m_tab.selectedCaptions(pane);
     if (selected.size() != 1 || explorer::isParentCaption(selected.first()))
         return;
-    if (pane == Pane::Phone && (brewAccess() || !phonePortOpen()))
+    if (pane == Pane::Phone && (brewAccess() || !phonePortReady()))
         return; // the BREW file system has no rename
     renameRow(&m_window, &m_tab, pane, selected.first());
 }
@@ -366,7 +393,7 @@ void ExplorerCommands::remove()
         return;
     }
     const QStringList captions = withoutParent(m_tab.selectedCaptions(Pane::Phone));
-    if (captions.isEmpty() || !phonePortOpen())
+    if (captions.isEmpty() || !phonePortReady())
         return;
     if (brewAccess()) {
         BrewRequest brew = brewRequest(8, captions);
@@ -409,7 +436,7 @@ void ExplorerCommands::upload(QStringList captions, const QString &localFolder)
     m_tab.deselect(Pane::Computer, explorer::kParentCaption);
     if (brewAccess()) {
         captions = withoutParent(captions);
-        if (captions.isEmpty() || !phonePortOpen())
+        if (captions.isEmpty() || !phonePortReady())
             return;
         BrewRequest brew = brewRequest(7, captions);
         brew.brewLocalDir = localFolder;
@@ -417,7 +444,7 @@ void ExplorerCommands::upload(QStringList captions, const QString &localFolder)
         return;
     }
     // No copying into the phone's root, where only the memories are.
-    if (connection.obexPath().isEmpty() || !phonePortOpen())
+    if (connection.obexPath().isEmpty() || !phonePortReady())
         return;
     captions = withoutParent(captions);
     if (captions.isEmpty())
@@ -437,7 +464,7 @@ void ExplorerCommands::copy()
         return;
     }
     const QStringList captions = withoutParent(m_tab.selectedCaptions(Pane::Phone));
-    if (captions.isEmpty() || !phonePortOpen())
+    if (captions.isEmpty() || !phonePortReady())
         return;
     if (brewAccess()) {
         BrewRequest brew = brewRequest(12, captions);
@@ -484,8 +511,10 @@ std::optional<QString> ExplorerCommands::workCopyOf(const QString &caption)
 
 void ExplorerCommands::fetchBrewFile(const QString &caption, std::function<void(const QString &)> then)
 {
+    if (!phonePortReady())
+        return;
     const auto target = workCopyOf(caption);
-    if (!target || !phonePortOpen())
+    if (!target)
         return;
     BrewRequest brew = brewRequest(2, {});
     brew.brewName = brew.brewPath + caption;
@@ -499,7 +528,7 @@ void ExplorerCommands::fetchBrewFile(const QString &caption, std::function<void(
 
 void ExplorerCommands::openPhoneFile(const QString &caption)
 {
-    if (!phonePortOpen())
+    if (!phonePortReady())
         return;
     if (brewAccess()) {
         QPointer<MainWindow> window(&m_window);

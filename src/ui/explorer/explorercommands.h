@@ -46,7 +46,8 @@ private:
     bool brewAccess() const;
     // Starts the user's editor; a changed file is followed up by its mode.
     void startEdit(EditMode mode, const QString &file, const QString &folder);
-    bool phonePortOpen() const; // the port of the access mode shown
+    // Open and free; a busy port is said so.
+    bool phonePortReady(); // the port of the access mode shown
     // A BREW operation on rows of the phone folder shown.
     BrewRequest brewRequest(int brewState, const QStringList &captions) const;
     // The work-folder copy of a phone file; nothing (and a message) for an unsafe name.
