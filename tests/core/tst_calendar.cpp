@@ -14,6 +14,9 @@ QByteArray wrap(const QByteArray &body, const QByteArray &eol = "\r\n")
     lines.replace("\n", eol);
     return "BEGIN:VCALENDAR" + eol + "VERSION:1.0" + eol + lines + "END:VCALENDAR" + eol;
 }
+
+QDateTime utc(int y, int mo, int d, int h, int mi) { return QDateTime(QDate(y, mo, d), QTime(h, mi), Qt::UTC); }
+
 } // namespace
 
 class CalendarTest : public QObject {
@@ -43,6 +46,16 @@ private slots:
             << QList<QStringList>{{QStringLiteral("1"), QString(), QString(), QString(), QString(), QString(), QString(), QString()},
                                   {QStringLiteral("2"), QString(), QString(), QString(), QString(), QString(), QString(), QString()}};
         QTest::newRow("no events") << QByteArray() << QList<QStringList>{};
+        QTest::newRow("an audible alarm shown when there is no display alarm; alarm text after the time")
+            << QByteArray("BEGIN:VEVENT\nAALARM;TYPE=WAVE:20070115T071500Z;;0;\nEND:VEVENT\n"
+                          "BEGIN:VEVENT\nAALARM:20070115T071500Z\nDALARM:20070115T073000Z;PT5M;2;Wake up\nEND:VEVENT\n"
+                          "BEGIN:VEVENT\nDALARM:20070115T073000Z\nAALARM:20070115T071500Z\nEND:VEVENT\n")
+            << QList<QStringList>{{QString(), QString(), QString(), QString(), QString(), QString(), QStringLiteral("15.01.2007 8:15:00"), QString()},
+                                  {QString(), QString(), QString(), QString(), QString(), QString(), QStringLiteral("15.01.2007 8:30:00"), QString()},
+                                  {QString(), QString(), QString(), QString(), QString(), QString(), QStringLiteral("15.01.2007 8:30:00"), QString()}};
+        QTest::newRow("a to-do after an event changes nothing in it")
+            << QByteArray("BEGIN:VEVENT\nUID:1\nSUMMARY:Event\nEND:VEVENT\nBEGIN:VTODO\nUID:2\nSUMMARY:Todo\nDTSTART:20070115T083000\nEND:VTODO\n")
+            << QList<QStringList>{{QStringLiteral("1"), QString(), QString(), QString(), QString(), QString(), QString(), QStringLiteral("Event")}};
     }
     void events()
     {
@@ -107,6 +120,7 @@ private slots:
         QTest::newRow("two-byte utf-8") << QByteArray("Sch=C5=AFzka") << QStringLiteral("Schůzka");
         QTest::newRow("lower-case hex") << QByteArray("=c5=af") << QStringLiteral("ů");
         QTest::newRow("three-byte utf-8") << QByteArray("=E2=82=AC 5") << QStringLiteral("€ 5");
+        QTest::newRow("four-byte utf-8") << QByteArray("=F0=9F=8E=82 party") << QStringLiteral("\U0001F382 party");
         QTest::newRow("equals sign not followed by hex") << QByteArray("1+1=2") << QStringLiteral("1+1=2");
         QTest::newRow("equals at the end") << QByteArray("a=") << QStringLiteral("a=");
         QTest::newRow("not utf-8 reads as cp1250") << QByteArray("=E8aj") << QStringLiteral("čaj");
@@ -117,6 +131,22 @@ private slots:
         QFETCH(QByteArray, value);
         QFETCH(QString, text);
         QCOMPARE(DecodeSummaryText(value), text);
+    }
+
+    void typedTimesAndDays()
+    {
+        const auto cal = ReadVCalendar(wrap("BEGIN:VEVENT\nDTSTART:20071231T233000Z\nDTEND:20080101T010000Z\nDALARM:20071231T230000Z\nEND:VEVENT\n"
+                                            "BEGIN:VEVENT\nDTSTART:20080101T120000\nEND:VEVENT\n"
+                                            "BEGIN:VEVENT\nSUMMARY:no start\nEND:VEVENT\n"
+                                            "BEGIN:VEVENT\nDTSTART:20071231T100000Z\nEND:VEVENT\n"));
+        QCOMPARE(cal->events.size(), qsizetype(4));
+        QCOMPARE(cal->events[0].start, utc(2007, 12, 31, 23, 30));
+        QCOMPARE(cal->events[0].end, utc(2008, 1, 1, 1, 0));
+        QCOMPARE(cal->events[0].alarmTime, utc(2007, 12, 31, 23, 0));
+        QCOMPARE(cal->events[0].start.timeSpec(), Qt::UTC);
+        // Bold days follow the "Datum" column: 23:30 on New Year's Eve is listed on the 1st.
+        const QMap<QDate, QList<qsizetype>> days{{QDate(2007, 12, 31), {3}}, {QDate(2008, 1, 1), {0, 1}}};
+        QCOMPARE(eventRowsByDay(cal->events), days);
     }
 
     void randomInputNeverCrashes()
