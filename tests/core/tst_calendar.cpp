@@ -1,8 +1,15 @@
 #include "common/testmain.h"
 
+#include "peer.h"
+
+#include <core/calendar/icalendar.h>
 #include <core/calendar/vcalendar.h>
 
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QRandomGenerator>
+#include <QSet>
+#include <QStringDecoder>
 #include <QTest>
 
 using namespace vandrel::calendar;
@@ -17,6 +24,29 @@ QByteArray wrap(const QByteArray &body, const QByteArray &eol = "\r\n")
 
 QDateTime utc(int y, int mo, int d, int h, int mi) { return QDateTime(QDate(y, mo, d), QTime(h, mi), Qt::UTC); }
 
+// The phone's own events as read, and the cases a calendar program must still read right.
+QList<CalendarEvent> exportCases()
+{
+    QList<CalendarEvent> events =
+        ReadVCalendar(wrap("BEGIN:VEVENT\nUID:1\nDTSTART:20070115T083000Z\nDTEND:20070115T093000Z\nDALARM:20070115T081500Z\n"
+                           "SUMMARY;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:Sch=C5=AFzka\nEND:VEVENT\n"
+                           "BEGIN:VEVENT\nUID:2\nDTSTART:20070320T233000Z\nDTEND:20070321T003000Z\nAALARM:20070320T230000Z\n"
+                           "SUMMARY;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:No=C4=8Dn=C3=AD vlak do Ko=C5=A1ic\nEND:VEVENT\n"))
+            ->events;
+    CalendarEvent folded; // no end; every character that needs escaping; long enough to fold inside multi-byte characters
+    folded.uid = QStringLiteral("3");
+    folded.start = utc(2007, 4, 2, 9, 0);
+    folded.summary = QStringLiteral("Porada, body; rozpočet\\plán\nřádek 2 ") + QString(60, u'ž') + QStringLiteral("\U0001F600") + QString(40, u'x');
+    events << folded << events[0]; // the same event twice
+    CalendarEvent noStart;
+    noStart.summary = QStringLiteral("lost");
+    CalendarEvent backwards;
+    backwards.start = utc(2007, 5, 1, 10, 0);
+    backwards.end = utc(2007, 5, 1, 9, 0);
+    return events << noStart << backwards;
+}
+
+QJsonValue utcText(const QDateTime &t) { return t.isValid() ? QJsonValue(t.toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"))) : QJsonValue(); }
 } // namespace
 
 class CalendarTest : public QObject {
@@ -147,6 +177,67 @@ private slots:
         // Bold days follow the "Datum" column: 23:30 on New Year's Eve is listed on the 1st.
         const QMap<QDate, QList<qsizetype>> days{{QDate(2007, 12, 31), {3}}, {QDate(2008, 1, 1), {0, 1}}};
         QCOMPARE(eventRowsByDay(cal->events), days);
+    }
+
+    void iCalendarLines()
+    {
+        const ICalendarFile ics = writeICalendar(exportCases(), utc(2026, 1, 2, 3, 4));
+        QCOMPARE(ics.problems.size(), qsizetype(2)); // no start; ends before it starts
+        QVERIFY(ics.bytes.endsWith("END:VCALENDAR\r\n"));
+        QList<QByteArray> lines = ics.bytes.split('\n');
+        lines.removeLast();
+        qsizetype continued = 0;
+        for (const QByteArray &line : lines) {
+            QVERIFY2(line.endsWith('\r') && line.size() - 1 <= 75, line.constData());
+            QStringDecoder utf8(QStringDecoder::Utf8);
+            utf8.decode(line);
+            QVERIFY2(!utf8.hasError(), line.constData()); // no character cut by folding
+            continued += line.startsWith(' ');
+        }
+        QVERIFY(continued >= 2);
+        // The same calendar exported again gives the same UIDs.
+        const auto uidLines = [](const QByteArray &bytes) {
+            QList<QByteArray> uids;
+            for (const QByteArray &l : bytes.split('\n'))
+                if (l.startsWith("UID:"))
+                    uids.append(l);
+            return uids;
+        };
+        QCOMPARE(uidLines(writeICalendar(exportCases(), utc(2027, 6, 7, 8, 9)).bytes), uidLines(ics.bytes));
+    }
+
+    void iCalendarReadByPeer()
+    {
+        const QList<CalendarEvent> events = exportCases();
+        const ICalendarFile ics = writeICalendar(events, utc(2026, 1, 2, 3, 4));
+        QString why;
+        const QJsonDocument answer = vtest::runPeer(QStringLiteral("../core/icalendar_peer.py"),
+                                                    QJsonDocument(QJsonObject{{QStringLiteral("ics"), QString::fromUtf8(ics.bytes)}}), &why);
+        QVERIFY2(answer.isObject(), qPrintable(why));
+        QCOMPARE(answer[QStringLiteral("errors")].toArray(), QJsonArray());
+        const QJsonArray got = answer[QStringLiteral("events")].toArray();
+        QJsonArray expected;
+        for (const CalendarEvent &e : events) {
+            if (!e.start.isValid())
+                continue;
+            QJsonArray alarms;
+            if (e.alarmTime.isValid())
+                alarms.append(QJsonObject{{QStringLiteral("action"), QStringLiteral("DISPLAY")},
+                                          {QStringLiteral("trigger"), utcText(e.alarmTime)},
+                                          {QStringLiteral("description"), e.summary}});
+            expected.append(QJsonObject{{QStringLiteral("start"), utcText(e.start)},
+                                        {QStringLiteral("end"), e.end >= e.start ? utcText(e.end) : QJsonValue()},
+                                        {QStringLiteral("summary"), e.summary},
+                                        {QStringLiteral("alarms"), alarms}});
+        }
+        QCOMPARE(got.size(), expected.size());
+        QSet<QString> uids;
+        for (qsizetype i = 0; i < got.size(); ++i) {
+            QJsonObject event = got[i].toObject();
+            uids.insert(event.take(QStringLiteral("uid")).toString());
+            QCOMPARE(event, expected[i].toObject());
+        }
+        QCOMPARE(uids.size(), got.size());
     }
 
     void randomInputNeverCrashes()
