@@ -1,12 +1,14 @@
 #include "common/testmain.h"
 
 #include <core/phonedb/accounts.h>
+#include <core/phonedb/folder.h>
 #include <core/phonedb/groups.h>
 
 #include <QRandomGenerator>
 #include <QTest>
 
 using namespace vandrel::phonedb;
+using Folder = QMap<QString, QByteArray>;
 
 namespace {
 QByteArray groupEntry(const QByteArray &name, int number)
@@ -61,6 +63,28 @@ TEmail sample(int n)
     a.readReport = true;
     return a;
 }
+// An account file as another writer left it: bytes the layout does not name, a flag byte 7,
+// a tail after the last slot.
+QByteArray foreignAccount()
+{
+    QByteArray f = writeAccount(sample(1), 4).value();
+    f = put(f, 0x000, QByteArray("\x04\x00\x01\x00", 4));
+    f = put(f, 0x100, "\x77"); // after the end of the POP3 server, inside its slot
+    f = put(f, 0x251, "\xAA\xBB\xCC");
+    f = put(f, 0x108, "\x07");
+    return f + QByteArray(16, '\xEE');
+}
+
+QByteArray profileFile()
+{
+    QByteArray f(0x1A8, '\0');
+    f = put(f, 0x002, ucs2(QStringLiteral("Internet Ž")));
+    f = put(f, 0x023, QByteArray("\x01\x00", 2));
+    f = put(f, 0x025, QByteArray("10.0.0.1"));
+    f = put(f, 0x0A6, QByteArray("\x1F\x90", 2));
+    f = put(f, 0x0A8, ucs2(QStringLiteral("login")));
+    return put(f, 0x128, ucs2(QStringLiteral("heslo")));
+}
 } // namespace
 
 class PhoneDbTest : public QObject {
@@ -80,20 +104,22 @@ private slots:
         QTest::newRow("name past the end") << QByteArray("\x00\x04\x04\x20\x00\x00" "Ab", 8) << QStringList{} << 1;
         QTest::newRow("no number") << QByteArray("\x00\x04\x04\x03\x00\x00" "A\x00\x00\x00", 10) << QStringList{} << 1;
         QTest::newRow("mark at the very end") << QByteArray("\x00\x04\x04", 3) << QStringList{} << 1;
+        QTest::newRow("cut inside the second entry") << (groupEntry("Rodina", 1) + groupEntry("Prace", 2)).left(24) << QStringList{QStringLiteral("1;Rodina")} << 1;
+        QTest::newRow("a line break in a name stays in its line") << groupEntry("A\r\nB", 3) << QStringList{QStringLiteral("3;A  B")} << 0;
+        QTest::newRow("too large") << QByteArray(kMaxDatabaseFileSize + 1, '\0') << QStringList{} << 1;
     }
     void groups()
     {
         QFETCH(QByteArray, file);
         QFETCH(QStringList, sideLines);
         QFETCH(int, problems);
-        const GroupList list = ReadGroups(file);
-        QStringList lines;
-        for (const Group &g : list.groups)
-            lines.append(g.sideLine());
-        QCOMPARE(lines, sideLines);
+        const GroupList list = ReadGroups(file, QStringLiteral("copy/groups.db"));
+        QCOMPARE(list.sideLines(), sideLines);
         QCOMPARE(list.problems.size(), qsizetype(problems));
-        if (!list.groups.isEmpty())
-            QCOMPARE(list.groups[0].listItem(), sideLines[0].replace(u';', QStringLiteral(": ")));
+        for (const QString &p : list.problems)
+            QVERIFY2(p.contains(QStringLiteral("copy/groups.db")), qPrintable(p));
+        if (!list.groups.isEmpty() && !list.groups[0].name.contains(u'\n'))
+            QCOMPARE(list.groups[0].listItem(), QString(sideLines[0]).replace(u';', QStringLiteral(": ")));
     }
 
     void comboTakesOneDigitNumbersOnly()
@@ -148,14 +174,7 @@ private slots:
 
     void profileFields()
     {
-        QByteArray f(0x1A8, '\0');
-        f = put(f, 0x002, ucs2(QStringLiteral("Internet Ž")));
-        f = put(f, 0x023, QByteArray("\x01\x00", 2));
-        f = put(f, 0x025, QByteArray("10.0.0.1"));
-        f = put(f, 0x0A6, QByteArray("\x1F\x90", 2));
-        f = put(f, 0x0A8, ucs2(QStringLiteral("login")));
-        f = put(f, 0x128, ucs2(QStringLiteral("heslo")));
-        const GProfil p = readProfile(f);
+        const GProfil p = readProfile(profileFile());
         QCOMPARE(p.profileName, QStringLiteral("Internet Ž"));
         QCOMPARE(p.isHttp, 1);
         QCOMPARE(p.isSecure, 0);
@@ -221,6 +240,215 @@ private slots:
         const auto file = writeAccount(account, 1);
         QVERIFY(!file.ok());
         QVERIFY2(file.error().contains(field), qPrintable(file.error()));
+    }
+
+    void checkedReaders_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("profile");
+        QTest::addColumn<QString>("refusal"); // empty: read
+        const QByteArray account = writeAccount(sample(1), 1).value();
+        QTest::newRow("account") << account << false << QString();
+        QTest::newRow("account cut in its last text") << account.left(0x5E2) << false << QStringLiteral("smtpUserId");
+        QTest::newRow("account cut in a port") << account.left(0x107) << false << QStringLiteral("pop3Port");
+        QTest::newRow("empty account") << QByteArray() << false << QStringLiteral("accountName");
+        QTest::newRow("account too large") << account + QByteArray(kMaxDatabaseFileSize, '\0') << false << QStringLiteral("too large");
+        QTest::newRow("profile") << profileFile() << true << QString();
+        QTest::newRow("profile cut in its password") << profileFile().left(0x12A) << true << QStringLiteral("password");
+        QTest::newRow("profile too large") << QByteArray(kMaxDatabaseFileSize + 1, '\1') << true << QStringLiteral("too large");
+    }
+    void checkedReaders()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, profile);
+        QFETCH(QString, refusal);
+        const QString name = profile ? QStringLiteral("profile9") : QStringLiteral("account9");
+        const QString error = profile ? readProfileFile(bytes, name).error() : readAccountFile(bytes, name).error();
+        if (refusal.isEmpty())
+            QCOMPARE(error, QString());
+        else
+            QVERIFY2(error.contains(name) && error.contains(refusal), qPrintable(error));
+    }
+
+    void loadFolder_data()
+    {
+        QTest::addColumn<LoadSelection>("selection");
+        QTest::addColumn<Folder>("files");
+        QTest::addColumn<QStringList>("accounts");
+        QTest::addColumn<int>("profiles");
+        QTest::addColumn<bool>("replaceSideFile");
+        QTest::addColumn<int>("problems");
+        const QByteArray groups = groupEntry("Rodina", 1) + groupEntry("VIP", 12);
+        const QMap<QString, QByteArray> folder = {{QStringLiteral("account2"), writeAccount(sample(2), 2).value()},
+                                                  {QStringLiteral("account5"), writeAccount(sample(5), 5).value()},
+                                                  {QStringLiteral("profile3"), profileFile()},
+                                                  {kGroupFileName, groups}};
+        const QStringList twoAndFive = {sample(2).accountName, sample(5).accountName};
+        QTest::newRow("accounts 2 and 5 are items 0 and 1") << LoadSelection{} << folder << twoAndFive << 1 << true << 0;
+        QTest::newRow("profiles unchecked: no profiles") << LoadSelection{true, false, true} << folder << twoAndFive << 0 << true << 0;
+        QTest::newRow("groups unchecked: side file kept") << LoadSelection{false, true, true} << folder << twoAndFive << 1 << false << 0;
+        QTest::newRow("damaged files reported, the others read")
+            << LoadSelection{}
+            << QMap<QString, QByteArray>{{QStringLiteral("account3"), writeAccount(sample(3), 3).value().left(0x300)},
+                                         {QStringLiteral("account5"), writeAccount(sample(5), 5).value()},
+                                         {kGroupFileName, groups.left(groups.size() - 5)}}
+            << QStringList{sample(5).accountName} << 0 << false << 2;
+    }
+    void loadFolder()
+    {
+        QFETCH(LoadSelection, selection);
+        QFETCH(Folder, files);
+        QFETCH(QStringList, accounts);
+        QFETCH(int, profiles);
+        QFETCH(bool, replaceSideFile);
+        QFETCH(int, problems);
+        const FolderContent content = loadDatabaseFolder(selection, files);
+        QStringList names;
+        for (const AccountRecord &r : content.accounts)
+            names.append(r.account.accountName);
+        QCOMPARE(names, accounts);
+        QCOMPARE(content.profiles.size(), qsizetype(profiles));
+        QCOMPARE(content.replaceGroupSideFile, replaceSideFile);
+        QCOMPARE(content.problems.size(), qsizetype(problems));
+        if (replaceSideFile)
+            QCOMPARE(content.groups.sideLines(), (QStringList{QStringLiteral("1;Rodina"), QStringLiteral("12;VIP")}));
+    }
+
+    void writeKeepsUnknownBytes_data()
+    {
+        QTest::addColumn<TEmail>("edited");
+        QTest::addColumn<int>("from"); // only bytes in [from, to) may change
+        QTest::addColumn<int>("to");
+        const TEmail read = readAccount(foreignAccount());
+        QTest::newRow("unchanged: byte for byte") << read << 0 << 0;
+        TEmail a = read;
+        a.pop3Server = QStringLiteral("p.cz");
+        a.pop3Port = QStringLiteral("995");
+        QTest::newRow("shorter server, new port") << a << 0x086 << 0x108;
+        a = read;
+        a.signature = QString(200, u'ř');
+        QTest::newRow("longer signature") << a << 0x3DE << 0x5DE;
+        a = read;
+        a.pop3Ssl = false;
+        QTest::newRow("flag off") << a << 0x108 << 0x109;
+        a = read;
+        a.accountName = QStringLiteral("Nový");
+        QTest::newRow("shorter name") << a << 0x004 << 0x085;
+    }
+    void writeKeepsUnknownBytes()
+    {
+        QFETCH(TEmail, edited);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        const QByteArray original = foreignAccount();
+        AccountRecord record = readAccountFile(original, QStringLiteral("account4")).value();
+        record.account = edited;
+        const auto file = writeAccount(record, 1);
+        QVERIFY2(file.ok(), qPrintable(file.error()));
+        QCOMPARE(readAccount(*file), edited);
+        QCOMPARE(file->size(), original.size());
+        QCOMPARE(file->left(from), original.left(from));
+        QCOMPARE(file->mid(to), original.mid(to));
+    }
+
+    void writtenFolderReadsBack()
+    {
+        const QList<AccountRecord> table = {readAccountFile(foreignAccount(), QStringLiteral("account4")).value(),
+                                            newAccount(QStringLiteral("Nový")).value(), AccountRecord{sample(2), {}, {}}};
+        const auto plan = planAccountWrite(table, {QStringLiteral("account1"), QStringLiteral("account7"), QStringLiteral("profile1")});
+        QVERIFY2(plan.ok(), qPrintable(plan.error()));
+        QCOMPARE(plan->existing, QStringList{QStringLiteral("account1")});
+        QCOMPARE(plan->obsolete, QStringList{QStringLiteral("account7")});
+        QMap<QString, QByteArray> folder;
+        for (const AccountFile &f : plan->files)
+            folder.insert(f.name, f.bytes);
+        QCOMPARE(folder.value(QStringLiteral("account1")), foreignAccount());
+        const FolderContent back = loadDatabaseFolder({}, folder);
+        QCOMPARE(back.problems, QStringList());
+        QCOMPARE(back.accounts.size(), table.size());
+        for (qsizetype i = 0; i < table.size(); ++i)
+            QCOMPARE(back.accounts[i].account, table[i].account);
+    }
+
+    void writeRefusesTheWholeTable_data()
+    {
+        QTest::addColumn<QList<AccountRecord>>("table");
+        QTest::addColumn<QString>("refusal");
+        AccountRecord tooLong{sample(2), {}, {}};
+        tooLong.account.pop3Server = QString(125, u'p');
+        QTest::newRow("second account's server too long") << QList<AccountRecord>{{sample(1), {}, {}}, tooLong} << QStringLiteral("account 2 (\"Účet 2 č\"), pop3Server");
+        QTest::newRow("21 accounts") << QList<AccountRecord>(21, AccountRecord{sample(1), {}, {}}) << QStringLiteral("21 accounts");
+        QTest::newRow("none") << QList<AccountRecord>{} << QStringLiteral("no accounts");
+    }
+    void writeRefusesTheWholeTable()
+    {
+        QFETCH(QList<AccountRecord>, table);
+        QFETCH(QString, refusal);
+        const auto plan = planAccountWrite(table, {});
+        QVERIFY2(!plan.ok() && plan.error().contains(refusal), qPrintable(plan.error()));
+    }
+
+    void storeAccount_data()
+    {
+        QTest::addColumn<TEmail>("controls");
+        QTest::addColumn<QString>("refused"); // the field named, or empty
+        QTest::addColumn<QString>("pop3Port");
+        TEmail c = sample(1);
+        c.pop3Port = QStringLiteral(" 0995 ");
+        c.accountName = QStringLiteral("Jiný");
+        QTest::newRow("port as a plain number, name kept") << c << QString() << QStringLiteral("995");
+        c = sample(1);
+        c.smtpPort = QStringLiteral("25a");
+        QTest::newRow("port not a number") << c << QStringLiteral("smtpPort") << QString();
+        c = sample(1);
+        c.imap4Port = QStringLiteral("65536");
+        QTest::newRow("port out of range") << c << QStringLiteral("imap4Port") << QString();
+        c = sample(1);
+        c.maxMessageSize.clear();
+        QTest::newRow("empty number") << c << QStringLiteral("maxMessageSize") << QString();
+        c = sample(1);
+        c.replyTo = QString(61, u'r');
+        QTest::newRow("text too long") << c << QStringLiteral("replyTo") << QString();
+    }
+    void storeAccount()
+    {
+        QFETCH(TEmail, controls);
+        QFETCH(QString, refused);
+        QFETCH(QString, pop3Port);
+        const TEmail current = sample(1);
+        const auto stored = vandrel::phonedb::storeAccount(current, controls);
+        if (!refused.isEmpty()) {
+            QVERIFY2(!stored.ok() && stored.error().contains(refused) && stored.error().contains(current.accountName), qPrintable(stored.error()));
+            return;
+        }
+        QVERIFY2(stored.ok(), qPrintable(stored.error()));
+        QCOMPARE(stored->accountName, current.accountName);
+        QCOMPARE(stored->pop3Port, pop3Port);
+    }
+
+    void storeProfile_data()
+    {
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<int>("stored"); // -1: refused
+        QTest::newRow("number") << QStringLiteral("8080") << 8080;
+        QTest::newRow("blanks") << QStringLiteral(" 80 ") << 80;
+        QTest::newRow("letters") << QStringLiteral("80x") << -1;
+        QTest::newRow("too big") << QStringLiteral("70000") << -1;
+        QTest::newRow("negative") << QStringLiteral("-1") << -1;
+        QTest::newRow("empty") << QString() << -1;
+    }
+    void storeProfile()
+    {
+        QFETCH(QString, port);
+        QFETCH(int, stored);
+        const GProfil current{QStringLiteral("Internet"), 0, 1, QStringLiteral("old"), 1, {}, {}};
+        const auto result = vandrel::phonedb::storeProfile(current, {QStringLiteral("WAP"), true, false, QStringLiteral("10.0.0.1"), port,
+                                                                      QStringLiteral("login"), QStringLiteral("heslo")});
+        if (stored < 0)
+            QVERIFY2(!result.ok() && result.error().contains(QStringLiteral("proxyPort")), qPrintable(result.error()));
+        else
+            QCOMPARE(result.value(), (GProfil{QStringLiteral("WAP"), 1, 0, QStringLiteral("10.0.0.1"), stored, QStringLiteral("login"),
+                                              QStringLiteral("heslo")}));
     }
 
     void fileNames()
