@@ -1,6 +1,7 @@
 #include "common/testmain.h"
 
 #include <core/phonedb/accounts.h>
+#include <core/phonedb/dump.h>
 #include <core/phonedb/folder.h>
 #include <core/phonedb/groups.h>
 
@@ -449,6 +450,39 @@ private slots:
         else
             QCOMPARE(result.value(), (GProfil{QStringLiteral("WAP"), 1, 0, QStringLiteral("10.0.0.1"), stored, QStringLiteral("login"),
                                               QStringLiteral("heslo")}));
+    }
+
+    void dump_data()
+    {
+        QTest::addColumn<QByteArray>("dump");
+        QTest::addColumn<QByteArray>("unescaped");
+        QTest::newRow("escapes undone") << QByteArray("\x59\x01\x7D\x5D\x7D\x5E\x12\x34\x7E") << QByteArray("\x59\x01\x7D\x7E\x12\x34\x7E");
+        QTest::newRow("other escape bytes stay") << QByteArray("\x7D\x41\x7D") << QByteArray("\x7D\x41\x7D");
+        QTest::newRow("266 bytes unescaped too") << QByteArray(264, 'a') + "\x7D\x5D" << QByteArray(264, 'a') + "\x7D";
+    }
+    void dump()
+    {
+        QFETCH(QByteArray, dump);
+        QFETCH(QByteArray, unescaped);
+        QCOMPARE(unescapeDump(dump), unescaped);
+    }
+
+    void dumpResultName_data()
+    {
+        QTest::addColumn<QString>("dump");
+        QTest::addColumn<QStringList>("taken");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("beside") << QStringLiteral("/d/x.y/mem.dat") << QStringList{} << QStringLiteral("/d/x.y/mem-unescaped.dat");
+        QTest::newRow("taken") << QStringLiteral("mem.dat") << QStringList{QStringLiteral("mem-unescaped.dat"), QStringLiteral("mem-unescaped-2.dat")}
+                               << QStringLiteral("mem-unescaped-3.dat");
+        QTest::newRow("no suffix") << QStringLiteral("/d/x.y/.mem") << QStringList{} << QStringLiteral("/d/x.y/.mem-unescaped");
+    }
+    void dumpResultName()
+    {
+        QFETCH(QString, dump);
+        QFETCH(QStringList, taken);
+        QFETCH(QString, result);
+        QCOMPARE(unescapedDumpPath(dump, [&](const QString &p) { return taken.contains(p) || p == dump; }), result);
     }
 
     void fileNames()
