@@ -1,9 +1,8 @@
 #!/usr/bin/python3
 """iCalendar peer for the tests: python3-icalendar reads our .ics text.
 
-Reads {"ics": TEXT} on stdin and writes {"errors": [...], "events": [{"uid", "start", "end",
-"summary", "alarms": [{"action", "trigger", "description"}]}]} on stdout; times as UTC
-YYYYMMDDTHHMMSSZ, a floating or zoned time is an error.
+Reads {"ics": TEXT}; writes {"errors": [...], "uids": DISTINCT_UIDS, "events": [[start, end,
+summary, [action, trigger, description] or []], ...]}, times as UTC YYYYMMDDTHHMMSSZ.
 """
 import datetime
 import json
@@ -11,36 +10,26 @@ import sys
 
 import icalendar
 
+errors = []
 
-def utc(value, errors):
-    if not isinstance(value, datetime.datetime) or value.utcoffset() != datetime.timedelta(0):
-        errors.append("not a UTC date-time: %r" % (value,))
+
+def utc(component, name):
+    if component.get(name) is None:
         return None
+    value = component.decoded(name)
+    if not isinstance(value, datetime.datetime) or value.utcoffset() != datetime.timedelta(0):
+        errors.append("%s is not a UTC date-time: %r" % (name, value))
     return value.strftime("%Y%m%dT%H%M%SZ")
 
 
-def main():
-    request = json.load(sys.stdin)
-    cal = icalendar.Calendar.from_ical(request["ics"].encode("utf-8"))
-    errors = []
-    for component in cal.walk():
-        errors += ["%s: %s" % (component.name, e) for e in getattr(component, "errors", [])]
-    if str(cal.get("VERSION")) != "2.0" or not cal.get("PRODID"):
-        errors.append("VERSION 2.0 and PRODID required")
-    events = []
-    for ev in cal.walk("VEVENT"):
-        if not ev.get("DTSTAMP"):
-            errors.append("VEVENT without DTSTAMP")
-        events.append({
-            "uid": str(ev.get("UID")),
-            "start": utc(ev.decoded("DTSTART"), errors),
-            "end": utc(ev.decoded("DTEND"), errors) if ev.get("DTEND") is not None else None,
-            "summary": str(ev.get("SUMMARY")),
-            "alarms": [{"action": str(a.get("ACTION")), "trigger": utc(a.decoded("TRIGGER"), errors),
-                        "description": str(a.get("DESCRIPTION"))} for a in ev.walk("VALARM")],
-        })
-    json.dump({"errors": errors, "events": events}, sys.stdout, ensure_ascii=True)
-
-
-if __name__ == "__main__":
-    main()
+cal = icalendar.Calendar.from_ical(json.load(sys.stdin)["ics"].encode("utf-8"))
+for c in cal.walk():
+    errors += ["%s: %s" % (c.name, e) for e in c.errors]
+if str(cal.get("VERSION")) != "2.0" or not cal.get("PRODID"):
+    errors.append("VERSION 2.0 and PRODID required")
+events = cal.walk("VEVENT")
+errors += ["VEVENT without DTSTAMP" for ev in events if ev.get("DTSTAMP") is None]
+json.dump({"errors": errors, "uids": len({str(ev.get("UID")) for ev in events}),
+           "events": [[utc(ev, "DTSTART"), utc(ev, "DTEND"), str(ev.get("SUMMARY")),
+                       [[str(a.get("ACTION")), utc(a, "TRIGGER"), str(a.get("DESCRIPTION"))] for a in ev.walk("VALARM")]]
+                      for ev in events]}, sys.stdout)

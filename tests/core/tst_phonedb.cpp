@@ -5,6 +5,7 @@
 #include <core/phonedb/folder.h>
 #include <core/phonedb/groups.h>
 
+#include <QHash>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -250,25 +251,21 @@ private slots:
         QTest::addColumn<QString>("refusal"); // empty: read
         const QByteArray account = writeAccount(sample(1), 1).value();
         QTest::newRow("account") << account << false << QString();
-        QTest::newRow("account cut in its last text") << account.left(0x5E2) << false << QStringLiteral("smtpUserId");
-        QTest::newRow("account cut in a port") << account.left(0x107) << false << QStringLiteral("pop3Port");
-        QTest::newRow("empty account") << QByteArray() << false << QStringLiteral("accountName");
-        QTest::newRow("account too large") << account + QByteArray(kMaxDatabaseFileSize, '\0') << false << QStringLiteral("too large");
+        QTest::newRow("account cut in its last text") << account.left(0x5E2) << false << u"smtpUserId"_qs;
+        QTest::newRow("account cut in a port") << account.left(0x107) << false << u"pop3Port"_qs;
+        QTest::newRow("empty account") << QByteArray() << false << u"accountName"_qs;
+        QTest::newRow("account too large") << account + QByteArray(kMaxDatabaseFileSize, '\0') << false << u"too large"_qs;
         QTest::newRow("profile") << profileFile() << true << QString();
-        QTest::newRow("profile cut in its password") << profileFile().left(0x12A) << true << QStringLiteral("password");
-        QTest::newRow("profile too large") << QByteArray(kMaxDatabaseFileSize + 1, '\1') << true << QStringLiteral("too large");
+        QTest::newRow("profile cut in its password") << profileFile().left(0x12A) << true << u"password"_qs;
+        QTest::newRow("profile too large") << QByteArray(kMaxDatabaseFileSize + 1, '\1') << true << u"too large"_qs;
     }
     void checkedReaders()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(bool, profile);
         QFETCH(QString, refusal);
-        const QString name = profile ? QStringLiteral("profile9") : QStringLiteral("account9");
-        const QString error = profile ? readProfileFile(bytes, name).error() : readAccountFile(bytes, name).error();
-        if (refusal.isEmpty())
-            QCOMPARE(error, QString());
-        else
-            QVERIFY2(error.contains(name) && error.contains(refusal), qPrintable(error));
+        const QString error = profile ? readProfileFile(bytes, u"dir/p9"_qs).error() : readAccountFile(bytes, u"dir/a9"_qs).error();
+        QVERIFY2(refusal.isEmpty() ? error.isEmpty() : error.contains(refusal) && error.contains(u"dir/"_qs), qPrintable(error));
     }
 
     void loadFolder_data()
@@ -280,20 +277,16 @@ private slots:
         QTest::addColumn<bool>("replaceSideFile");
         QTest::addColumn<int>("problems");
         const QByteArray groups = groupEntry("Rodina", 1) + groupEntry("VIP", 12);
-        const QMap<QString, QByteArray> folder = {{QStringLiteral("account2"), writeAccount(sample(2), 2).value()},
-                                                  {QStringLiteral("account5"), writeAccount(sample(5), 5).value()},
-                                                  {QStringLiteral("profile3"), profileFile()},
-                                                  {kGroupFileName, groups}};
+        const QByteArray account5 = writeAccount(sample(5), 5).value();
+        const Folder folder = {{u"account2"_qs, writeAccount(sample(2), 2).value()}, {u"account5"_qs, account5},
+                               {u"profile3"_qs, profileFile()}, {kGroupFileName, groups}};
         const QStringList twoAndFive = {sample(2).accountName, sample(5).accountName};
         QTest::newRow("accounts 2 and 5 are items 0 and 1") << LoadSelection{} << folder << twoAndFive << 1 << true << 0;
         QTest::newRow("profiles unchecked: no profiles") << LoadSelection{true, false, true} << folder << twoAndFive << 0 << true << 0;
         QTest::newRow("groups unchecked: side file kept") << LoadSelection{false, true, true} << folder << twoAndFive << 1 << false << 0;
-        QTest::newRow("damaged files reported, the others read")
-            << LoadSelection{}
-            << QMap<QString, QByteArray>{{QStringLiteral("account3"), writeAccount(sample(3), 3).value().left(0x300)},
-                                         {QStringLiteral("account5"), writeAccount(sample(5), 5).value()},
-                                         {kGroupFileName, groups.left(groups.size() - 5)}}
-            << QStringList{sample(5).accountName} << 0 << false << 2;
+        const Folder damaged = {{u"account3"_qs, writeAccount(sample(3), 3).value().left(0x300)}, {u"account5"_qs, account5},
+                                {kGroupFileName, groups.chopped(5)}};
+        QTest::newRow("damaged files reported, the others read") << LoadSelection{} << damaged << QStringList{sample(5).accountName} << 0 << false << 2;
     }
     void loadFolder()
     {
@@ -312,7 +305,7 @@ private slots:
         QCOMPARE(content.replaceGroupSideFile, replaceSideFile);
         QCOMPARE(content.problems.size(), qsizetype(problems));
         if (replaceSideFile)
-            QCOMPARE(content.groups.sideLines(), (QStringList{QStringLiteral("1;Rodina"), QStringLiteral("12;VIP")}));
+            QCOMPARE(content.groups.sideLines(), (QStringList{u"1;Rodina"_qs, u"12;VIP"_qs}));
     }
 
     void writeKeepsUnknownBytes_data()
@@ -323,8 +316,8 @@ private slots:
         const TEmail read = readAccount(foreignAccount());
         QTest::newRow("unchanged: byte for byte") << read << 0 << 0;
         TEmail a = read;
-        a.pop3Server = QStringLiteral("p.cz");
-        a.pop3Port = QStringLiteral("995");
+        a.pop3Server = u"p.cz"_qs;
+        a.pop3Port = u"995"_qs;
         QTest::newRow("shorter server, new port") << a << 0x086 << 0x108;
         a = read;
         a.signature = QString(200, u'ř');
@@ -333,7 +326,7 @@ private slots:
         a.pop3Ssl = false;
         QTest::newRow("flag off") << a << 0x108 << 0x109;
         a = read;
-        a.accountName = QStringLiteral("Nový");
+        a.accountName = u"Nový"_qs;
         QTest::newRow("shorter name") << a << 0x004 << 0x085;
     }
     void writeKeepsUnknownBytes()
@@ -342,7 +335,7 @@ private slots:
         QFETCH(int, from);
         QFETCH(int, to);
         const QByteArray original = foreignAccount();
-        AccountRecord record = readAccountFile(original, QStringLiteral("account4")).value();
+        AccountRecord record = readAccountFile(original, u"account4"_qs).value();
         record.account = edited;
         const auto file = writeAccount(record, 1);
         QVERIFY2(file.ok(), qPrintable(file.error()));
@@ -354,16 +347,16 @@ private slots:
 
     void writtenFolderReadsBack()
     {
-        const QList<AccountRecord> table = {readAccountFile(foreignAccount(), QStringLiteral("account4")).value(),
-                                            newAccount(QStringLiteral("Nový")).value(), AccountRecord{sample(2), {}, {}}};
-        const auto plan = planAccountWrite(table, {QStringLiteral("account1"), QStringLiteral("account7"), QStringLiteral("profile1")});
+        const QList<AccountRecord> table = {readAccountFile(foreignAccount(), u"account4"_qs).value(), newAccount(u"Nový"_qs).value(),
+                                            AccountRecord{sample(2), {}, {}}};
+        const auto plan = planAccountWrite(table, {u"account1"_qs, u"account7"_qs, u"profile1"_qs});
         QVERIFY2(plan.ok(), qPrintable(plan.error()));
-        QCOMPARE(plan->existing, QStringList{QStringLiteral("account1")});
-        QCOMPARE(plan->obsolete, QStringList{QStringLiteral("account7")});
-        QMap<QString, QByteArray> folder;
+        QCOMPARE(plan->existing, QStringList{u"account1"_qs});
+        QCOMPARE(plan->obsolete, QStringList{u"account7"_qs});
+        Folder folder;
         for (const AccountFile &f : plan->files)
             folder.insert(f.name, f.bytes);
-        QCOMPARE(folder.value(QStringLiteral("account1")), foreignAccount());
+        QCOMPARE(folder.value(u"account1"_qs), foreignAccount());
         const FolderContent back = loadDatabaseFolder({}, folder);
         QCOMPARE(back.problems, QStringList());
         QCOMPARE(back.accounts.size(), table.size());
@@ -377,9 +370,9 @@ private slots:
         QTest::addColumn<QString>("refusal");
         AccountRecord tooLong{sample(2), {}, {}};
         tooLong.account.pop3Server = QString(125, u'p');
-        QTest::newRow("second account's server too long") << QList<AccountRecord>{{sample(1), {}, {}}, tooLong} << QStringLiteral("account 2 (\"Účet 2 č\"), pop3Server");
-        QTest::newRow("21 accounts") << QList<AccountRecord>(21, AccountRecord{sample(1), {}, {}}) << QStringLiteral("21 accounts");
-        QTest::newRow("none") << QList<AccountRecord>{} << QStringLiteral("no accounts");
+        QTest::newRow("second server too long") << QList<AccountRecord>{{sample(1), {}, {}}, tooLong} << u"account 2 (\"Účet 2 č\"), pop3Server"_qs;
+        QTest::newRow("21 accounts") << QList<AccountRecord>(21, AccountRecord{sample(1), {}, {}}) << u"21 accounts"_qs;
+        QTest::newRow("none") << QList<AccountRecord>{} << u"no accounts"_qs;
     }
     void writeRefusesTheWholeTable()
     {
@@ -391,98 +384,62 @@ private slots:
 
     void storeAccount_data()
     {
-        QTest::addColumn<TEmail>("controls");
-        QTest::addColumn<QString>("refused"); // the field named, or empty
-        QTest::addColumn<QString>("pop3Port");
-        TEmail c = sample(1);
-        c.pop3Port = QStringLiteral(" 0995 ");
-        c.accountName = QStringLiteral("Jiný");
-        QTest::newRow("port as a plain number, name kept") << c << QString() << QStringLiteral("995");
-        c = sample(1);
-        c.smtpPort = QStringLiteral("25a");
-        QTest::newRow("port not a number") << c << QStringLiteral("smtpPort") << QString();
-        c = sample(1);
-        c.imap4Port = QStringLiteral("65536");
-        QTest::newRow("port out of range") << c << QStringLiteral("imap4Port") << QString();
-        c = sample(1);
-        c.maxMessageSize.clear();
-        QTest::newRow("empty number") << c << QStringLiteral("maxMessageSize") << QString();
-        c = sample(1);
-        c.replyTo = QString(61, u'r');
-        QTest::newRow("text too long") << c << QStringLiteral("replyTo") << QString();
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("stored"); // empty: refused, naming the account and the field
+        QTest::newRow("port as a plain number") << u"pop3Port"_qs << u" 0995 "_qs << u"995"_qs;
+        QTest::newRow("port not a number") << u"smtpPort"_qs << u"25a"_qs << QString();
+        QTest::newRow("port out of range") << u"imap4Port"_qs << u"65536"_qs << QString();
+        QTest::newRow("empty number") << u"maxMessageSize"_qs << QString() << QString();
+        QTest::newRow("text too long") << u"replyTo"_qs << QString(61, u'r') << QString();
+        QTest::newRow("the name stays") << u"accountName"_qs << u"Jiný"_qs << sample(1).accountName;
     }
     void storeAccount()
     {
-        QFETCH(TEmail, controls);
-        QFETCH(QString, refused);
-        QFETCH(QString, pop3Port);
-        const TEmail current = sample(1);
-        const auto stored = vandrel::phonedb::storeAccount(current, controls);
-        if (!refused.isEmpty()) {
-            QVERIFY2(!stored.ok() && stored.error().contains(refused) && stored.error().contains(current.accountName), qPrintable(stored.error()));
-            return;
-        }
-        QVERIFY2(stored.ok(), qPrintable(stored.error()));
-        QCOMPARE(stored->accountName, current.accountName);
-        QCOMPARE(stored->pop3Port, pop3Port);
+        QFETCH(QString, field);
+        QFETCH(QString, value);
+        QFETCH(QString, stored);
+        const QHash<QString, QString TEmail::*> members = {{u"pop3Port"_qs, &TEmail::pop3Port}, {u"smtpPort"_qs, &TEmail::smtpPort},
+            {u"imap4Port"_qs, &TEmail::imap4Port}, {u"maxMessageSize"_qs, &TEmail::maxMessageSize}, {u"replyTo"_qs, &TEmail::replyTo},
+            {u"accountName"_qs, &TEmail::accountName}};
+        TEmail controls = sample(1);
+        controls.*members.value(field) = value;
+        const auto result = vandrel::phonedb::storeAccount(sample(1), controls);
+        if (stored.isEmpty())
+            QVERIFY2(!result.ok() && result.error().contains(field) && result.error().contains(sample(1).accountName), qPrintable(result.error()));
+        else
+            QCOMPARE(result.value().*members.value(field), stored);
     }
 
     void storeProfile_data()
     {
         QTest::addColumn<QString>("port");
         QTest::addColumn<int>("stored"); // -1: refused
-        QTest::newRow("number") << QStringLiteral("8080") << 8080;
-        QTest::newRow("blanks") << QStringLiteral(" 80 ") << 80;
-        QTest::newRow("letters") << QStringLiteral("80x") << -1;
-        QTest::newRow("too big") << QStringLiteral("70000") << -1;
-        QTest::newRow("negative") << QStringLiteral("-1") << -1;
+        QTest::newRow("number") << u"8080"_qs << 8080;
+        QTest::newRow("blanks") << u" 80 "_qs << 80;
+        QTest::newRow("letters") << u"80x"_qs << -1;
+        QTest::newRow("too big") << u"70000"_qs << -1;
         QTest::newRow("empty") << QString() << -1;
     }
     void storeProfile()
     {
         QFETCH(QString, port);
         QFETCH(int, stored);
-        const GProfil current{QStringLiteral("Internet"), 0, 1, QStringLiteral("old"), 1, {}, {}};
-        const auto result = vandrel::phonedb::storeProfile(current, {QStringLiteral("WAP"), true, false, QStringLiteral("10.0.0.1"), port,
-                                                                      QStringLiteral("login"), QStringLiteral("heslo")});
+        const GProfil current{u"Internet"_qs, 0, 1, u"old"_qs, 1, {}, {}};
+        const auto result = vandrel::phonedb::storeProfile(current, {u"WAP"_qs, true, false, u"10.0.0.1"_qs, port, u"login"_qs, u"heslo"_qs});
         if (stored < 0)
-            QVERIFY2(!result.ok() && result.error().contains(QStringLiteral("proxyPort")), qPrintable(result.error()));
+            QVERIFY2(!result.ok() && result.error().contains(u"proxyPort"_qs), qPrintable(result.error()));
         else
-            QCOMPARE(result.value(), (GProfil{QStringLiteral("WAP"), 1, 0, QStringLiteral("10.0.0.1"), stored, QStringLiteral("login"),
-                                              QStringLiteral("heslo")}));
+            QCOMPARE(result.value(), (GProfil{u"WAP"_qs, 1, 0, u"10.0.0.1"_qs, stored, u"login"_qs, u"heslo"_qs}));
     }
 
-    void dump_data()
+    void dumpTool()
     {
-        QTest::addColumn<QByteArray>("dump");
-        QTest::addColumn<QByteArray>("unescaped");
-        QTest::newRow("escapes undone") << QByteArray("\x59\x01\x7D\x5D\x7D\x5E\x12\x34\x7E") << QByteArray("\x59\x01\x7D\x7E\x12\x34\x7E");
-        QTest::newRow("other escape bytes stay") << QByteArray("\x7D\x41\x7D") << QByteArray("\x7D\x41\x7D");
-        QTest::newRow("266 bytes unescaped too") << QByteArray(264, 'a') + "\x7D\x5D" << QByteArray(264, 'a') + "\x7D";
-    }
-    void dump()
-    {
-        QFETCH(QByteArray, dump);
-        QFETCH(QByteArray, unescaped);
-        QCOMPARE(unescapeDump(dump), unescaped);
-    }
-
-    void dumpResultName_data()
-    {
-        QTest::addColumn<QString>("dump");
-        QTest::addColumn<QStringList>("taken");
-        QTest::addColumn<QString>("result");
-        QTest::newRow("beside") << QStringLiteral("/d/x.y/mem.dat") << QStringList{} << QStringLiteral("/d/x.y/mem-unescaped.dat");
-        QTest::newRow("taken") << QStringLiteral("mem.dat") << QStringList{QStringLiteral("mem-unescaped.dat"), QStringLiteral("mem-unescaped-2.dat")}
-                               << QStringLiteral("mem-unescaped-3.dat");
-        QTest::newRow("no suffix") << QStringLiteral("/d/x.y/.mem") << QStringList{} << QStringLiteral("/d/x.y/.mem-unescaped");
-    }
-    void dumpResultName()
-    {
-        QFETCH(QString, dump);
-        QFETCH(QStringList, taken);
-        QFETCH(QString, result);
-        QCOMPARE(unescapedDumpPath(dump, [&](const QString &p) { return taken.contains(p) || p == dump; }), result);
+        QCOMPARE(unescapeDump("\x7D\x5D\x7D\x5E\x7D\x41"), QByteArray("\x7D\x7E\x7D\x41"));
+        const QStringList taken = {u"/d/x.y/mem.dat"_qs, u"/d/x.y/mem-unescaped.dat"_qs, u"/d/x.y/mem-unescaped-2.dat"_qs};
+        const auto exists = [&](const QString &p) { return taken.contains(p); };
+        QCOMPARE(unescapedDumpPath(u"/d/x.y/mem.dat"_qs, exists), u"/d/x.y/mem-unescaped-3.dat"_qs);
+        QCOMPARE(unescapedDumpPath(u"/d/x.y/.mem"_qs, exists), u"/d/x.y/.mem-unescaped"_qs);
     }
 
     void fileNames()
