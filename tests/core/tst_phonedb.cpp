@@ -1,12 +1,16 @@
 #include "common/testmain.h"
 
 #include <core/phonedb/accounts.h>
+#include <core/phonedb/dump.h>
+#include <core/phonedb/folder.h>
 #include <core/phonedb/groups.h>
 
+#include <QHash>
 #include <QRandomGenerator>
 #include <QTest>
 
 using namespace vandrel::phonedb;
+using Folder = QMap<QString, QByteArray>;
 
 namespace {
 QByteArray groupEntry(const QByteArray &name, int number)
@@ -61,6 +65,28 @@ TEmail sample(int n)
     a.readReport = true;
     return a;
 }
+// An account file as another writer left it: bytes the layout does not name, a flag byte 7,
+// a tail after the last slot.
+QByteArray foreignAccount()
+{
+    QByteArray f = writeAccount(sample(1), 4).value();
+    f = put(f, 0x000, QByteArray("\x04\x00\x01\x00", 4));
+    f = put(f, 0x100, "\x77"); // after the end of the POP3 server, inside its slot
+    f = put(f, 0x251, "\xAA\xBB\xCC");
+    f = put(f, 0x108, "\x07");
+    return f + QByteArray(16, '\xEE');
+}
+
+QByteArray profileFile()
+{
+    QByteArray f(0x1A8, '\0');
+    f = put(f, 0x002, ucs2(QStringLiteral("Internet Ž")));
+    f = put(f, 0x023, QByteArray("\x01\x00", 2));
+    f = put(f, 0x025, QByteArray("10.0.0.1"));
+    f = put(f, 0x0A6, QByteArray("\x1F\x90", 2));
+    f = put(f, 0x0A8, ucs2(QStringLiteral("login")));
+    return put(f, 0x128, ucs2(QStringLiteral("heslo")));
+}
 } // namespace
 
 class PhoneDbTest : public QObject {
@@ -80,20 +106,22 @@ private slots:
         QTest::newRow("name past the end") << QByteArray("\x00\x04\x04\x20\x00\x00" "Ab", 8) << QStringList{} << 1;
         QTest::newRow("no number") << QByteArray("\x00\x04\x04\x03\x00\x00" "A\x00\x00\x00", 10) << QStringList{} << 1;
         QTest::newRow("mark at the very end") << QByteArray("\x00\x04\x04", 3) << QStringList{} << 1;
+        QTest::newRow("cut inside the second entry") << (groupEntry("Rodina", 1) + groupEntry("Prace", 2)).left(24) << QStringList{QStringLiteral("1;Rodina")} << 1;
+        QTest::newRow("a line break in a name stays in its line") << groupEntry("A\r\nB", 3) << QStringList{QStringLiteral("3;A  B")} << 0;
+        QTest::newRow("too large") << QByteArray(kMaxDatabaseFileSize + 1, '\0') << QStringList{} << 1;
     }
     void groups()
     {
         QFETCH(QByteArray, file);
         QFETCH(QStringList, sideLines);
         QFETCH(int, problems);
-        const GroupList list = ReadGroups(file);
-        QStringList lines;
-        for (const Group &g : list.groups)
-            lines.append(g.sideLine());
-        QCOMPARE(lines, sideLines);
+        const GroupList list = ReadGroups(file, QStringLiteral("copy/groups.db"));
+        QCOMPARE(list.sideLines(), sideLines);
         QCOMPARE(list.problems.size(), qsizetype(problems));
-        if (!list.groups.isEmpty())
-            QCOMPARE(list.groups[0].listItem(), sideLines[0].replace(u';', QStringLiteral(": ")));
+        for (const QString &p : list.problems)
+            QVERIFY2(p.contains(QStringLiteral("copy/groups.db")), qPrintable(p));
+        if (!list.groups.isEmpty() && !list.groups[0].name.contains(u'\n'))
+            QCOMPARE(list.groups[0].listItem(), QString(sideLines[0]).replace(u';', QStringLiteral(": ")));
     }
 
     void comboTakesOneDigitNumbersOnly()
@@ -148,14 +176,7 @@ private slots:
 
     void profileFields()
     {
-        QByteArray f(0x1A8, '\0');
-        f = put(f, 0x002, ucs2(QStringLiteral("Internet Ž")));
-        f = put(f, 0x023, QByteArray("\x01\x00", 2));
-        f = put(f, 0x025, QByteArray("10.0.0.1"));
-        f = put(f, 0x0A6, QByteArray("\x1F\x90", 2));
-        f = put(f, 0x0A8, ucs2(QStringLiteral("login")));
-        f = put(f, 0x128, ucs2(QStringLiteral("heslo")));
-        const GProfil p = readProfile(f);
+        const GProfil p = readProfile(profileFile());
         QCOMPARE(p.profileName, QStringLiteral("Internet Ž"));
         QCOMPARE(p.isHttp, 1);
         QCOMPARE(p.isSecure, 0);
@@ -221,6 +242,204 @@ private slots:
         const auto file = writeAccount(account, 1);
         QVERIFY(!file.ok());
         QVERIFY2(file.error().contains(field), qPrintable(file.error()));
+    }
+
+    void checkedReaders_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("profile");
+        QTest::addColumn<QString>("refusal"); // empty: read
+        const QByteArray account = writeAccount(sample(1), 1).value();
+        QTest::newRow("account") << account << false << QString();
+        QTest::newRow("account cut in its last text") << account.left(0x5E2) << false << u"smtpUserId"_qs;
+        QTest::newRow("account cut in a port") << account.left(0x107) << false << u"pop3Port"_qs;
+        QTest::newRow("empty account") << QByteArray() << false << u"accountName"_qs;
+        QTest::newRow("account too large") << account + QByteArray(kMaxDatabaseFileSize, '\0') << false << u"too large"_qs;
+        QTest::newRow("profile") << profileFile() << true << QString();
+        QTest::newRow("profile cut in its password") << profileFile().left(0x12A) << true << u"password"_qs;
+        QTest::newRow("profile too large") << QByteArray(kMaxDatabaseFileSize + 1, '\1') << true << u"too large"_qs;
+    }
+    void checkedReaders()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, profile);
+        QFETCH(QString, refusal);
+        const QString error = profile ? readProfileFile(bytes, u"dir/p9"_qs).error() : readAccountFile(bytes, u"dir/a9"_qs).error();
+        QVERIFY2(refusal.isEmpty() ? error.isEmpty() : error.contains(refusal) && error.contains(u"dir/"_qs), qPrintable(error));
+    }
+
+    void loadFolder_data()
+    {
+        QTest::addColumn<LoadSelection>("selection");
+        QTest::addColumn<Folder>("files");
+        QTest::addColumn<QStringList>("accounts");
+        QTest::addColumn<int>("profiles");
+        QTest::addColumn<bool>("replaceSideFile");
+        QTest::addColumn<int>("problems");
+        const QByteArray groups = groupEntry("Rodina", 1) + groupEntry("VIP", 12);
+        const QByteArray account5 = writeAccount(sample(5), 5).value();
+        const Folder folder = {{u"account2"_qs, writeAccount(sample(2), 2).value()}, {u"account5"_qs, account5},
+                               {u"profile3"_qs, profileFile()}, {kGroupFileName, groups}};
+        const QStringList twoAndFive = {sample(2).accountName, sample(5).accountName};
+        QTest::newRow("accounts 2 and 5 are items 0 and 1") << LoadSelection{} << folder << twoAndFive << 1 << true << 0;
+        QTest::newRow("profiles unchecked: no profiles") << LoadSelection{true, false, true} << folder << twoAndFive << 0 << true << 0;
+        QTest::newRow("groups unchecked: side file kept") << LoadSelection{false, true, true} << folder << twoAndFive << 1 << false << 0;
+        const Folder damaged = {{u"account3"_qs, writeAccount(sample(3), 3).value().left(0x300)}, {u"account5"_qs, account5},
+                                {kGroupFileName, groups.chopped(5)}};
+        QTest::newRow("damaged files reported, the others read") << LoadSelection{} << damaged << QStringList{sample(5).accountName} << 0 << false << 2;
+    }
+    void loadFolder()
+    {
+        QFETCH(LoadSelection, selection);
+        QFETCH(Folder, files);
+        QFETCH(QStringList, accounts);
+        QFETCH(int, profiles);
+        QFETCH(bool, replaceSideFile);
+        QFETCH(int, problems);
+        const FolderContent content = loadDatabaseFolder(selection, files);
+        QStringList names;
+        for (const AccountRecord &r : content.accounts)
+            names.append(r.account.accountName);
+        QCOMPARE(names, accounts);
+        QCOMPARE(content.profiles.size(), qsizetype(profiles));
+        QCOMPARE(content.replaceGroupSideFile, replaceSideFile);
+        QCOMPARE(content.problems.size(), qsizetype(problems));
+        if (replaceSideFile)
+            QCOMPARE(content.groups.sideLines(), (QStringList{u"1;Rodina"_qs, u"12;VIP"_qs}));
+    }
+
+    void writeKeepsUnknownBytes_data()
+    {
+        QTest::addColumn<TEmail>("edited");
+        QTest::addColumn<int>("from"); // only bytes in [from, to) may change
+        QTest::addColumn<int>("to");
+        const TEmail read = readAccount(foreignAccount());
+        QTest::newRow("unchanged: byte for byte") << read << 0 << 0;
+        TEmail a = read;
+        a.pop3Server = u"p.cz"_qs;
+        a.pop3Port = u"995"_qs;
+        QTest::newRow("shorter server, new port") << a << 0x086 << 0x108;
+        a = read;
+        a.signature = QString(200, u'ř');
+        QTest::newRow("longer signature") << a << 0x3DE << 0x5DE;
+        a = read;
+        a.pop3Ssl = false;
+        QTest::newRow("flag off") << a << 0x108 << 0x109;
+        a = read;
+        a.accountName = u"Nový"_qs;
+        QTest::newRow("shorter name") << a << 0x004 << 0x085;
+    }
+    void writeKeepsUnknownBytes()
+    {
+        QFETCH(TEmail, edited);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        const QByteArray original = foreignAccount();
+        AccountRecord record = readAccountFile(original, u"account4"_qs).value();
+        record.account = edited;
+        const auto file = writeAccount(record, 1);
+        QVERIFY2(file.ok(), qPrintable(file.error()));
+        QCOMPARE(readAccount(*file), edited);
+        QCOMPARE(file->size(), original.size());
+        QCOMPARE(file->left(from), original.left(from));
+        QCOMPARE(file->mid(to), original.mid(to));
+    }
+
+    void writtenFolderReadsBack()
+    {
+        const QList<AccountRecord> table = {readAccountFile(foreignAccount(), u"account4"_qs).value(), newAccount(u"Nový"_qs).value(),
+                                            AccountRecord{sample(2), {}, {}}};
+        const auto plan = planAccountWrite(table, {u"account1"_qs, u"account7"_qs, u"profile1"_qs});
+        QVERIFY2(plan.ok(), qPrintable(plan.error()));
+        QCOMPARE(plan->existing, QStringList{u"account1"_qs});
+        QCOMPARE(plan->obsolete, QStringList{u"account7"_qs});
+        Folder folder;
+        for (const AccountFile &f : plan->files)
+            folder.insert(f.name, f.bytes);
+        QCOMPARE(folder.value(u"account1"_qs), foreignAccount());
+        const FolderContent back = loadDatabaseFolder({}, folder);
+        QCOMPARE(back.problems, QStringList());
+        QCOMPARE(back.accounts.size(), table.size());
+        for (qsizetype i = 0; i < table.size(); ++i)
+            QCOMPARE(back.accounts[i].account, table[i].account);
+    }
+
+    void writeRefusesTheWholeTable_data()
+    {
+        QTest::addColumn<QList<AccountRecord>>("table");
+        QTest::addColumn<QString>("refusal");
+        AccountRecord tooLong{sample(2), {}, {}};
+        tooLong.account.pop3Server = QString(125, u'p');
+        QTest::newRow("second server too long") << QList<AccountRecord>{{sample(1), {}, {}}, tooLong} << u"account 2 (\"Účet 2 č\"), pop3Server"_qs;
+        QTest::newRow("21 accounts") << QList<AccountRecord>(21, AccountRecord{sample(1), {}, {}}) << u"21 accounts"_qs;
+        QTest::newRow("none") << QList<AccountRecord>{} << u"no accounts"_qs;
+    }
+    void writeRefusesTheWholeTable()
+    {
+        QFETCH(QList<AccountRecord>, table);
+        QFETCH(QString, refusal);
+        const auto plan = planAccountWrite(table, {});
+        QVERIFY2(!plan.ok() && plan.error().contains(refusal), qPrintable(plan.error()));
+    }
+
+    void storeAccount_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("stored"); // empty: refused, naming the account and the field
+        QTest::newRow("port as a plain number") << u"pop3Port"_qs << u" 0995 "_qs << u"995"_qs;
+        QTest::newRow("port not a number") << u"smtpPort"_qs << u"25a"_qs << QString();
+        QTest::newRow("port out of range") << u"imap4Port"_qs << u"65536"_qs << QString();
+        QTest::newRow("empty number") << u"maxMessageSize"_qs << QString() << QString();
+        QTest::newRow("text too long") << u"replyTo"_qs << QString(61, u'r') << QString();
+        QTest::newRow("the name stays") << u"accountName"_qs << u"Jiný"_qs << sample(1).accountName;
+    }
+    void storeAccount()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, value);
+        QFETCH(QString, stored);
+        const QHash<QString, QString TEmail::*> members = {{u"pop3Port"_qs, &TEmail::pop3Port}, {u"smtpPort"_qs, &TEmail::smtpPort},
+            {u"imap4Port"_qs, &TEmail::imap4Port}, {u"maxMessageSize"_qs, &TEmail::maxMessageSize}, {u"replyTo"_qs, &TEmail::replyTo},
+            {u"accountName"_qs, &TEmail::accountName}};
+        TEmail controls = sample(1);
+        controls.*members.value(field) = value;
+        const auto result = vandrel::phonedb::storeAccount(sample(1), controls);
+        if (stored.isEmpty())
+            QVERIFY2(!result.ok() && result.error().contains(field) && result.error().contains(sample(1).accountName), qPrintable(result.error()));
+        else
+            QCOMPARE(result.value().*members.value(field), stored);
+    }
+
+    void storeProfile_data()
+    {
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<int>("stored"); // -1: refused
+        QTest::newRow("number") << u"8080"_qs << 8080;
+        QTest::newRow("blanks") << u" 80 "_qs << 80;
+        QTest::newRow("letters") << u"80x"_qs << -1;
+        QTest::newRow("too big") << u"70000"_qs << -1;
+        QTest::newRow("empty") << QString() << -1;
+    }
+    void storeProfile()
+    {
+        QFETCH(QString, port);
+        QFETCH(int, stored);
+        const GProfil current{u"Internet"_qs, 0, 1, u"old"_qs, 1, {}, {}};
+        const auto result = vandrel::phonedb::storeProfile(current, {u"WAP"_qs, true, false, u"10.0.0.1"_qs, port, u"login"_qs, u"heslo"_qs});
+        if (stored < 0)
+            QVERIFY2(!result.ok() && result.error().contains(u"proxyPort"_qs), qPrintable(result.error()));
+        else
+            QCOMPARE(result.value(), (GProfil{u"WAP"_qs, 1, 0, u"10.0.0.1"_qs, stored, u"login"_qs, u"heslo"_qs}));
+    }
+
+    void dumpTool()
+    {
+        QCOMPARE(unescapeDump("\x7D\x5D\x7D\x5E\x7D\x41"), QByteArray("\x7D\x7E\x7D\x41"));
+        const QStringList taken = {u"/d/x.y/mem.dat"_qs, u"/d/x.y/mem-unescaped.dat"_qs, u"/d/x.y/mem-unescaped-2.dat"_qs};
+        const auto exists = [&](const QString &p) { return taken.contains(p); };
+        QCOMPARE(unescapedDumpPath(u"/d/x.y/mem.dat"_qs, exists), u"/d/x.y/mem-unescaped-3.dat"_qs);
+        QCOMPARE(unescapedDumpPath(u"/d/x.y/.mem"_qs, exists), u"/d/x.y/.mem-unescaped"_qs);
     }
 
     void fileNames()

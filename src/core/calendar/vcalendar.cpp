@@ -3,7 +3,6 @@
 #include "core/text/cp1250.h"
 #include "core/text/ucs2.h"
 
-#include <QDate>
 #include <QStringDecoder>
 
 namespace vandrel::calendar {
@@ -26,30 +25,36 @@ QByteArrayView afterColon(const QByteArray &line)
     return QByteArrayView(line).sliced(k + 1);
 }
 
+bool allDigits(QByteArrayView v)
+{
+    for (const char c : v)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
+}
+
 } // namespace
 
-std::optional<ShownTime> shownTime(QByteArrayView value)
+std::optional<QDateTime> parseStoredTime(QByteArrayView value)
 {
     QByteArrayView v = value;
     if (v.endsWith('Z'))
         v.chop(1);
-    if (v.size() != 15 || v[8] != 'T')
+    if (v.size() != 15 || v[8] != 'T' || !allDigits(v.first(8)) || !allDigits(v.sliced(9)))
         return std::nullopt;
-    const QDate date = QDate::fromString(QString::fromLatin1(v.first(8)), QStringLiteral("yyyyMMdd"));
-    bool okH = false, okM = false, okS = false;
-    const int hour = v.sliced(9, 2).toInt(&okH);
-    const int minute = v.sliced(11, 2).toInt(&okM);
-    const int second = v.sliced(13, 2).toInt(&okS);
-    for (const char c : v.sliced(9))
-        if (c < '0' || c > '9')
-            return std::nullopt;
-    if (!date.isValid() || !okH || !okM || !okS || hour > 23 || minute > 59 || second > 59)
+    const QDate date(v.first(4).toInt(), v.sliced(4, 2).toInt(), v.sliced(6, 2).toInt());
+    const int hour = v.sliced(9, 2).toInt();
+    const int minute = v.sliced(11, 2).toInt();
+    const int second = v.sliced(13, 2).toInt();
+    if (!date.isValid() || hour > 23 || minute > 59 || second > 59)
         return std::nullopt;
-    const int shifted = hour + 1;
-    const QDate shown = shifted == 24 ? date.addDays(1) : date;
-    return ShownTime{shown.toString(QStringLiteral("dd.MM.yyyy")),
-                     QStringLiteral("%1:%2:%3").arg(shifted % 24).arg(QString::fromLatin1(v.sliced(11, 2)),
-                                                                   QString::fromLatin1(v.sliced(13, 2)))};
+    return QDateTime(date, QTime(hour, minute, second), Qt::UTC);
+}
+
+ShownTime shownTime(const QDateTime &stored)
+{
+    const QDateTime t = stored.addSecs(kShownShiftSeconds);
+    return {t.date().toString(QStringLiteral("dd.MM.yyyy")), t.time().toString(QStringLiteral("H:mm:ss"))};
 }
 
 QString DecodeSummaryText(QByteArrayView value)
@@ -82,24 +87,36 @@ Checked<Calendar> ReadVCalendar(QByteArrayView content)
 
     Calendar cal;
     CalendarEvent *current = nullptr;
-    const auto setTime = [&](const QByteArray &line, QString *date, QString *time, bool joined) {
-        const auto t = shownTime(afterColon(line));
-        if (!t) {
+    bool displayAlarm = false; // the current event has a readable DALARM; an AALARM does not replace it
+    const auto timeOf = [&](const QByteArray &line, QByteArrayView value) -> std::optional<QDateTime> {
+        const auto t = parseStoredTime(value);
+        if (!t)
             cal.problems.append(QStringLiteral("event %1: unreadable time \"%2\"").arg(cal.events.size()).arg(QString::fromLatin1(line)));
-            return;
-        }
-        if (joined) {
-            *date = t->date + u' ' + t->time;
-        } else {
-            *date = t->date;
-            *time = t->time;
-        }
+        return t;
+    };
+    const auto setAlarm = [&](const QByteArray &line) {
+        // An alarm's run time may be followed by ";snooze;repeat;text".
+        QByteArrayView value = afterColon(line);
+        if (const qsizetype semicolon = value.indexOf(';'); semicolon >= 0)
+            value = value.first(semicolon);
+        const auto t = timeOf(line, value);
+        if (!t)
+            return false;
+        current->alarmTime = *t;
+        const ShownTime shown = shownTime(*t);
+        current->alarm = shown.date + u' ' + shown.time;
+        return true;
     };
     for (qsizetype i = 2; i + 1 < lines.size(); ++i) {
         const QByteArray &line = lines[i];
         if (line == "BEGIN:VEVENT") {
             cal.events.append(CalendarEvent{});
             current = &cal.events.last();
+            displayAlarm = false;
+            continue;
+        }
+        if (line == "END:VEVENT") {
+            current = nullptr; // what follows up to the next event (a VTODO, say) is not this event's
             continue;
         }
         if (!current)
@@ -107,11 +124,26 @@ Checked<Calendar> ReadVCalendar(QByteArrayView content)
         if (line.contains("UID:")) {
             current->uid = QString::fromUtf8(afterColon(line));
         } else if (line.contains("DTSTART:")) {
-            setTime(line, &current->date, &current->time, false);
+            if (const auto t = timeOf(line, afterColon(line))) {
+                current->start = *t;
+                const ShownTime shown = shownTime(*t);
+                current->date = shown.date;
+                current->time = shown.time;
+            }
         } else if (line.contains("DTEND:")) {
-            setTime(line, &current->endDate, &current->endTime, false);
+            if (const auto t = timeOf(line, afterColon(line))) {
+                current->end = *t;
+                const ShownTime shown = shownTime(*t);
+                current->endDate = shown.date;
+                current->endTime = shown.time;
+            }
         } else if (line.contains("DALARM:")) {
-            setTime(line, &current->alarm, nullptr, true);
+            displayAlarm = setAlarm(line) || displayAlarm;
+        } else if (line.startsWith("AALARM")) {
+            // Other phones give only the audible alarm (often with parameters); it is shown
+            // when there is no other.
+            if (!displayAlarm)
+                setAlarm(line);
         } else if (line.contains("SUMMARY")) {
             QByteArray value = afterColon(line).toByteArray();
             // Quoted-printable soft line breaks: every one of them joins the next line.
@@ -123,6 +155,15 @@ Checked<Calendar> ReadVCalendar(QByteArrayView content)
         }
     }
     return cal;
+}
+
+QMap<QDate, QList<qsizetype>> eventRowsByDay(const QList<CalendarEvent> &events)
+{
+    QMap<QDate, QList<qsizetype>> days;
+    for (qsizetype row = 0; row < events.size(); ++row)
+        if (const QDate day = events[row].shownDay(); day.isValid())
+            days[day].append(row);
+    return days;
 }
 
 } // namespace vandrel::calendar

@@ -13,16 +13,26 @@ struct Group {
     int number = 0;
     QString name;
     QString listItem() const { return QString::number(number) + QStringLiteral(": ") + name; }
-    QString sideLine() const { return QString::number(number) + u';' + name; }
+    // A line break inside a name would split the side file's line and move every later group.
+    QString sideLine() const
+    {
+        QString n = name;
+        n.replace(u'\r', u' ').replace(u'\n', u' ');
+        return QString::number(number) + u';' + n;
+    }
     friend bool operator==(const Group &, const Group &) = default;
 };
 
 struct GroupList {
     QList<Group> groups;
-    QStringList problems; // an entry cut short ends the reading here
+    QStringList problems; // the file named; an entry cut short ends the reading there
+    // The side file's lines ("grp.vdl"), in file order.
+    QStringList sideLines() const;
 };
 
-GroupList ReadGroups(QByteArrayView file);
+// Every entry up to the end or up to the first one cut short. A file larger than
+// kMaxDatabaseFileSize gives no groups and a problem.
+GroupList ReadGroups(QByteArrayView file, const QString &fileName = kGroupFileName);
 
 // The group names the address book offers: lines whose second character is ";", from the
 // third character on, in order (item index = group number).
