@@ -121,9 +121,9 @@ void ConnectionController::startConnect()
 
     const auto &s = m_window.appSettings();
     const bool diag = mode == link::ConnectMode::DiagOnly;
-    const QString portLine = m_window.message(5) + (diag ? s.portName2 : s.portName);
-    const QString speedLine = m_window.message(6) + settings::speedLabel(diag ? s.speed2 : s.speed);
-    auto *window = new ConnectWindow(m_window.message(7, u8("Připojuji")), portLine, speedLine, &m_window);
+    const QString portLine = m_window.message(Msg::PortPrefix) + (diag ? s.portName2 : s.portName);
+    const QString speedLine = m_window.message(Msg::SpeedPrefix) + settings::speedLabel(diag ? s.speed2 : s.speed);
+    auto *window = new ConnectWindow(m_window.message(Msg::Connecting, u8("Připojuji")), portLine, speedLine, &m_window);
     window->setAttribute(Qt::WA_DeleteOnClose);
     m_connectWindow = window;
     m_dispatcher.setConnecting(true);
@@ -178,7 +178,7 @@ bool ConnectionController::connectFinished(const link::Outcome &outcome, quint64
         setAccessMode(m_chosenAccess);
         emit memoryLabel(QString());
         if (!outcome.endedByUser()) {
-            QString text = m_window.message(63, tr("The connection to the phone failed."));
+            QString text = m_window.message(Msg::ConnectionFailed, tr("The connection to the phone failed."));
             if (link::modemManagerRunning(m_processes->snapshot()))
                 text += QStringLiteral("\n\n") + link::modemManagerAdvice();
             showError(&m_window, text);
@@ -192,18 +192,18 @@ void ConnectionController::applyConnectedIndicators(bool viaDiag)
 {
     const auto &s = m_window.appSettings();
     if (QAction *a = m_window.action(QStringLiteral("Pipojit1")))
-        a->setText(m_window.message(45, u8("Odpojit")));
-    m_window.setStatusPanel(0, m_window.message(44, u8("Připojeno")));
+        a->setText(m_window.message(Msg::DisconnectMenu, u8("Odpojit")));
+    m_window.setStatusPanel(0, m_window.message(Msg::Connected, u8("Připojeno")));
     m_window.setStatusPanel(1, viaDiag ? s.portName2 + settings::speedSuffix(s.speed2)
                                        : s.portName + settings::speedSuffix(s.speed));
 }
 
 void ConnectionController::applyDisconnectedIndicators()
 {
-    m_window.setStatusPanel(0, m_window.message(42, u8("Nepřipojeno")));
-    m_window.setStatusPanel(1, m_window.message(43, u8("Offline")));
+    m_window.setStatusPanel(0, m_window.message(Msg::NotConnected, u8("Nepřipojeno")));
+    m_window.setStatusPanel(1, m_window.message(Msg::Offline, u8("Offline")));
     if (QAction *a = m_window.action(QStringLiteral("Pipojit1")))
-        a->setText(m_window.message(1, u8("Připojit")));
+        a->setText(m_window.message(Msg::ConnectMenu, u8("Připojit")));
 }
 
 void ConnectionController::disconnectPhone()
@@ -223,7 +223,7 @@ void ConnectionController::showMemory(const link::MemorySizes &sizes)
 {
     if (!sizes.queried)
         return;
-    emit memoryLabel(explorer::memoryLabel(m_window.message(32), sizes.freeSpace, m_window.message(33), sizes.second));
+    emit memoryLabel(explorer::memoryLabel(m_window.message(Msg::FreeSpaceWord), sizes.freeSpace, m_window.message(Msg::TotalSpaceWord), sizes.second));
 }
 
 namespace {
@@ -250,7 +250,7 @@ QCoro::Task<void> runBrewListing(QPointer<ConnectionController> controller, link
 void ConnectionController::showBrewFree(const link::BrewFolder &folder)
 {
     if (folder.freeBytes)
-        emit memoryLabel(explorer::memoryLabelFree(m_window.message(32), *folder.freeBytes));
+        emit memoryLabel(explorer::memoryLabelFree(m_window.message(Msg::FreeSpaceWord), *folder.freeBytes));
 }
 
 void ConnectionController::reportListingFailure(const link::Outcome &outcome)
@@ -271,7 +271,7 @@ bool ConnectionController::portReady(link::PhoneLink::Port port, bool tell)
         return true;
     // One operation at a time on a port: a second one would take the first one's replies.
     if (tell)
-        showError(&m_window, m_window.message(71, u8("Telefon právě pracuje na jiné operaci. Zkuste to znovu, až skončí.")));
+        showError(&m_window, m_window.message(Msg::PhoneBusy, u8("Telefon právě pracuje na jiné operaci. Zkuste to znovu, až skončí.")));
     return false;
 }
 
@@ -449,7 +449,7 @@ QCoro::Task<void> askToEnd(QPointer<MainWindow> window, link::ProcessList *proce
     for (const link::Competitor &c : link::findCompetitors(processes->snapshot())) {
         if (!window)
             co_return;
-        const QString text = window->message(222, QStringLiteral("%1 is running and blocks access to the phone (%2). End it?"))
+        const QString text = window->message(Msg::EndCompetingProgram, QStringLiteral("%1 is running and blocks access to the phone (%2). End it?"))
                                  .arg(c.program, c.holds);
         const auto answer = co_await ask(window, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         if (answer != QMessageBox::Yes)

@@ -54,7 +54,8 @@ bool loadLanguage(MainWindow &window, const QString &code, const QStringList &fo
     window.messages().loadFileContents(contents);
     setPhonePaneEnabled(window, true);
     const settings::MessageTable &m = window.messages();
-    setQuestionCaptions({m.text(76), m.text(77), m.text(78), m.text(79), m.text(80)});
+    setQuestionCaptions({m.text(Msg::ButtonYes), m.text(Msg::ButtonYesToAll), m.text(Msg::ButtonNo), m.text(Msg::ButtonNoToAll),
+                         m.text(Msg::ButtonCancel)});
     window.applyCaptions();
     return true;
 }

@@ -39,26 +39,26 @@ namespace {
 // Built-in captions (Czech), replaced by the language file's texts.
 struct Caption {
     const char *objectName;
-    int message;
+    settings::Msg message;
     const char *builtIn;
 };
 const Caption kMenuCaptions[] = {
-    {"Nastaven1", 0, "Nastavení"},          {"Pipojit1", 1, "Připojit"},
-    {"MTelefon", 164, "Telefon"},           {"Zobrazitinfo1", -1, "Zobrazit info"},
-    {"snmnoutdisplej2", 184, "Típnout displej"}, {"Emulace", 185, "Emulace kláves"},
-    {"Md1", 182, "Mód"},                    {"Online1", -1, "Online"},
-    {"Offline1", -1, "Offline"},            {"Factorymode1", -1, "Factory mode"},
-    {"Reset1", 165, "Reset"},               {"Npovda1", 166, "Nápověda"},
-    {"Obsah1", 167, "Obsah"},               {"Oprogramu1", -1, "O programu"},
+    {"Nastaven1", Msg::SettingsMenu, "Nastavení"},          {"Pipojit1", Msg::ConnectMenu, "Připojit"},
+    {"MTelefon", Msg::PhoneMenu, "Telefon"},           {"Zobrazitinfo1", Msg::None, "Zobrazit info"},
+    {"snmnoutdisplej2", Msg::CaptureDisplayMenu, "Típnout displej"}, {"Emulace", Msg::KeyEmulationMenu, "Emulace kláves"},
+    {"Md1", Msg::ModeMenu, "Mód"},                    {"Online1", Msg::None, "Online"},
+    {"Offline1", Msg::None, "Offline"},            {"Factorymode1", Msg::None, "Factory mode"},
+    {"Reset1", Msg::ResetMenu, "Reset"},               {"Npovda1", Msg::HelpMenu, "Nápověda"},
+    {"Obsah1", Msg::HelpContents, "Obsah"},               {"Oprogramu1", Msg::None, "O programu"},
     // the explorer's popup menu
-    {"pKopirovat", 23, "Kopírovat"},        {"Editovat1", 24, "Editovat"},
-    {"pAktualizovat", 25, "Aktualizovat"},  {"pPrejmenovat", 26, "Přejmenovat"},
-    {"pNovyadresar", 27, "Nový adresář"},   {"pSmazat", 21, "Smazat"},
-    {"Instalovat1", 116, "Instalovat"},
+    {"pKopirovat", Msg::Copy, "Kopírovat"},        {"Editovat1", Msg::Edit, "Editovat"},
+    {"pAktualizovat", Msg::Refresh, "Aktualizovat"},  {"pPrejmenovat", Msg::Rename, "Přejmenovat"},
+    {"pNovyadresar", Msg::NewFolder, "Nový adresář"},   {"pSmazat", Msg::Delete, "Smazat"},
+    {"Instalovat1", Msg::InstallMenu, "Instalovat"},
 };
 const Caption kTabCaptions[] = {
-    {"TabSheet1", 28, "Průzkumník"}, {"TabSheet2", 29, "Práce s SMS"}, {"TabSheet3", 30, "Kalendář"},
-    {"TabSheet4", 31, "Adresář"},    {"TabSheet9", 181, "Ostatní"},
+    {"TabSheet1", Msg::ExplorerTab, "Průzkumník"}, {"TabSheet2", Msg::SmsTab, "Práce s SMS"}, {"TabSheet3", Msg::CalendarTab, "Kalendář"},
+    {"TabSheet4", Msg::AddressBookTab, "Adresář"},    {"TabSheet9", Msg::OtherTab, "Ostatní"},
 };
 const char *const kStatusBuiltIn[] = {"Nepřipojeno", "Offline"};
 
@@ -122,7 +122,7 @@ QString MainWindow::versionText() const
     return QStringLiteral("%1.%2").arg(VANDREL_VERSION_MAJOR).arg(VANDREL_VERSION_MINOR);
 }
 
-QString MainWindow::message(int n, const QString &builtIn) const
+QString MainWindow::message(settings::Msg n, const QString &builtIn) const
 {
     const QString t = m_messages.text(n);
     return t.isEmpty() ? builtIn : t;
@@ -282,7 +282,7 @@ void MainWindow::buildTray()
 void MainWindow::applyCaptions()
 {
     for (const Caption &c : kMenuCaptions) {
-        const QString text = c.message >= 0 ? message(c.message, u8(c.builtIn)) : u8(c.builtIn);
+        const QString text = c.message != Msg::None ? message(c.message, u8(c.builtIn)) : u8(c.builtIn);
         if (QAction *a = action(QString::fromLatin1(c.objectName)))
             a->setText(text);
     }
@@ -290,11 +290,11 @@ void MainWindow::applyCaptions()
         m_tabs->setTabText(i, message(kTabCaptions[i].message, u8(kTabCaptions[i].builtIn)));
     // A language switched while connected keeps the connected texts (panel 1 names the port).
     if (m_connection && m_connection->isConnected()) {
-        action(QStringLiteral("Pipojit1"))->setText(message(45, u8("Odpojit")));
-        setStatusPanel(0, message(44, u8("Připojeno")));
+        action(QStringLiteral("Pipojit1"))->setText(message(Msg::DisconnectMenu, u8("Odpojit")));
+        setStatusPanel(0, message(Msg::Connected, u8("Připojeno")));
     } else {
-        setStatusPanel(0, message(42, u8(kStatusBuiltIn[0])));
-        setStatusPanel(1, message(43, u8(kStatusBuiltIn[1])));
+        setStatusPanel(0, message(Msg::NotConnected, u8(kStatusBuiltIn[0])));
+        setStatusPanel(1, message(Msg::Offline, u8(kStatusBuiltIn[1])));
     }
     // A re-captioned bar must be laid out again, help menu at the right end included.
     menuBar()->adjustSize();
@@ -338,8 +338,8 @@ void MainWindow::attachOwnSteps()
 void MainWindow::create()
 {
     m_lifecycle.run(Step::AcceptDrops, Step::LoadFavourites);
-    setStatusPanel(0, message(42, u8(kStatusBuiltIn[0])));
-    setStatusPanel(1, message(43, u8(kStatusBuiltIn[1])));
+    setStatusPanel(0, message(Msg::NotConnected, u8(kStatusBuiltIn[0])));
+    setStatusPanel(1, message(Msg::Offline, u8(kStatusBuiltIn[1])));
 }
 
 void MainWindow::showEvent(QShowEvent *event)
@@ -426,14 +426,14 @@ void MainWindow::quitFromTray()
 
 void MainWindow::onFatalError(const QString &text)
 {
-    setStatusPanel(0, message(42, u8(kStatusBuiltIn[0])));
-    setStatusPanel(1, message(43, u8(kStatusBuiltIn[1])));
+    setStatusPanel(0, message(Msg::NotConnected, u8(kStatusBuiltIn[0])));
+    setStatusPanel(1, message(Msg::Offline, u8(kStatusBuiltIn[1])));
     if (QAction *a = action(QStringLiteral("Pipojit1")))
-        a->setText(message(1, u8("Připojit")));
+        a->setText(message(Msg::ConnectMenu, u8("Připojit")));
     emit linkReset();
     // The questions of phone operations go with the link: one box, the error, stays.
     closeLinkQuestions(this);
-    showError(this, message(46, tr("Connection error:")) + QLatin1Char(' ') + text);
+    showError(this, message(Msg::ConnectionErrorPrefix, tr("Connection error:")) + QLatin1Char(' ') + text);
 }
 
 void MainWindow::showAbout()

@@ -21,6 +21,8 @@ class QTabWidget;
 
 namespace vandrel::ui {
 
+using settings::Msg;
+
 class MenuStyle;
 class ConnectionController;
 
@@ -60,8 +62,8 @@ public:
     MenuStyle *menuStyle() const { return m_menuStyle.get(); }
     ConnectionController &connection() { return *m_connection; }
 
-    // The text of message N, or the window's built-in Czech caption when the table has none.
-    QString message(int n, const QString &builtIn = {}) const;
+    // The text of a message, or the window's built-in Czech caption when the table has none.
+    QString message(settings::Msg n, const QString &builtIn = {}) const;
     // Sets every caption this window shows from the message table; captionsChanged() lets
     // the tabs and panes set theirs.
     void applyCaptions();

@@ -36,14 +36,11 @@ constexpr bool kWindowsPortRule = true;
 constexpr bool kWindowsPortRule = false;
 #endif
 
-// Messages of this window that have no place in the caption table.
-enum OwnMessage { EditorLabel = 2, TimeZoneLabel = 49, NoTrayNote = 55, NotSaved = 56, PortLabel = 57,
-                  SpeedLabel = 59 };
 
 // Shortcut labels of the "Zkratky" page, in file order.
-const std::pair<int, const char *> kShortcutLabels[] = {
-    {23, "Kopírovat"}, {24, "Editovat"}, {25, "Aktualizovat"}, {26, "Přejmenovat"},
-    {27, "Nový adresář"}, {21, "Smazat"}, {116, "Instalovat"}};
+const std::pair<settings::Msg, const char *> kShortcutLabels[] = {
+    {Msg::Copy, "Kopírovat"}, {Msg::Edit, "Editovat"}, {Msg::Refresh, "Aktualizovat"}, {Msg::Rename, "Přejmenovat"},
+    {Msg::NewFolder, "Nový adresář"}, {Msg::Delete, "Smazat"}, {Msg::InstallMenu, "Instalovat"}};
 
 QStringList systemPortNames()
 {
@@ -101,7 +98,7 @@ SettingsWindow::SettingsWindow(MainWindow &main)
     : QDialog(&main), m_main(main), m_start(main.appSettings())
 {
     setObjectName(QStringLiteral("TSetForm"));
-    setWindowTitle(text(0, "Nastavení"));
+    setWindowTitle(text(Msg::SettingsMenu, "Nastavení"));
 
     m_tree = new QTreeWidget(this);
     m_tree->setObjectName(QStringLiteral("TreeView1"));
@@ -111,9 +108,9 @@ SettingsWindow::SettingsWindow(MainWindow &main)
     m_pages = new QStackedWidget(this);
     m_pages->setObjectName(QStringLiteral("SetPages"));
     const std::pair<QString, QWidget *> pages[] = {
-        {text(215, "Připojení"), buildConnectionPage()}, {text(216, "Zkratky"), buildShortcutsPage()},
-        {QStringLiteral("SMS"), buildSmsPage()},          {text(28, "Explorer"), buildExplorerPage()},
-        {text(3, "Ostatní"), buildOtherPage()}};
+        {text(Msg::ConnectionPage, "Připojení"), buildConnectionPage()}, {text(Msg::ShortcutsPage, "Zkratky"), buildShortcutsPage()},
+        {QStringLiteral("SMS"), buildSmsPage()},          {text(Msg::ExplorerTab, "Explorer"), buildExplorerPage()},
+        {text(Msg::SettingsOtherPage, "Ostatní"), buildOtherPage()}};
     for (const auto &[caption, page] : pages) {
         new QTreeWidgetItem(m_tree, QStringList{caption});
         m_pages->addWidget(page);
@@ -127,7 +124,7 @@ SettingsWindow::SettingsWindow(MainWindow &main)
     auto *ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("Button1"));
     ok->setDefault(true);
-    auto *cancel = new QPushButton(text(80, "Storno"), this);
+    auto *cancel = new QPushButton(text(Msg::ButtonCancel, "Storno"), this);
     cancel->setObjectName(QStringLiteral("Button2"));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -144,7 +141,7 @@ SettingsWindow::SettingsWindow(MainWindow &main)
     layout->addLayout(buttons);
 }
 
-QString SettingsWindow::text(int n, const char *builtIn) const
+QString SettingsWindow::text(settings::Msg n, const char *builtIn) const
 {
     return m_main.message(n, QString::fromUtf8(builtIn));
 }
@@ -165,17 +162,17 @@ QWidget *SettingsWindow::buildConnectionPage()
         auto *row = new QHBoxLayout;
         row->addWidget(port, 1);
         row->addWidget(more);
-        form->addRow(text(PortLabel, "Port:"), row);
-        form->addRow(text(SpeedLabel, "Rychlost:"), speed);
+        form->addRow(text(Msg::PortLabel, "Port:"), row);
+        form->addRow(text(Msg::SpeedLabel, "Rychlost:"), speed);
         layout->addWidget(box);
         return more;
     };
     m_port = portList(m_start.portName, QStringLiteral("cPortu"), page);
     m_speed = speedList(m_start.speed, QStringLiteral("Rychlost"), page);
-    QPushButton *more = group(text(4, "Komunikace") + QStringLiteral(" (OBEX)"), m_port, m_speed, "bPortu");
+    QPushButton *more = group(text(Msg::CommunicationGroup, "Komunikace") + QStringLiteral(" (OBEX)"), m_port, m_speed, "bPortu");
     m_port2 = portList(m_start.portName2, QStringLiteral("cPortu2"), page);
     m_speed2 = speedList(m_start.speed2, QStringLiteral("rychlost2"), page);
-    group(text(110, "Instalace javy") + QStringLiteral(" (BREW)"), m_port2, m_speed2, "bPortu2");
+    group(text(Msg::JavaInstallGroup, "Instalace javy") + QStringLiteral(" (BREW)"), m_port2, m_speed2, "bPortu2");
     // A connected port keeps its settings.
     for (QWidget *w : {static_cast<QWidget *>(m_port), static_cast<QWidget *>(m_speed), static_cast<QWidget *>(more)})
         w->setEnabled(!modemOpen);
@@ -209,10 +206,10 @@ QWidget *SettingsWindow::buildSmsPage()
 {
     auto *page = new QWidget(this);
     auto *layout = new QVBoxLayout(page);
-    auto *box = new QGroupBox(text(158, "Práce s SMS"), page);
+    auto *box = new QGroupBox(text(Msg::SmsSettingsGroup, "Práce s SMS"), page);
     auto *inner = new QVBoxLayout(box);
-    m_readSms = checkBox(text(159, "Zobrazovat novou SMS"), "CheckSMS", m_start.readSMS, box);
-    m_readStatus = checkBox(text(160, "Včetně výpisů"), "CheckStatus", m_start.readStatus, box);
+    m_readSms = checkBox(text(Msg::ShowNewSms, "Zobrazovat novou SMS"), "CheckSMS", m_start.readSMS, box);
+    m_readStatus = checkBox(text(Msg::IncludeStatusReports, "Včetně výpisů"), "CheckStatus", m_start.readStatus, box);
     inner->addWidget(m_readSms);
     inner->addWidget(m_readStatus);
     layout->addWidget(box);
@@ -224,7 +221,7 @@ QWidget *SettingsWindow::buildExplorerPage()
 {
     auto *page = new QWidget(this);
     auto *layout = new QVBoxLayout(page);
-    layout->addWidget(new QLabel(text(EditorLabel, "Editor souborů:"), page));
+    layout->addWidget(new QLabel(text(Msg::EditorLabel, "Editor souborů:"), page));
     auto *row = new QHBoxLayout;
     m_editor = new QLineEdit(m_start.editFile, page);
     m_editor->setObjectName(QStringLiteral("LabeledEdit1"));
@@ -235,10 +232,10 @@ QWidget *SettingsWindow::buildExplorerPage()
     row->addWidget(m_editor, 1);
     row->addWidget(pick);
     layout->addLayout(row);
-    m_brewDirWarning = checkBox(text(224, "Upozornění při mazání adresáře v BREW"), "CheckBox5",
+    m_brewDirWarning = checkBox(text(Msg::BrewFolderWarningSetting, "Upozornění při mazání adresáře v BREW"), "CheckBox5",
                                 m_start.BrewDirWarning, page);
-    m_icons = checkBox(text(220, "Zobrazovat ikony souborů v levém okně"), "CheckBox4", m_start.ikony, page);
-    connect(m_icons, &QCheckBox::clicked, this, [this] { showInformation(this, m_main.message(221)); });
+    m_icons = checkBox(text(Msg::ShowFileIcons, "Zobrazovat ikony souborů v levém okně"), "CheckBox4", m_start.ikony, page);
+    connect(m_icons, &QCheckBox::clicked, this, [this] { showInformation(this, m_main.message(Msg::FileIconsNote)); });
     layout->addWidget(m_brewDirWarning);
     layout->addWidget(m_icons);
     layout->addStretch();
@@ -255,14 +252,14 @@ QWidget *SettingsWindow::buildOtherPage()
     m_language->addItems({QStringLiteral("Čeština"), QStringLiteral("English"), QStringLiteral("Deutsch"),
                           QStringLiteral("Russian")});
     m_language->setCurrentIndex(int(settings::languageCodes().indexOf(settings::effectiveLanguageCode(m_start.language))));
-    form->addRow(text(74, "Jazyk: "), m_language);
+    form->addRow(text(Msg::LanguageLabel, "Jazyk: "), m_language);
     layout->addLayout(form);
 
-    m_minimise = checkBox(text(163, "Minimalizovat aplikaci do tray ikony"), "CheckBox1", m_start.minimalize, page);
+    m_minimise = checkBox(text(Msg::MinimiseToTray, "Minimalizovat aplikaci do tray ikony"), "CheckBox1", m_start.minimalize, page);
     layout->addWidget(m_minimise);
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
         // Without a tray minimising stays ordinary; say so instead of silently ignoring the box.
-        auto *note = new QLabel(text(NoTrayNote, "Tato pracovní plocha nemá oznamovací oblast: aplikace se "
+        auto *note = new QLabel(text(Msg::NoTrayNote, "Tato pracovní plocha nemá oznamovací oblast: aplikace se "
                                                  "minimalizuje obvyklým způsobem."),
                                 page);
         note->setObjectName(QStringLiteral("TrayNote"));
@@ -270,7 +267,7 @@ QWidget *SettingsWindow::buildOtherPage()
         layout->addWidget(note);
     }
     m_log = checkBox(QStringLiteral("Logger"), "CheckBox2", m_start.log, page);
-    m_oneFile = checkBox(text(219, "V Display Capture ukládat obrázky do 1 souboru"), "CheckBox3", m_start.DCOneFile,
+    m_oneFile = checkBox(text(Msg::OneCaptureFile, "V Display Capture ukládat obrázky do 1 souboru"), "CheckBox3", m_start.DCOneFile,
                          page);
     layout->addWidget(m_log);
     layout->addWidget(m_oneFile);
@@ -284,7 +281,7 @@ QWidget *SettingsWindow::buildOtherPage()
     const int offsetHours = QTimeZone::systemTimeZone().offsetFromUtc(QDateTime::currentDateTime()) / 3600;
     m_timeZone->setCurrentIndex(std::clamp(offsetHours, -12, 12) + 12);
     auto *zoneForm = new QFormLayout;
-    zoneForm->addRow(text(TimeZoneLabel, "Časové pásmo:"), m_timeZone);
+    zoneForm->addRow(text(Msg::TimeZoneLabel, "Časové pásmo:"), m_timeZone);
     layout->addLayout(zoneForm);
     layout->addStretch();
     return page;
@@ -312,7 +309,7 @@ void SettingsWindow::askForPortName(QComboBox *list)
     auto *input = new QInputDialog(this);
     input->setObjectName(QStringLiteral("PortNameInput"));
     input->setWindowTitle(kCaption);
-    input->setLabelText(m_main.message(108));
+    input->setLabelText(m_main.message(Msg::PortNamePrompt));
     input->setTextValue(initialPortText(kWindowsPortRule));
     input->setAttribute(Qt::WA_DeleteOnClose);
     connect(input, &QInputDialog::textValueSelected, list, [list](const QString &answer) {
@@ -420,7 +417,7 @@ void applySettings(MainWindow &window, const SettingsChoice &choice)
     if (store && !window.settingsStore().saveAfterSettingsWindow(s))
         saved = false;
     if (!saved)
-        showError(&window, window.message(NotSaved, QStringLiteral("Nastavení se nepodařilo uložit.")));
+        showError(&window, window.message(Msg::SettingsNotSaved, QStringLiteral("Nastavení se nepodařilo uložit.")));
     emit window.settingsApplied();
 }
 

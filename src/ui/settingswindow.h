@@ -1,6 +1,7 @@
 #pragma once
 // The settings window TSetForm (ShowSettings), what its OK applies, and LoadShortcuts.
 #include <core/settings/appsettings.h>
+#include <core/settings/messageids.h>
 
 #include <QDialog>
 #include <QKeySequence>
@@ -44,7 +45,7 @@ private:
     QWidget *buildOtherPage();
     void askForPortName(QComboBox *list);
     void pickEditor();
-    QString text(int n, const char *builtIn) const;
+    QString text(settings::Msg n, const char *builtIn) const;
 
     MainWindow &m_main;
     settings::AppSettings m_start;

@@ -136,7 +136,7 @@ private slots:
         QFETCH(QString, fs);
         QFETCH(QString, device);
         QFETCH(int, message);
-        QCOMPARE(driveTypeMessage(driveTypeOf({root, fs, device})), message);
+        QCOMPARE(int(driveTypeMessage(driveTypeOf({root, fs, device}))), message);
     }
 
     void listed_data()

@@ -97,13 +97,13 @@ private slots:
         QTRY_VERIFY(!win.w->connection().connectWindow());
         QCOMPARE(win.modem->writes(), (QList<QByteArray>{"ATE1\r"}));
         QCOMPARE(win.w->statusPanel(1)->text(), win.w->appSettings().portName + QStringLiteral(" & 14400 Bd"));
-        QCOMPARE(win.w->action(QStringLiteral("Pipojit1"))->text(), win.w->message(45));
+        QCOMPARE(win.w->action(QStringLiteral("Pipojit1"))->text(), win.w->message(Msg::DisconnectMenu));
         QVERIFY(!win.box("ErrorBox"));
 
         win.w->action(QStringLiteral("Pipojit1"))->trigger();
         QVERIFY(!win.w->connection().isConnected());
-        QCOMPARE(win.w->action(QStringLiteral("Pipojit1"))->text(), win.w->message(1));
-        QCOMPARE(win.w->statusPanel(0)->text(), win.w->message(42));
+        QCOMPARE(win.w->action(QStringLiteral("Pipojit1"))->text(), win.w->message(Msg::ConnectMenu));
+        QCOMPARE(win.w->statusPanel(0)->text(), win.w->message(Msg::NotConnected));
     }
 
     void connectFromAddressBookSendsNothing_data()
@@ -134,7 +134,7 @@ private slots:
         QVERIFY(win.w->connection().connectWindow());
         QTRY_VERIFY(win.box("ErrorBox"));
         QCOMPARE(win.modem->openTries(), 6);
-        QVERIFY(win.box("ErrorBox")->text().startsWith(win.w->message(63)));
+        QVERIFY(win.box("ErrorBox")->text().startsWith(win.w->message(Msg::ConnectionFailed)));
         QVERIFY(!win.w->connection().isConnected());
     }
 
@@ -181,7 +181,7 @@ private slots:
         win.w->action(QStringLiteral("Reset1"))->trigger();
         QTRY_VERIFY(!win.modem->isOpen());
         QCOMPARE(win.modem->writes(), (QList<QByteArray>{"AT^SMSO\r"}));
-        QCOMPARE(win.w->statusPanel(0)->text(), win.w->message(42));
+        QCOMPARE(win.w->statusPanel(0)->text(), win.w->message(Msg::NotConnected));
     }
 };
 

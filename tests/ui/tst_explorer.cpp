@@ -1,6 +1,7 @@
 #include "common/testmain.h"
 #include "tst_explorer_helpers.h"
 
+#include <core/explorer/drives.h>
 #include <core/text/format.h>
 #include <link/fakeserialchannel.h>
 #include <ui/connection.h>
@@ -498,9 +499,9 @@ private slots:
         QVERIFY(box->count() >= 3);
         // The root first, as a fixed drive, selected; desktop and documents last.
         QVERIFY(box->itemText(0).startsWith(u"/  "_qs));
-        QCOMPARE(box->itemText(0), u"/  "_qs + win.w->message(37, u"pevný disk"_qs));
-        QCOMPARE(box->itemText(box->count() - 2), win.w->message(41, u"Plocha"_qs));
-        QCOMPARE(box->itemText(box->count() - 1), win.w->message(87, u"Dokumenty"_qs));
+        QCOMPARE(box->itemText(0), u"/  "_qs + win.w->message(explorer::driveTypeMessage(explorer::DriveType::Fixed), u"pevný disk"_qs));
+        QCOMPARE(box->itemText(box->count() - 2), win.w->message(Msg::DriveDesktop, u"Plocha"_qs));
+        QCOMPARE(box->itemText(box->count() - 1), win.w->message(Msg::DriveDocuments, u"Dokumenty"_qs));
         QCOMPARE(box->currentIndex(), 0);
         const QRegularExpression label(u"^.*\\d k .*\\d k$"_qs);
         QVERIFY2(label.match(win.child<QLabel>("Label1")->text()).hasMatch(),
@@ -556,7 +557,7 @@ private slots:
         for (const char *name : {"Button3", "Button5", "Button17"})
             QVERIFY2(!win.child(name)->isEnabled(), name);
         QVERIFY(win.child("Button16")->isEnabled());
-        QCOMPARE(win.child("Button16")->toolTip(), win.w->message(109, u"Oblíbené adresáře"_qs));
+        QCOMPARE(win.child("Button16")->toolTip(), win.w->message(Msg::FavouritesHint, u"Oblíbené adresáře"_qs));
         QCOMPARE(win.tab->phoneModel()->rowCount(), 0);
         // Moves need a connection: nothing happens without one.
         win.tab->phoneEnter(u"mmc"_qs);

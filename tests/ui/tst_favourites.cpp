@@ -113,7 +113,7 @@ private slots:
             QCOMPARE(entries(menu), (QStringList{QStringLiteral("-"), add->text()}));
         }
         QCOMPARE(win.favourites->addAction(List::Computer)->text(),
-                 win.w->message(106, QStringLiteral("Přidat aktuální adresář")));
+                 win.w->message(Msg::AddFavourite, QStringLiteral("Přidat aktuální adresář")));
         QCOMPARE(win.favourites->addAction(List::Brew)->text(), QStringLiteral("Přidat aktuální adresář"));
     }
 
@@ -257,7 +257,7 @@ private slots:
         auto task = win.favourites->addCurrent(List(list), path);
         QInputDialog *box = win.inputBox();
         QVERIFY(box);
-        QCOMPARE(box->labelText(), win.w->message(122, QStringLiteral("Název oblíbeného adresáře:")));
+        QCOMPARE(box->labelText(), win.w->message(Msg::FavouriteNamePrompt, QStringLiteral("Název oblíbeného adresáře:")));
         QCOMPARE(box->textValue(), QString());
         box->setTextValue(answer);
         if (accept)

@@ -170,7 +170,7 @@ private slots:
         QCOMPARE(visibleBoxes(pw.w.get(), QStringLiteral("ErrorBox")).size(), 1);
         QCOMPARE(readFile(onPhone), QByteArray("phone's own"));
         QCOMPARE(readFile(local.filePath(QStringLiteral("dup.txt"))), QByteArray("local copy"));
-        QCOMPARE(pw.w->statusPanel(0)->text(), pw.w->message(42, QStringLiteral("Nepřipojeno")));
+        QCOMPARE(pw.w->statusPanel(0)->text(), pw.w->message(Msg::NotConnected, QStringLiteral("Nepřipojeno")));
     }
 
     // Closing the port on purpose (disconnect, a tab that needs the other port) in the middle
@@ -219,9 +219,9 @@ private slots:
         pw.tab->Combo2Change(1);
         QTRY_COMPARE_WITH_TIMEOUT(visibleBoxes(pw.w.get(), QStringLiteral("ErrorBox")).size(), 1, 10000);
         QVERIFY(!pw.w->connection().isConnected());
-        QCOMPARE(pw.w->statusPanel(0)->text(), pw.w->message(42, QStringLiteral("Nepřipojeno")));
-        QCOMPARE(pw.w->statusPanel(1)->text(), pw.w->message(43, QStringLiteral("Offline")));
-        QCOMPARE(pw.w->action(QStringLiteral("Pipojit1"))->text(), pw.w->message(1, QStringLiteral("Připojit")));
+        QCOMPARE(pw.w->statusPanel(0)->text(), pw.w->message(Msg::NotConnected, QStringLiteral("Nepřipojeno")));
+        QCOMPARE(pw.w->statusPanel(1)->text(), pw.w->message(Msg::Offline, QStringLiteral("Offline")));
+        QCOMPARE(pw.w->action(QStringLiteral("Pipojit1"))->text(), pw.w->message(Msg::ConnectMenu, QStringLiteral("Připojit")));
         QVERIFY(pw.tab->findChild<QLabel *>(QStringLiteral("Label2"))->text().isEmpty());
         // The box keeps the user's choice for the next connect.
         QCOMPARE(pw.w->connection().chosenAccessMode(), AccessMode::Brew);

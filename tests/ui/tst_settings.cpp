@@ -26,6 +26,7 @@
 #include <QTreeWidget>
 
 using namespace vandrel;
+using vandrel::settings::Msg;
 using ui::MainWindow;
 using ui::SettingsWindow;
 
@@ -135,7 +136,7 @@ private slots:
         auto *input = child<QInputDialog>(dialog, "PortNameInput");
         QVERIFY(input);
         QCOMPARE(input->windowTitle(), QStringLiteral("Vandrel Controller"));
-        QCOMPARE(input->labelText(), w.main.message(108));
+        QCOMPARE(input->labelText(), w.main.message(Msg::PortNamePrompt));
 #ifdef Q_OS_WIN
         const bool windowsRule = true;
 #else
@@ -351,8 +352,8 @@ private slots:
         QTest::mouseClick(icons, Qt::LeftButton, {}, QPoint(5, icons->height() / 2));
         auto *box = dialog.findChild<QMessageBox *>(QStringLiteral("InformationBox"));
         QVERIFY(box);
-        QVERIFY(!w.main.message(221).isEmpty());
-        QCOMPARE(box->text(), w.main.message(221));
+        QVERIFY(!w.main.message(Msg::FileIconsNote).isEmpty());
+        QCOMPARE(box->text(), w.main.message(Msg::FileIconsNote));
         QVERIFY(icons->isChecked());
     }
 

@@ -1,6 +1,8 @@
 #pragma once
 // The drive box of the computer pane: which mounted volumes it lists, the type each one shows
 // (messages 34-40), its item text, and the free-space label.
+#include "core/settings/messageids.h"
+
 #include <QList>
 #include <QString>
 
@@ -9,7 +11,7 @@ namespace vandrel::explorer {
 // In the order of messages 34 to 40.
 enum class DriveType { Unknown, NoRootFolder, Removable, Fixed, Remote, CdRom, RamDisk };
 
-inline int driveTypeMessage(DriveType t) { return 34 + int(t); }
+inline settings::Msg driveTypeMessage(DriveType t) { return settings::Msg(int(settings::Msg::DriveTypeFirst) + int(t)); }
 
 struct Volume {
     QString rootPath;   // where it is mounted, "/" for the file system's root

@@ -1,5 +1,7 @@
 #pragma once
 // The message table: 226 numbered run-time texts, line N+1 of a language file holding text N.
+#include "messageids.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -12,8 +14,8 @@ public:
     static constexpr int Count = 226;
 
     // Text N, or empty when N was never loaded or is out of range.
+    QString text(Msg m) const { return text(int(m)); }
     QString text(int n) const { return n >= 0 && n < Count ? m_texts[std::size_t(n)] : QString(); }
-    QString operator[](int n) const { return text(n); }
 
     // Fills the table from a language file's contents (UTF-8, or cp1250 when the bytes are
     // not valid UTF-8): the first 226 lines; missing lines leave their texts empty.

@@ -66,7 +66,7 @@ void openBrew(MainWindow &window, BrewRequest request, std::function<void(const 
                          [after](const link::Outcome &o, const QByteArray &) { after(o); });
 }
 
-QCoro::Task<void> askThenBrew(QPointer<MainWindow> window, QPointer<ExplorerTab> tab, int question, QString builtIn,
+QCoro::Task<void> askThenBrew(QPointer<MainWindow> window, QPointer<ExplorerTab> tab, Msg question, QString builtIn,
                               QMessageBox::StandardButtons buttons, BrewRequest request,
                               std::function<void(const link::Outcome &)> after)
 {
@@ -79,7 +79,7 @@ QCoro::Task<void> askThenBrew(QPointer<MainWindow> window, QPointer<ExplorerTab>
 }
 
 // Coroutine inputs are parameters, not captures: they live in the coroutine's frame.
-QCoro::Task<void> askThenTransfer(QPointer<MainWindow> window, QPointer<ExplorerTab> tab, int question,
+QCoro::Task<void> askThenTransfer(QPointer<MainWindow> window, QPointer<ExplorerTab> tab, Msg question,
                                   QString builtIn, TransferRequest request)
 {
     const auto answer = co_await ask(window, window->message(question, builtIn), kYesNoCancel, QMessageBox::Question,
@@ -103,7 +103,7 @@ QCoro::Task<void> askThenTransfer(QPointer<MainWindow> window, QPointer<Explorer
 
 QCoro::Task<void> renameRow(QPointer<MainWindow> window, QPointer<ExplorerTab> tab, Pane pane, QString caption)
 {
-    const QString prompt = window->message(62, QStringLiteral("Nový název pro ")) + caption + QStringLiteral(": ");
+    const QString prompt = window->message(Msg::NewNamePrompt, QStringLiteral("Nový název pro ")) + caption + QStringLiteral(": ");
     const Closes closes = pane == Pane::Phone ? Closes::WithLink : Closes::WithWindow;
     const auto answer = co_await askText(window, prompt, caption, closes);
     if (!window || !tab || !answer || answer->isEmpty())
@@ -113,12 +113,12 @@ QCoro::Task<void> renameRow(QPointer<MainWindow> window, QPointer<ExplorerTab> t
     if (pane == Pane::Computer) {
         const QString from = tab->computerPath() + bareName(caption);
         if (target.isEmpty() || !link::renameLocal(from, tab->computerPath() + target))
-            showError(window, window->message(66, QStringLiteral("Název se nepodařilo změnit.")));
+            showError(window, window->message(Msg::RenameFailed, QStringLiteral("Název se nepodařilo změnit.")));
         tab->PCFolderListing(tab->computerPath());
         co_return;
     }
     if (target.isEmpty()) {
-        showError(window, window->message(66, QStringLiteral("Název se nepodařilo změnit.")));
+        showError(window, window->message(Msg::RenameFailed, QStringLiteral("Název se nepodařilo změnit.")));
         co_return;
     }
     if (!window->connection().phonePortReady())
@@ -136,7 +136,7 @@ QCoro::Task<void> makeFolder(QPointer<MainWindow> window, QPointer<ExplorerTab> 
 {
     if (pane == Pane::Phone && !window->connection().phonePortReady())
         co_return;
-    const QString prompt = window->message(61, QStringLiteral("Název nového adresáře:"));
+    const QString prompt = window->message(Msg::NewFolderPrompt, QStringLiteral("Název nového adresáře:"));
     const Closes closes = pane == Pane::Phone ? Closes::WithLink : Closes::WithWindow;
     const auto answer = co_await askText(window, prompt, QString(), closes);
     if (!window || !tab)
@@ -145,7 +145,7 @@ QCoro::Task<void> makeFolder(QPointer<MainWindow> window, QPointer<ExplorerTab> 
     if (pane == Pane::Computer) {
         if (answer && !answer->isEmpty()) {
             if (name.isEmpty() || !link::makeLocalFolder(tab->computerPath() + name)) {
-                showError(window, window->message(88, QStringLiteral("Adresář nelze vytvořit.")));
+                showError(window, window->message(Msg::ComputerFolderNotCreated, QStringLiteral("Adresář nelze vytvořit.")));
             }
             co_await QCoro::sleepFor(std::chrono::milliseconds(10));
             if (!window || !tab)
@@ -158,7 +158,7 @@ QCoro::Task<void> makeFolder(QPointer<MainWindow> window, QPointer<ExplorerTab> 
     if (!answer || answer->isEmpty())
         co_return;
     if (name.isEmpty()) {
-        showError(window, window->message(88, QStringLiteral("Adresář nelze vytvořit.")));
+        showError(window, window->message(Msg::ComputerFolderNotCreated, QStringLiteral("Adresář nelze vytvořit.")));
         co_return;
     }
     ConnectionController &connection = window->connection();
@@ -185,7 +185,7 @@ QCoro::Task<void> offerUpload(QPointer<MainWindow> window, QPointer<ExplorerTab>
 {
     const QString name = QFileInfo(local).fileName();
     const auto answer = co_await ask(
-        window, window->message(225, QStringLiteral("Soubor %1 byl změněn. Odeslat jej zpět do telefonu?")).arg(name),
+        window, window->message(Msg::SendBackQuestion, QStringLiteral("Soubor %1 byl změněn. Odeslat jej zpět do telefonu?")).arg(name),
         kYesNoCancel, QMessageBox::Question, Closes::WithLink);
     if (!window || answer != QMessageBox::Yes)
         co_return;
@@ -218,7 +218,7 @@ QCoro::Task<void> offerUpload(QPointer<MainWindow> window, QPointer<ExplorerTab>
 QCoro::Task<void> askAndRemoveComputerRows(QPointer<ExplorerCommands> commands, QPointer<MainWindow> window,
                                            QStringList captions)
 {
-    const auto answer = co_await ask(window, window->message(50, QStringLiteral("Smazat vybrané položky?")), kYesNoCancel);
+    const auto answer = co_await ask(window, window->message(Msg::DeleteComputerItemsQuestion, QStringLiteral("Smazat vybrané položky?")), kYesNoCancel);
     if (!commands)
         co_return;
     if (answer == QMessageBox::Yes)
@@ -310,7 +310,7 @@ void ExplorerCommands::showPopup(QTableView *view, const QPoint &pos)
 
 void ExplorerCommands::runAfterYes(TransferRequest request)
 {
-    askThenTransfer(&m_window, &m_tab, 53, QStringLiteral("Kopírovat vybrané položky?"), std::move(request));
+    askThenTransfer(&m_window, &m_tab, Msg::CopyQuestion, QStringLiteral("Kopírovat vybrané položky?"), std::move(request));
 }
 
 // ---- refresh, edit, rename, new folder ---------------------------------------------------
@@ -351,7 +351,7 @@ void ExplorerCommands::startEdit(EditMode mode, const QString &file, const QStri
     const QString editor = m_window.appSettings().editFile;
     ExternalEdit *edit = ExternalEdit::start(editor, file, this);
     if (!edit) {
-        showError(&m_window, m_window.message(69, QStringLiteral("Editor se nepodařilo spustit: ")) +
+        showError(&m_window, m_window.message(Msg::EditorNotStarted, QStringLiteral("Editor se nepodařilo spustit: ")) +
                                  (editor.isEmpty() ? QDir::toNativeSeparators(file) : editor));
         return;
     }
@@ -397,7 +397,7 @@ void ExplorerCommands::remove()
         return;
     if (brewAccess()) {
         BrewRequest brew = brewRequest(8, captions);
-        askThenBrew(&m_window, &m_tab, 60, QStringLiteral("Smazat vybrané položky z telefonu?"),
+        askThenBrew(&m_window, &m_tab, Msg::DeletePhoneItemsQuestion, QStringLiteral("Smazat vybrané položky z telefonu?"),
                     QMessageBox::Yes | QMessageBox::No, std::move(brew), {});
         return;
     }
@@ -405,7 +405,7 @@ void ExplorerCommands::remove()
     request.kind = TransferRequest::Kind::Delete;
     request.phonePath = m_window.connection().obexPath();
     request.captions = captions;
-    askThenTransfer(&m_window, &m_tab, 60, QStringLiteral("Smazat vybrané položky z telefonu?"), std::move(request));
+    askThenTransfer(&m_window, &m_tab, Msg::DeletePhoneItemsQuestion, QStringLiteral("Smazat vybrané položky z telefonu?"), std::move(request));
 }
 
 void ExplorerCommands::removeComputerRows(const QStringList &captions)
@@ -416,11 +416,11 @@ void ExplorerCommands::removeComputerRows(const QStringList &captions)
         if (isFolderCaption(caption)) {
             if (!link::removeLocalTree(folder + bareName(caption))) {
                 // What was reached is gone; the pane keeps its rows until the next listing.
-                showError(&m_window, m_window.message(51, QStringLiteral("Adresář nelze smazat.")));
+                showError(&m_window, m_window.message(Msg::ComputerFolderNotRemoved, QStringLiteral("Adresář nelze smazat.")));
                 return;
             }
         } else if (!link::removeLocalFile(folder + caption)) {
-            failed << caption + m_window.message(52, QStringLiteral(" – nelze smazat."));
+            failed << caption + m_window.message(Msg::CannotBeDeleted, QStringLiteral(" – nelze smazat."));
         }
     }
     if (!failed.isEmpty())
@@ -440,7 +440,7 @@ void ExplorerCommands::upload(QStringList captions, const QString &localFolder)
             return;
         BrewRequest brew = brewRequest(7, captions);
         brew.brewLocalDir = localFolder;
-        askThenBrew(&m_window, &m_tab, 53, QStringLiteral("Kopírovat vybrané položky?"), kYesNoCancel, std::move(brew), {});
+        askThenBrew(&m_window, &m_tab, Msg::CopyQuestion, QStringLiteral("Kopírovat vybrané položky?"), kYesNoCancel, std::move(brew), {});
         return;
     }
     // No copying into the phone's root, where only the memories are.
@@ -470,7 +470,7 @@ void ExplorerCommands::copy()
         BrewRequest brew = brewRequest(12, captions);
         brew.brewLocalDir = m_tab.computerPath();
         QPointer<ExplorerTab> tab(&m_tab);
-        askThenBrew(&m_window, &m_tab, 53, QStringLiteral("Kopírovat vybrané položky?"), kYesNoCancel, std::move(brew),
+        askThenBrew(&m_window, &m_tab, Msg::CopyQuestion, QStringLiteral("Kopírovat vybrané položky?"), kYesNoCancel, std::move(brew),
                     [tab](const link::Outcome &) {
                         if (tab)
                             tab->PCFolderListing(tab->computerPath());

@@ -52,14 +52,14 @@ const QString kDocumentsItem = QStringLiteral("<documents>");
 struct Command {
     const char *button;
     const char *action;
-    int message;
+    settings::Msg message;
     const char *builtIn;
 };
 // Left to right below the panes.
 const Command kCommands[] = {
-    {"sbKopirovat", "pKopirovat", 23, "Kopírovat"},     {"sbEditovat", "Editovat1", 24, "Editovat"},
-    {"sbNacist", "pAktualizovat", 25, "Aktualizovat"}, {"sbPrejmenovat", "pPrejmenovat", 26, "Přejmenovat"},
-    {"sbAdresar", "pNovyadresar", 27, "Nový adresář"},  {"sbSmazat", "pSmazat", 21, "Smazat"},
+    {"sbKopirovat", "pKopirovat", Msg::Copy, "Kopírovat"},     {"sbEditovat", "Editovat1", Msg::Edit, "Editovat"},
+    {"sbNacist", "pAktualizovat", Msg::Refresh, "Aktualizovat"}, {"sbPrejmenovat", "pPrejmenovat", Msg::Rename, "Přejmenovat"},
+    {"sbAdresar", "pNovyadresar", Msg::NewFolder, "Nový adresář"},  {"sbSmazat", "pSmazat", Msg::Delete, "Smazat"},
 };
 
 QTableView *makePane(QTableView *view, DirTableModel *model, const char *name)
@@ -162,7 +162,7 @@ ExplorerTab::~ExplorerTab() = default;
 
 QTableView *ExplorerTab::computerView() const { return m_pcView; }
 
-QString ExplorerTab::message(int n, const char *builtIn) const
+QString ExplorerTab::message(settings::Msg n, const char *builtIn) const
 {
     return m_window.message(n, QString::fromUtf8(builtIn));
 }
@@ -306,7 +306,7 @@ void ExplorerTab::attachLifecycle()
 
 void ExplorerTab::applyCaptions()
 {
-    const QStringList headers{message(8, "Jméno"), message(9, "Velikost"), message(10, "Datum")};
+    const QStringList headers{message(Msg::ColumnName, "Jméno"), message(Msg::ColumnSize, "Velikost"), message(Msg::ColumnDate, "Datum")};
     m_pcModel->setHeaders(headers);
     m_phoneModel->setHeaders(headers);
     for (int i = 0; i < int(std::size(kCommands)); ++i) {
@@ -314,7 +314,7 @@ void ExplorerTab::applyCaptions()
         const QAction *a = m_window.action(QString::fromLatin1(c.action));
         m_commands[i]->setText(shortcutCaption(a ? a->shortcut() : QKeySequence(), message(c.message, c.builtIn)));
     }
-    const QString hint = message(109, "Oblíbené adresáře");
+    const QString hint = message(Msg::FavouritesHint, "Oblíbené adresáře");
     m_pcFavourites->setToolTip(hint);
     m_phoneFavourites->setToolTip(hint);
 }
@@ -540,8 +540,8 @@ void ExplorerTab::fillDriveBox()
                 remembered = m_drives->count() - 1;
         }
     }
-    m_drives->addItem(message(41, "Plocha"), kDesktopItem);
-    m_drives->addItem(message(87, "Dokumenty"), kDocumentsItem);
+    m_drives->addItem(message(Msg::DriveDesktop, "Plocha"), kDesktopItem);
+    m_drives->addItem(message(Msg::DriveDocuments, "Dokumenty"), kDocumentsItem);
     m_drives->setCurrentIndex(qMin(remembered, m_drives->count() - 1));
     if (pathFromDrive)
         Combo1Select(m_drives->currentIndex());
@@ -572,8 +572,8 @@ void ExplorerTab::updateFreeSpace(bool rounded)
         m_freeLabel->clear();
         return;
     }
-    m_freeLabel->setText(explorer::freeSpaceLabel(message(32, "Volno: "), drive.bytesAvailable(),
-                                                  message(33, "Celkem: "), drive.bytesTotal(), rounded));
+    m_freeLabel->setText(explorer::freeSpaceLabel(message(Msg::FreeSpaceWord, "Volno: "), drive.bytesAvailable(),
+                                                  message(Msg::TotalSpaceWord, "Celkem: "), drive.bytesTotal(), rounded));
 }
 
 // ---- phone pane -------------------------------------------------------------------------

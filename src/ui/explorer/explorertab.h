@@ -5,6 +5,7 @@
 // memory labels, and the six command buttons below. It holds the computer path and the folder
 // to select after going up; the OBEX phone path lives with the connection.
 #include <core/explorer/direntry.h>
+#include <core/settings/messageids.h>
 
 #include <QPointer>
 #include <QStringList>
@@ -124,7 +125,7 @@ private:
     void startPhoneListing();
     void emptyPhonePane();
     void updatePhoneButtons();
-    QString message(int n, const char *builtIn) const;
+    QString message(settings::Msg n, const char *builtIn) const;
 
     MainWindow &m_window;
     ConnectionController &m_connection;

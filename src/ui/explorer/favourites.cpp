@@ -15,8 +15,6 @@
 namespace vandrel::ui {
 
 namespace {
-constexpr int kAddEntryMessage = 106;
-constexpr int kNamePromptMessage = 122;
 const QString kAddEntryText = QStringLiteral("Přidat aktuální adresář");
 constexpr std::array kLists{Favourites::List::Computer, Favourites::List::Obex, Favourites::List::Brew};
 } // namespace
@@ -51,7 +49,7 @@ void Favourites::applyCaptions()
 {
     // The BREW menu's entry has no text of its own in the language files.
     for (const List list : {List::Computer, List::Obex})
-        slot(list).add->setText(m_window.message(kAddEntryMessage, kAddEntryText));
+        slot(list).add->setText(m_window.message(Msg::AddFavourite, kAddEntryText));
 }
 
 QMenu *Favourites::menu(List list) const { return slot(list).menu; }
@@ -126,7 +124,7 @@ bool Favourites::append(List list, const explorer::Favourite &favourite)
 QCoro::Task<void> Favourites::addCurrent(List list, QString path)
 {
     const std::optional<QString> name =
-        co_await askText(&m_window, m_window.message(kNamePromptMessage, QStringLiteral("Název oblíbeného adresáře:")));
+        co_await askText(&m_window, m_window.message(Msg::FavouriteNamePrompt, QStringLiteral("Název oblíbeného adresáře:")));
     if (!name || name->isEmpty())
         co_return;
     append(list, {*name, path});
