@@ -1,6 +1,7 @@
 #include "common/testmain.h"
 
 #include <core/at/messagelist.h>
+#include <core/phonebook/exports.h>
 #include <core/sms/queue.h>
 #include <core/sms/smslist.h>
 
@@ -57,6 +58,35 @@ private slots:
     }
 };
 
+class RecipientNameTest : public QObject {
+    Q_OBJECT
+private slots:
+    void nameForNumber_data()
+    {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("equal with country code") << QStringLiteral("+420602123456") << QStringLiteral("Novák, Jan");
+        QTest::newRow("equal digits win over the last nine") << QStringLiteral("602123456") << QStringLiteral("Petr");
+        QTest::newRow("last nine digits") << QStringLiteral("00420602123456") << QStringLiteral("Novák, Jan");
+        QTest::newRow("last nine, blanks in the book") << QStringLiteral("+420777888999") << QStringLiteral("Eva");
+        QTest::newRow("short number equal") << QStringLiteral("602") << QStringLiteral("Short");
+        QTest::newRow("no substring match") << QStringLiteral("60") << QString();
+        QTest::newRow("no substring match inside") << QStringLiteral("21234") << QString();
+        QTest::newRow("eight digits must be equal") << QStringLiteral("12345678") << QString();
+        QTest::newRow("alphanumeric sender") << QStringLiteral("Vandrel") << QString();
+        QTest::newRow("empty") << QString() << QString();
+    }
+    void nameForNumber()
+    {
+        QFETCH(QString, number);
+        QFETCH(QString, name);
+        const QStringList book = {QStringLiteral("Novák, Jan$&@+420602123456;;;;"), QStringLiteral("Empty$&@;;;;"),
+                                  QStringLiteral("Eva$&@;777 888 999;;;"), QStringLiteral("Petr$&@602123456;;;;"),
+                                  QStringLiteral("Short$&@602;;;;"), QStringLiteral("Ctvrtý$&@212345678;;;;")};
+        QCOMPARE(phonebook::nameForNumber(book, number), name);
+    }
+};
+
 class SmsQueueTest : public QObject {
     Q_OBJECT
 private slots:
@@ -107,5 +137,6 @@ private slots:
 };
 
 VANDREL_TEST(SmsListTest)
+VANDREL_TEST(RecipientNameTest)
 VANDREL_TEST(SmsQueueTest)
 #include "tst_sms_list.moc"
