@@ -30,7 +30,7 @@ private slots:
         QVERIFY(listing.problems[0].startsWith(QStringLiteral("message 4:")));
         QCOMPARE(listing.rows.size(), qsizetype(2));
         const SmsRow first{QStringLiteral("3"), QStringLiteral("15.01.2007 08:30:00"), QStringLiteral("Novák, Jan"),
-                           QStringLiteral("420123456789"), QStringLiteral("hello"),
+                           QStringLiteral("+420123456789"), QStringLiteral("hello"),
                            QStringLiteral("0791246030500200000C9124103254769800007010518003000005E8329BFD06")};
         QCOMPARE(listing.rows[0], first);
         QCOMPARE(listing.rows[1].index, QStringLiteral("17"));

@@ -20,7 +20,7 @@ SmsListing buildRows(const QList<at::StoredMessage> &messages, const QStringList
             continue;
         SmsRow row;
         row.index = QString::number(m.index);
-        row.date = sms->date.chopped(3);
+        row.date = sms->stamp.text;
         row.number = sms->number;
         row.name = phonebook::nameForNumber(recipientLines, row.number);
         row.text = plainAccentsOfSevenBitCodes(sms->text);
