@@ -309,33 +309,51 @@ private slots:
         QFETCH(QString, line);
         QCOMPARE(queueLine(message), line);
         QCOMPARE(parseQueueLine(line), std::optional<QueuedMessage>(message));
-        const auto file = writeQueueFile({message, message});
-        QVERIFY(file.ok());
-        QVERIFY(file->endsWith("\r\n"));
-        QCOMPARE(readQueueFile(*file), (QList<QueuedMessage>{message, message}));
+        const QByteArray file = writeQueueFile({message, message});
+        QVERIFY(file.endsWith("\r\n"));
+        QCOMPARE(readQueueFile(file), (QList<QueuedMessage>{message, message}));
     }
 
-    void refused_data()
+    // What the old format lost or split now comes back whole.
+    void roundTrip_data()
     {
         QTest::addColumn<QueuedMessage>("message");
-        QTest::newRow("line break in the text") << QueuedMessage{QStringLiteral("1"), QStringLiteral("A"), QStringLiteral("a\nb")};
-        QTest::newRow("separator in the name") << QueuedMessage{QStringLiteral("1"), QStringLiteral("A]: B"), QStringLiteral("x")};
-        QTest::newRow("separator in the number") << QueuedMessage{QStringLiteral("1 [2"), QStringLiteral("A"), QStringLiteral("x")};
-        QTest::newRow("not cp1250") << QueuedMessage{QStringLiteral("1"), QStringLiteral("A"), QStringLiteral("中")};
+        QTest::newRow("line breaks in the text") << QueuedMessage{QStringLiteral("602111222"), QStringLiteral("Novák"), QStringLiteral("a\nb\r\nc\n")};
+        QTest::newRow("cyrillic") << QueuedMessage{QStringLiteral("+79161234567"), QStringLiteral("Иван"), QStringLiteral("Привет, как дела?")};
+        QTest::newRow("separator in the name") << QueuedMessage{QStringLiteral("1"), QStringLiteral("A]: B [x]"), QStringLiteral("x")};
+        QTest::newRow("separator in the number") << QueuedMessage{QStringLiteral("1 [2"), QStringLiteral("A"), QStringLiteral("]: y")};
+        QTest::newRow("backslashes") << QueuedMessage{QStringLiteral("1\\"), QStringLiteral("\\"), QStringLiteral("C:\\new\\\\n\\")};
     }
-    void refused()
+    void roundTrip()
     {
         QFETCH(QueuedMessage, message);
-        const auto file = writeQueueFile({message});
-        QVERIFY(!file.ok());
-        QVERIFY(file.error().startsWith(QStringLiteral("queued message 1")));
+        const QueuedMessage plain{QStringLiteral("2"), QStringLiteral("B"), QStringLiteral("ok")};
+        const QByteArray file = writeQueueFile({message, plain});
+        QCOMPARE(file.count("\r\n"), qsizetype(2)); // one line per message
+        QCOMPARE(readQueueFile(file), (QList<QueuedMessage>{message, plain}));
     }
 
-    void foreignLinesLeftOut()
+    // Files without the UTF-8 mark read as they always did.
+    void oldFiles_data()
     {
-        QCOMPARE(readQueueFile("garbage\r\n1 [A]: x\r\n\r\nno bracket: y\n2 [B]: \xE8\r\n"),
-                 (QList<QueuedMessage>{{QStringLiteral("1"), QStringLiteral("A"), QStringLiteral("x")},
-                                       {QStringLiteral("2"), QStringLiteral("B"), QStringLiteral("č")}}));
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QList<QueuedMessage>>("queue");
+        QTest::newRow("cp1250") << QByteArray("602111222 [Nov\xE1k]: Ahoj\r\n")
+                                << QList<QueuedMessage>{{QStringLiteral("602111222"), QStringLiteral("Novák"), QStringLiteral("Ahoj")}};
+        QTest::newRow("utf-8 without the mark") << QByteArray("602111222 [Nov\xC3\xA1k]: \xC5\x99\r\n")
+                                                << QList<QueuedMessage>{{QStringLiteral("602111222"), QStringLiteral("Novák"), QStringLiteral("ř")}};
+        QTest::newRow("backslashes are text") << QByteArray("1 [A]: C:\\new\\r\r\n")
+                                              << QList<QueuedMessage>{{QStringLiteral("1"), QStringLiteral("A"), QStringLiteral("C:\\new\\r")}};
+        QTest::newRow("foreign lines left out")
+            << QByteArray("garbage\r\n1 [A]: x\r\n\r\nno bracket: y\n2 [B]: \xE8\r\n")
+            << QList<QueuedMessage>{{QStringLiteral("1"), QStringLiteral("A"), QStringLiteral("x")},
+                                    {QStringLiteral("2"), QStringLiteral("B"), QStringLiteral("č")}};
+    }
+    void oldFiles()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QList<QueuedMessage>, queue);
+        QCOMPARE(readQueueFile(file), queue);
     }
 };
 
