@@ -7,7 +7,6 @@
 
 #include <QMap>
 #include <QTest>
-#include <utility>
 
 using namespace vandrel;
 using namespace vandrel::sms;
@@ -17,75 +16,32 @@ namespace {
 const QDateTime kListed(QDate(2026, 12, 8), QTime(3, 4, 5));
 const QString kHello = QStringLiteral("0791246030500200000C9124103254769800007010518003000005E8329BFD06");
 
-SmsRow row(const QList<int> &indexes, const QString &date, const QString &name, const QString &number, const QString &text)
+SmsRow row(const QList<int> &indexes, const QString &name, const QString &text)
 {
     SmsRow r;
     r.indexes = indexes;
-    r.stamp.text = date;
+    r.stamp.text = QStringLiteral("15.01.2007 08:30:00");
     r.name = name;
-    r.number = number;
+    r.number = QStringLiteral("+420602123456");
     r.text = text;
     return r;
 }
 
-// The received form of one of our submit PDUs: centre, DELIVER first octet, address, PID,
-// DCS, a fixed time stamp, then the user data.
-QString deliverFrom(const QString &submit)
-{
-    const QString first = QString::number(submit.mid(2, 2).toInt(nullptr, 16) & 0x40 ? 0x44 : 0x04, 16).rightJustified(2, u'0');
-    const QString address = submit.mid(6, 16);
-    return QStringLiteral("0791246030500200") + first + address + submit.mid(22, 4) + QStringLiteral("70105180030000") + submit.mid(28);
-}
-
-// Parts of the test messages by label: "B1" is part 1 of message B.
+// Parts of the test messages by label: "B1" is part 1 of message B. B and D share number and
+// reference, C goes to another number.
 QMap<QString, QString> partPdus()
 {
     QMap<QString, QString> pdus;
-    const auto add = [&](const QString &label, const QString &to, const QString &text, bool received) {
+    const auto add = [&](const char *label, const QString &to, const QString &text) {
         const auto parts = encodeMessage(to, 0xAA, text, false);
         for (qsizetype i = 0; i < parts->size(); ++i)
-            pdus[label + QString::number(i + 1)] = received ? deliverFrom(parts->at(i).pdu) : parts->at(i).pdu;
+            pdus[QLatin1String(label) + QString::number(i + 1)] = parts->at(i).pdu;
     };
-    add(QStringLiteral("A"), QStringLiteral("420602123456"), QString(153, u'a') + QString(153, u'b') + QString(10, u'c'), false);
-    add(QStringLiteral("B"), QStringLiteral("420602123456"), QString(153, u'x') + QString(10, u'y'), false);
-    add(QStringLiteral("C"), QStringLiteral("420777888999"), QString(153, u'k') + QString(10, u'l'), false);
-    add(QStringLiteral("D"), QStringLiteral("420602123456"), QString(153, u'p') + QString(10, u'q'), false);
-    add(QStringLiteral("E"), QStringLiteral("420602123456"), QString(153, u'x') + QString(10, u'y'), true);
+    add("A", QStringLiteral("420602123456"), QString(153, u'a') + QString(153, u'b') + QString(10, u'c'));
+    add("B", QStringLiteral("420602123456"), QString(153, u'x') + QString(10, u'y'));
+    add("C", QStringLiteral("420777888999"), QString(153, u'k') + QString(10, u'l'));
+    add("D", QStringLiteral("420602123456"), QString(153, u'p') + QString(10, u'q'));
     return pdus;
-}
-
-QString partText(const QString &label)
-{
-    if (label == QStringLiteral("…"))
-        return kMissingPart;
-    return decodePdu(partPdus().value(label)).value().text;
-}
-
-// RFC 4180 records.
-QList<QStringList> parseCsv(const QString &text)
-{
-    QList<QStringList> rows{{}};
-    QString field;
-    bool quoted = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (quoted && c == u'"' && text.mid(i + 1, 1) == QStringLiteral("\"")) {
-            field += c;
-            ++i;
-        } else if (c == u'"') {
-            quoted = !quoted;
-        } else if (!quoted && c == u',') {
-            rows.last().append(std::exchange(field, {}));
-        } else if (!quoted && c == u'\r' && text.mid(i + 1, 1) == QStringLiteral("\n")) {
-            rows.last().append(std::exchange(field, {}));
-            rows.append(QStringList());
-            ++i;
-        } else {
-            field += c;
-        }
-    }
-    rows.removeLast();
-    return rows;
 }
 
 } // namespace
@@ -106,40 +62,24 @@ private slots:
             "+CMGL: 17,2,,19\r\n0011000C912410325476980000AA0385C30F\r\n"
             "OK\r\n";
         const auto parsed = at::parseMessageList(reply, at::MessageCommand::List);
-        QVERIFY(parsed.ok());
-        const QStringList book = {QStringLiteral("Eva$&@;;777;;"), QStringLiteral("Novák, Jan$&@;;420123456789;;"),
-                                  QStringLiteral("Petr$&@602123456;;;;")};
+        const QStringList book = {QStringLiteral("Novák, Jan$&@;;420123456789;;"), QStringLiteral("Petr$&@602123456;;;;")};
         const SmsListing listing = buildRows(parsed->messages, book, kListed);
         QCOMPARE(listing.problems.size(), qsizetype(2));
         QVERIFY(listing.problems[0].startsWith(QStringLiteral("message 4:")));
-        QStringList indexes;
+        QStringList got;
         for (const SmsRow &r : listing.rows)
-            indexes.append(r.indexText());
-        QCOMPARE(indexes, (QStringList{QStringLiteral("3"), QStringLiteral("4"), QStringLiteral("5"), QStringLiteral("7"), QStringLiteral("17")}));
-
-        const SmsRow &hello = listing.rows[0];
-        QCOMPARE(hello.kind, RowKind::Message);
-        QCOMPARE(hello.dateText(), QStringLiteral("15.01.2007 08:30:00"));
-        QCOMPARE(hello.stamp.when, QDateTime(QDate(2007, 1, 15), QTime(8, 30), Qt::UTC));
-        QCOMPARE(hello.name, QStringLiteral("Novák, Jan"));
-        QCOMPARE(hello.number, QStringLiteral("+420123456789"));
-        QCOMPARE(hello.text, QStringLiteral("hello"));
-        QCOMPARE(hello.pdus, QStringList{kHello});
-        QCOMPARE(hello.state, 1);
-
+            got.append(QStringList{r.indexesText(), QString::number(int(r.kind)), r.dateText(), r.name, r.number, r.text}.join(u'|'));
+        QCOMPARE(got, (QStringList{
+                          QStringLiteral("3|0|15.01.2007 08:30:00|Novák, Jan|+420123456789|hello"),
+                          QStringLiteral("4|2||||The message cannot be decoded: the PDU ends before the user-data length"),
+                          QStringLiteral("5|2||||The message cannot be decoded: the PDU is not an even run of hexadecimal digits"),
+                          QStringLiteral("7|1|15.01.2007 08:30:00|Petr|+420602123456|Delivery report: delivered (15.01.2007 08:31:02 +01:00)"),
+                          QStringLiteral("17|0|08.12.2026 03:04:05|Novák, Jan|+420123456789|éì?"),
+                      }));
+        QCOMPARE(listing.rows[0].stamp.when, QDateTime(QDate(2007, 1, 15), QTime(8, 30), Qt::UTC));
+        QCOMPARE(listing.rows[0].pdus, QStringList{kHello});
         // An entry that does not decode stays reachable with its PDU.
-        QCOMPARE(listing.rows[1].kind, RowKind::Undecodable);
         QCOMPARE(listing.rows[1].pdus, QStringList{QStringLiteral("0791246030500200000C91241032547698000070105180030000")});
-        QVERIFY(listing.rows[1].text.contains(QStringLiteral("cannot be decoded")));
-
-        const SmsRow &report = listing.rows[3];
-        QCOMPARE(report.kind, RowKind::DeliveryReport);
-        QCOMPARE(report.name, QStringLiteral("Petr"));
-        QCOMPARE(report.discharged.display(), QStringLiteral("15.01.2007 08:31:02 +01:00"));
-        QCOMPARE(report.text, QStringLiteral("Delivery report: delivered (15.01.2007 08:31:02 +01:00)"));
-
-        QCOMPARE(listing.rows[4].dateText(), QStringLiteral("08.12.2026 03:04:05"));
-        QCOMPARE(listing.rows[4].text, QStringLiteral("éì?"));
     }
 
     void joined_data()
@@ -149,14 +89,10 @@ private slots:
         QTest::newRow("two parts") << QStringLiteral("5:B1 6:B2") << QStringList{QStringLiteral("5+6=B1 B2")};
         QTest::newRow("three parts listed out of order") << QStringLiteral("9:A3 7:A1 8:A2") << QStringList{QStringLiteral("7+8+9=A1 A2 A3")};
         QTest::newRow("missing middle part") << QStringLiteral("1:A1 3:A3") << QStringList{QStringLiteral("1+3=A1 … A3")};
-        QTest::newRow("missing first part") << QStringLiteral("4:A2 5:A3") << QStringList{QStringLiteral("4+5=… A2 A3")};
         QTest::newRow("same reference, other number") << QStringLiteral("1:B1 2:C1 3:B2 4:C2")
                                                       << QStringList{QStringLiteral("1+3=B1 B2"), QStringLiteral("2+4=C1 C2")};
         QTest::newRow("reference used again by the same number") << QStringLiteral("1:B1 2:B2 3:D1 4:D2")
                                                                  << QStringList{QStringLiteral("1+2=B1 B2"), QStringLiteral("3+4=D1 D2")};
-        QTest::newRow("received parts joined") << QStringLiteral("11:E2 10:E1") << QStringList{QStringLiteral("10+11=E1 E2")};
-        QTest::newRow("received and stored outgoing kept apart") << QStringLiteral("1:B1 2:E2")
-                                                                 << QStringList{QStringLiteral("1=B1 …"), QStringLiteral("2=… E2")};
     }
     void joined()
     {
@@ -164,59 +100,46 @@ private slots:
         QFETCH(QStringList, rows);
         const auto pdus = partPdus();
         QList<at::StoredMessage> messages;
+        QMap<int, QString> listed;
         for (const QString &e : entries.split(u' ')) {
-            const QStringList f = e.split(u':');
-            messages.append(at::StoredMessage{f[0].toInt(), 1, 0, pdus.value(f[1])});
+            const int index = e.section(u':', 0, 0).toInt();
+            listed[index] = pdus.value(e.section(u':', 1));
+            messages.append(at::StoredMessage{index, 1, 0, listed[index]});
         }
         const SmsListing listing = buildRows(messages, {}, kListed);
         QCOMPARE(listing.rows.size(), rows.size());
-        for (qsizetype i = 0; i < rows.size(); ++i) {
-            const QStringList want = rows[i].split(u'=');
-            const SmsRow &r = listing.rows[i];
-            QCOMPARE(r.indexesText(), want[0]);
+        for (qsizetype n = 0; n < rows.size(); ++n) {
+            const SmsRow &r = listing.rows[n];
+            QCOMPARE(r.indexesText(), rows[n].section(u'=', 0, 0));
             QString text;
-            int missing = 0;
-            for (const QString &label : want[1].split(u' ')) {
-                text += partText(label);
-                missing += label == QStringLiteral("…");
-            }
+            for (const QString &label : rows[n].section(u'=', 1).split(u' '))
+                text += label == QStringLiteral("…") ? kMissingPart : decodePdu(pdus.value(label))->text;
             QCOMPARE(r.text, text);
-            QCOMPARE(r.missingParts, missing);
-            // Every index keeps its own PDU.
-            QCOMPARE(r.pdus.size(), r.indexes.size());
-            for (const at::StoredMessage &m : messages)
-                if (r.indexes.contains(m.index))
-                    QCOMPARE(r.pdus[r.indexes.indexOf(m.index)], m.pdu);
+            for (qsizetype k = 0; k < r.indexes.size(); ++k)
+                QCOMPARE(r.pdus[k], listed[r.indexes[k]]); // every index keeps its own PDU
         }
     }
 
-    void cliLines_data()
+    void cliLine()
     {
-        QTest::addColumn<SmsRow>("row");
-        QTest::addColumn<QString>("line");
-        SmsRow joined = row({3, 4}, QStringLiteral("15.01.2007 08:30:00"), QStringLiteral("Novák, Jan"), QStringLiteral("+420602123456"),
-                            QStringLiteral("a\nb\tc\\d"));
+        SmsRow joined = row({3, 4}, QStringLiteral("Novák, Jan"), QStringLiteral("a\nb\tc\\d"));
         joined.stamp.zone = QStringLiteral("-03:00");
         joined.state = 0;
-        QTest::newRow("joined, escapes") << joined << QStringLiteral("3+4\tunread\t15.01.2007 08:30:00 -03:00\t+420602123456\tNovák, Jan\ta\\nb\\tc\\\\d");
-        SmsRow bad = row({12}, QString(), QString(), QString(), QStringLiteral("x"));
-        bad.stamp.problem = QStringLiteral("impossible time stamp (month 15)");
+        QCOMPARE(sms::cliLine(joined), QStringLiteral("3+4\tunread\t15.01.2007 08:30:00 -03:00\t+420602123456\tNovák, Jan\ta\\nb\\tc\\\\d"));
+        SmsRow bad = row({12}, QString(), QStringLiteral("x"));
+        bad.stamp = {QString(), QString(), {}, QStringLiteral("impossible time stamp (month 15)")};
         bad.state = 3;
-        QTest::newRow("impossible date, unsent") << bad << QStringLiteral("12\tunsent\timpossible time stamp (month 15)\t\t\tx");
-    }
-    void cliLines()
-    {
-        QFETCH(SmsRow, row);
-        QFETCH(QString, line);
-        QCOMPARE(cliLine(row), line);
+        QCOMPARE(sms::cliLine(bad), QStringLiteral("12\tunsent\timpossible time stamp (month 15)\t+420602123456\t\tx"));
     }
 
     void backupLayout()
     {
-        const QList<SmsRow> rows = {row({1}, QStringLiteral("d"), QString(), QStringLiteral("602"), QStringLiteral("Čau")),
-                                    row({22}, QStringLiteral("dd"), QStringLiteral("J"), QStringLiteral("7"), QString())};
+        QList<SmsRow> rows = {row({1}, QString(), QStringLiteral("Čau")), row({22}, QStringLiteral("J"), QString())};
+        rows[0].stamp.text = QStringLiteral("d");
+        rows[0].number = QStringLiteral("602");
+        rows[1].stamp.text = QStringLiteral("dd");
+        rows[1].number = QStringLiteral("7");
         const auto xls = smsBackupXls(rows);
-        QVERIFY(xls.ok());
         QCOMPARE(xls->cellsNotInCodePage, 0);
         const qsizetype texts = 1 + 1 + 0 + 3 + 3 + 2 + 2 + 1 + 1 + 0;
         QCOMPARE(xls->bytes.size(), 12 + 6 + 10 * 12 + texts + 4);
@@ -227,37 +150,13 @@ private slots:
     // What cp1250 cannot carry used to refuse the whole backup; now the cells are counted.
     void backupCountsWhatCp1250CannotCarry()
     {
-        const auto xls = smsBackupXls({row({1, 2}, QString(), QStringLiteral("Иван"), QString(), QStringLiteral("中文 \U0001F600 ok")),
-                                       row({3}, QString(), QString(), QString(), QString(3000, u'x'))});
-        QVERIFY(xls.ok());
+        const auto xls = smsBackupXls({row({1, 2}, QStringLiteral("Иван"), QStringLiteral("中文 \U0001F600 ok")),
+                                       row({3}, QString(), QString(3000, u'x'))});
         QCOMPARE(xls->cellsNotInCodePage, 2);
         QCOMPARE(xls->cellsCut, 1);
         QVERIFY(xls->bytes.contains(QByteArray::fromHex("04020B000000000000000300") + "1+2"));
         QVERIFY(xls->bytes.contains("????"));
         QVERIFY(xls->bytes.contains("?? ? ok"));
-    }
-
-    void longJoinedMessageReadBackFromCsv()
-    {
-        QString text;
-        while (text.size() < 700)
-            text += QStringLiteral("Ahoj, \"ty\"\r\nkonec; ");
-        text.truncate(700);
-        const auto parts = encodeMessage(QStringLiteral("420602123456"), 0xAA, text, false);
-        QCOMPARE(parts->size(), qsizetype(5));
-        QList<at::StoredMessage> messages;
-        for (qsizetype i = 0; i < parts->size(); ++i)
-            messages.append(at::StoredMessage{int(40 + i), 3, 0, parts->at(i).pdu});
-        const SmsListing listing = buildRows(messages, {QStringLiteral("Eva, \"Evka\"$&@602123456;;;;")}, kListed);
-        QCOMPARE(listing.rows.size(), qsizetype(1));
-
-        const QByteArray csv = smsBackupCsv(listing.rows);
-        QVERIFY(csv.startsWith("\xEF\xBB\xBF#,Datum,Jméno,Číslo,Text\r\n"));
-        QVERIFY(csv.endsWith("\r\n"));
-        const QList<QStringList> records = parseCsv(QString::fromUtf8(csv.mid(3)));
-        QCOMPARE(records.size(), qsizetype(2));
-        QCOMPARE(records[1], (QStringList{QStringLiteral("40+41+42+43+44"), QStringLiteral("08.12.2026 03:04:05"),
-                                          QStringLiteral("Eva, \"Evka\""), QStringLiteral("+420602123456"), text}));
     }
 };
 
@@ -270,14 +169,10 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::newRow("equal with country code") << QStringLiteral("+420602123456") << QStringLiteral("Novák, Jan");
         QTest::newRow("equal digits win over the last nine") << QStringLiteral("602123456") << QStringLiteral("Petr");
-        QTest::newRow("last nine digits") << QStringLiteral("00420602123456") << QStringLiteral("Novák, Jan");
         QTest::newRow("last nine, blanks in the book") << QStringLiteral("+420777888999") << QStringLiteral("Eva");
-        QTest::newRow("short number equal") << QStringLiteral("602") << QStringLiteral("Short");
         QTest::newRow("no substring match") << QStringLiteral("60") << QString();
-        QTest::newRow("no substring match inside") << QStringLiteral("21234") << QString();
         QTest::newRow("eight digits must be equal") << QStringLiteral("12345678") << QString();
         QTest::newRow("alphanumeric sender") << QStringLiteral("Vandrel") << QString();
-        QTest::newRow("empty") << QString() << QString();
     }
     void nameForNumber()
     {
@@ -285,7 +180,7 @@ private slots:
         QFETCH(QString, name);
         const QStringList book = {QStringLiteral("Novák, Jan$&@+420602123456;;;;"), QStringLiteral("Empty$&@;;;;"),
                                   QStringLiteral("Eva$&@;777 888 999;;;"), QStringLiteral("Petr$&@602123456;;;;"),
-                                  QStringLiteral("Short$&@602;;;;"), QStringLiteral("Ctvrtý$&@212345678;;;;")};
+                                  QStringLiteral("Ctvrtý$&@212345678;;;;")};
         QCOMPARE(phonebook::nameForNumber(book, number), name);
     }
 };
@@ -320,8 +215,7 @@ private slots:
         QTest::addColumn<QueuedMessage>("message");
         QTest::newRow("line breaks in the text") << QueuedMessage{QStringLiteral("602111222"), QStringLiteral("Novák"), QStringLiteral("a\nb\r\nc\n")};
         QTest::newRow("cyrillic") << QueuedMessage{QStringLiteral("+79161234567"), QStringLiteral("Иван"), QStringLiteral("Привет, как дела?")};
-        QTest::newRow("separator in the name") << QueuedMessage{QStringLiteral("1"), QStringLiteral("A]: B [x]"), QStringLiteral("x")};
-        QTest::newRow("separator in the number") << QueuedMessage{QStringLiteral("1 [2"), QStringLiteral("A"), QStringLiteral("]: y")};
+        QTest::newRow("separators in number and name") << QueuedMessage{QStringLiteral("1 [2"), QStringLiteral("A]: B [x]"), QStringLiteral("]: y")};
         QTest::newRow("backslashes") << QueuedMessage{QStringLiteral("1\\"), QStringLiteral("\\"), QStringLiteral("C:\\new\\\\n\\")};
     }
     void roundTrip()

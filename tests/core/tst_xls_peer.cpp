@@ -174,6 +174,25 @@ private slots:
         }
     }
 
+    // The CSV backup needs no peer: RFC 4180 as LibreOffice writes it is what parseCsv reads.
+    void longJoinedMessageReadBackFromCsv()
+    {
+        QString text;
+        while (text.size() < 700)
+            text += QStringLiteral("Ahoj, \"ty\"\r\nkonec; ");
+        text.truncate(700);
+        const auto parts = sms::encodeMessage(QStringLiteral("420602123456"), 0xAA, text, false);
+        QList<at::StoredMessage> messages;
+        for (qsizetype i = 0; i < parts->size(); ++i)
+            messages.append(at::StoredMessage{int(40 + i), 3, 0, parts->at(i).pdu});
+        const auto listing = sms::buildRows(messages, {QStringLiteral("Eva, \"Evka\"$&@602123456;;;;")}, QDateTime(QDate(2026, 12, 8), QTime(3, 4, 5)));
+        const QByteArray csv = sms::smsBackupCsv(listing.rows);
+        QVERIFY(csv.startsWith("\xEF\xBB\xBF#,Datum,Jméno,Číslo,Text\r\n"));
+        QCOMPARE(parseCsv(QString::fromUtf8(csv.mid(3))),
+                 (QList<QStringList>{sms::smsColumnCaptions(), {QStringLiteral("40+41+42+43+44"), QStringLiteral("08.12.2026 03:04:05"),
+                                                                QStringLiteral("Eva, \"Evka\""), QStringLiteral("+420602123456"), text}}));
+    }
+
     void libreOfficeReadsEveryCell()
     {
         QString office = QStandardPaths::findExecutable(QStringLiteral("soffice"));
