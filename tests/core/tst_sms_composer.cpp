@@ -54,6 +54,13 @@ private slots:
                  QStringLiteral("Prilis zlutoucky kun upel dabelske ody ACDEEINORSTUUYZ Привет ä"));
     }
 
+    void recipients()
+    {
+        const Recipient r = recipientOf(QStringLiteral("Novák, Jan$&@602111222;;+420 777 888 999;604;605;"));
+        QCOMPARE(r.name, QStringLiteral("Novák, Jan"));
+        QCOMPARE(r.numbers, (QStringList{QStringLiteral("602111222"), QStringLiteral("+420 777 888 999"), QStringLiteral("604")}));
+    }
+
     void numbers_data()
     {
         QTest::addColumn<QString>("typed");

@@ -1,5 +1,6 @@
 #include "composer.h"
 
+#include "core/phonebook/exports.h"
 #include "core/text/gsm7.h"
 #include "pdu.h"
 
@@ -65,6 +66,20 @@ QString withoutDiacritics(QStringView text)
     for (QChar &c : out)
         c = plain.value(c, c);
     return out;
+}
+
+Recipient recipientOf(const QString &line)
+{
+    const QString &separator = phonebook::kRecipientSeparator;
+    const qsizetype at = line.indexOf(separator);
+    if (at < 0)
+        return {line, {}};
+    Recipient r{line.left(at), {}};
+    const QStringList fields = line.mid(at + separator.size()).split(u';');
+    for (qsizetype i = 0; i < qMin<qsizetype>(4, fields.size()); ++i)
+        if (!fields[i].isEmpty())
+            r.numbers.append(fields[i]);
+    return r;
 }
 
 std::optional<QString> destinationNumber(QStringView typed, QStringView serviceCentre)

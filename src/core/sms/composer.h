@@ -3,6 +3,7 @@
 // numbers, validity, what may go into an AT command, and the phone's sending errors in words.
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace vandrel::sms {
@@ -25,6 +26,14 @@ QString counterText(const SmsCount &count);
 
 // Czech letters with diacritics as their base letters (č -> c, Ů -> U); everything else unchanged.
 QString withoutDiacritics(QStringView text);
+
+// A line of the recipient list (display name, "$&@", numbers each ended by ";"): the name and
+// the first four numbers that are not empty, as the number box offers them.
+struct Recipient {
+    QString name;
+    QStringList numbers;
+};
+Recipient recipientOf(const QString &line);
 
 // The destination as sent, international digits without "+": 12 digits as typed, 9 digits
 // after the country code of the service centre ("+420..." gives "420"), "+" with 8 to 15 digits
