@@ -152,7 +152,8 @@ TimeStamp readTimeStamp(QByteArrayView raw)
     }
     const int minutes = (z & 0x08 ? -quarters : quarters) * 15;
     const QTime time(v[3], v[4], v[5]);
-    t.text = QDateTime(date, time).toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"));
+    // Formatted apart: the centre's local time need not exist in this computer's zone.
+    t.text = date.toString(QStringLiteral("dd.MM.yyyy ")) + time.toString(QStringLiteral("hh:mm:ss"));
     t.zone = QStringLiteral("%1%2:%3")
                  .arg(QChar(minutes < 0 ? u'-' : u'+'))
                  .arg(qAbs(minutes) / 60, 2, 10, QLatin1Char('0'))
