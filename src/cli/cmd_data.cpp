@@ -102,8 +102,10 @@ int pduDecode(const GlobalOptions &, const QStringList &args)
         const QString coding = sms->coding == sms::Coding::Ucs2 ? QStringLiteral("ucs2")
                                : sms->coding == sms::Coding::EightBit ? QStringLiteral("8bit") : QStringLiteral("7bit");
         const QString part = sms->concat.count ? QStringLiteral("%1/%2").arg(sms->concat.number).arg(sms->concat.count) : QString();
-        printRow({sms->outgoing ? QStringLiteral("outgoing") : QStringLiteral("received"), sms->serviceCentre, sms->number,
-                  sms->date, coding, part, sms->text});
+        const bool report = sms->kind == sms::MessageKind::StatusReport;
+        const QString kind = report ? QStringLiteral("report") : sms->outgoing() ? QStringLiteral("outgoing") : QStringLiteral("received");
+        printRow({kind, sms->serviceCentre, sms->number, sms->stamp.display(), coding, part,
+                  report ? sms::deliveryStatusText(sms->status) : sms->text});
     }
     return status;
 }

@@ -61,7 +61,7 @@ private slots:
         QTest::newRow("decode received czech")
             << QStringList{QStringLiteral("pdu"), QStringLiteral("decode"),
                            QStringLiteral("0791246030500200000C91241032547698000870105180030000080159002000E8000A")}
-            << 0 << QStringLiteral("received\t420603052000\t420123456789\t15.01.2007 08:30:00.00\tucs2\t\tř è\\n\n");
+            << 0 << QStringLiteral("received\t+420603052000\t+420123456789\t15.01.2007 08:30:00 +00:00\tucs2\t\tř è\\n\n");
         QTest::newRow("decode garbage") << QStringList{QStringLiteral("pdu"), QStringLiteral("decode"), QStringLiteral("0G")} << 1 << QString();
         QTest::newRow("encode bad number") << QStringList{QStringLiteral("pdu"), QStringLiteral("encode"), QStringLiteral("--to"), QStringLiteral("12a"), QStringLiteral("x")}
                                            << 1 << QString();

@@ -52,6 +52,11 @@ private slots:
             << QByteArray("AT+CMGL=4\r\r\n+CMGL: 123,1,,25\r\n" + kPdu1 + "\r\n+CMGL: 7,0,,152\r\n" + kPdu2 + "\r\n\r\nOK\r\n")
             << QList<StoredMessage>{{123, 1, 25, QString::fromLatin1(kPdu1)}, {7, 0, 152, QString::fromLatin1(kPdu2)}}
             << QString() << 0 << QStringList{};
+        QTest::newRow("one-, two- and three-digit indexes and lengths")
+            << QByteArray("+CMGL: 1,0,,9\r\n" + kPdu2 + "\r\n+CMGL: 42,1,,25\r\n" + kPdu1 + "\r\n+CMGL: 123,3,,152\r\n" + kPdu2 + "\r\nOK\r\n")
+            << QList<StoredMessage>{{1, 0, 9, QString::fromLatin1(kPdu2)}, {42, 1, 25, QString::fromLatin1(kPdu1)},
+                                    {123, 3, 152, QString::fromLatin1(kPdu2)}}
+            << QString() << 0 << QStringList{};
         QTest::newRow("no messages") << QByteArray("\r\nOK\r\n") << QList<StoredMessage>{} << QString() << 0 << QStringList{};
         QTest::newRow("alpha field with a comma, bare LF")
             << QByteArray("+CMGL: 3,2,\"Novák, Jan\",19\n" + kPdu2 + "\nOK\n")

@@ -9,7 +9,10 @@ using namespace vandrel::sms;
 
 namespace {
 const QString kTo = QStringLiteral("420123456789");
-const QString kDelivered = QStringLiteral("15.01.2007 08:30:00.00");
+const QString kDelivered = QStringLiteral("15.01.2007 08:30:00 +00:00");
+const QString kListed = QStringLiteral("01.02.2026 03:04:05");
+const QString kCentre = QStringLiteral("+420603052000");
+const QString kPlusTo = QStringLiteral("+420123456789");
 } // namespace
 
 class SmsEncodeTest : public QObject {
@@ -195,37 +198,37 @@ private slots:
         QTest::addColumn<int>("part");
         QTest::newRow("seven-bit with extension")
             << QStringLiteral("0791246030500200000C9124103254769800007010518003000021C3B23B0CAA6DCAA00D0ABF498136BCFCC607DAF436C00D65F302010411")
-            << QStringLiteral("420603052000") << kTo << kDelivered << QStringLiteral("Cena 5€ {x} [y] ~|^\\ @$_") << false << 0 << 0;
+            << kCentre << kPlusTo << kDelivered << QStringLiteral("Cena 5€ {x} [y] ~|^\\ @$_") << false << 0 << 0;
         QTest::newRow("ucs2 czech")
             << QStringLiteral("0791246030500200000C91241032547698000870105180030000280050015900ED006C006901610020017E006C00750165006F0075010D006B00FD0020006B016F0148")
-            << QStringLiteral("420603052000") << kTo << kDelivered << QStringLiteral("Příliš žluťoučký kůň") << false << 0 << 0;
+            << kCentre << kPlusTo << kDelivered << QStringLiteral("Příliš žluťoučký kůň") << false << 0 << 0;
         QTest::newRow("alphanumeric sender")
             << QStringLiteral("0791246030500200000DD0D6B09B2C2FB3010000701051800300000441F45B0D")
-            << QStringLiteral("420603052000") << QStringLiteral("Vandrel") << kDelivered << QStringLiteral("Ahoj") << false << 0 << 0;
+            << kCentre << QStringLiteral("Vandrel") << kDelivered << QStringLiteral("Ahoj") << false << 0 << 0;
         QTest::newRow("odd number loses its filler")
             << QStringLiteral("07912460305002000005812143F50000701051800300000831D98C56B3DD70")
-            << QStringLiteral("420603052000") << QStringLiteral("12345") << kDelivered << QStringLiteral("12345678") << false << 0 << 0;
+            << kCentre << QStringLiteral("12345") << kDelivered << QStringLiteral("12345678") << false << 0 << 0;
         QTest::newRow("concatenated ucs2 part 2")
             << QStringLiteral("0791246030500200400C9124707788989900087010518003000012050003EB02020076006100200044006C006F")
-            << QStringLiteral("420603052000") << QStringLiteral("420777888999") << kDelivered << QStringLiteral("va Dlo") << false << 2 << 2;
+            << kCentre << QStringLiteral("+420777888999") << kDelivered << QStringLiteral("va Dlo") << false << 2 << 2;
         QTest::newRow("our own submit, empty centre")
             << QStringLiteral("0011000C912410325476980000AA05E8329BFD06")
-            << QString() << kTo << QStringLiteral("01.02.2026 03:04:05:00") << QStringLiteral("hello") << true << 0 << 0;
+            << QString() << kPlusTo << kListed << QStringLiteral("hello") << true << 0 << 0;
         QTest::newRow("submit ucs2 class 1")
             << QStringLiteral("0011000C912410325476980009AA0C00410068006F006A0020010D")
-            << QString() << kTo << QStringLiteral("01.02.2026 03:04:05:00") << QStringLiteral("Ahoj č") << true << 0 << 0;
+            << QString() << kPlusTo << kListed << QStringLiteral("Ahoj č") << true << 0 << 0;
         QTest::newRow("submit without validity")
             << QStringLiteral("0001000C91241032547698000002111A")
-            << QString() << kTo << QStringLiteral("01.02.2026 03:04:05:00") << QStringLiteral("_4") << true << 0 << 0;
+            << QString() << kPlusTo << kListed << QStringLiteral("_4") << true << 0 << 0;
         QTest::newRow("submit seven-bit two parts")
             << QStringLiteral("0051000C912410325476980000AA0E050003310202C2E170381C0E03")
-            << QString() << kTo << QStringLiteral("01.02.2026 03:04:05:00") << QStringLiteral("aaaaaaa") << true << 2 << 2;
+            << QString() << kPlusTo << kListed << QStringLiteral("aaaaaaa") << true << 2 << 2;
         QTest::newRow("16-bit reference header")
             << QStringLiteral("0791246030500200400C912410325476980008701051800300000F060804ABCD0302004100680020010D")
-            << QStringLiteral("420603052000") << kTo << kDelivered << QStringLiteral("Ah č") << false << 3 << 2;
+            << kCentre << kPlusTo << kDelivered << QStringLiteral("Ah č") << false << 3 << 2;
         QTest::newRow("eight-bit data")
             << QStringLiteral("0791246030500200000C912410325476980004701051800300000341E842")
-            << QStringLiteral("420603052000") << kTo << kDelivered << QStringLiteral("AčB") << false << 0 << 0;
+            << kCentre << kPlusTo << kDelivered << QStringLiteral("AčB") << false << 0 << 0;
     }
     void decode()
     {
@@ -244,11 +247,53 @@ private slots:
             QVERIFY2(sms.ok(), qPrintable(sms.error()));
             QCOMPARE(sms->serviceCentre, centre);
             QCOMPARE(sms->number, number);
-            QCOMPARE(sms->date, date);
+            QCOMPARE(sms->stamp.display(), date);
             QCOMPARE(sms->text, text);
-            QCOMPARE(sms->outgoing, outgoing);
+            QCOMPARE(sms->outgoing(), outgoing);
             QCOMPARE(sms->concat.count, parts);
             QCOMPARE(sms->concat.number, part);
+        }
+    }
+
+    // Time stamps of received messages and delivery reports: zone sign, impossible values.
+    void timeStamps_data()
+    {
+        QTest::addColumn<QString>("pdu");
+        QTest::addColumn<QString>("decoded"); // stamp | text, or stamp | discharge time | status for a report
+        const auto deliver = [](const QString &stamp) {
+            return QStringLiteral("0791246030500200000C912410325476980000") + stamp + QStringLiteral("05E8329BFD06");
+        };
+        QTest::newRow("zone west of UTC") << deliver(QStringLiteral("70105180030029")) << QStringLiteral("15.01.2007 08:30:00 -03:00|hello");
+        QTest::newRow("zone +05:45") << deliver(QStringLiteral("70105180030032")) << QStringLiteral("15.01.2007 08:30:00 +05:45|hello");
+        QTest::newRow("sign over the tens digit") << deliver(QStringLiteral("7010518003008A")) << QStringLiteral("15.01.2007 08:30:00 -07:00|hello");
+        QTest::newRow("month 15") << deliver(QStringLiteral("70515180030000")) << QStringLiteral("impossible time stamp (month 15)|hello");
+        QTest::newRow("day 33") << deliver(QStringLiteral("70103380030000")) << QStringLiteral("impossible time stamp (day 33)|hello");
+        QTest::newRow("all FF") << deliver(QStringLiteral("FFFFFFFFFFFFFF")) << QStringLiteral("impossible time stamp (year FF)|hello");
+        QTest::newRow("header flag over empty user data") << QStringLiteral("0791246030500200400C912410325476980000" "70105180030000" "00")
+                                                          << QStringLiteral("15.01.2007 08:30:00 +00:00|");
+        const QString report = QStringLiteral("0791246030500200" "06" "07" "0C91246020214365" "70105180030000%1");
+        QTest::newRow("report: delivered") << report.arg(u"7010518013204000")
+                                           << QStringLiteral("15.01.2007 08:30:00 +00:00|15.01.2007 08:31:02 +01:00|delivered");
+        QTest::newRow("report: still trying, parameter octet after") << report.arg(u"701051900000292100")
+            << QStringLiteral("15.01.2007 08:30:00 +00:00|15.01.2007 09:00:00 -03:00|not delivered yet, still trying: recipient busy");
+        QTest::newRow("report: permanent error") << report.arg(u"7010118003000046")
+            << QStringLiteral("15.01.2007 08:30:00 +00:00|11.01.2007 08:30:00 +00:00|not delivered: validity period expired");
+        QTest::newRow("report: temporary error, given up") << report.arg(u"7010118003000062")
+            << QStringLiteral("15.01.2007 08:30:00 +00:00|11.01.2007 08:30:00 +00:00|not delivered, no more attempts: no response from the recipient");
+    }
+    void timeStamps()
+    {
+        QFETCH(QString, pdu);
+        QFETCH(QString, decoded);
+        const auto sms = decodePdu(pdu);
+        QVERIFY2(sms.ok(), qPrintable(sms.error()));
+        QCOMPARE(sms->stamp.text.isEmpty(), !sms->stamp.problem.isEmpty());
+        if (sms->kind == MessageKind::StatusReport) {
+            QCOMPARE(sms->number, QStringLiteral("+420602123456"));
+            QCOMPARE(QStringList({sms->stamp.display(), sms->discharged.display(), deliveryStatusText(sms->status)}).join(u'|'), decoded);
+            QCOMPARE(deliveryOutcome(sms->status) == DeliveryOutcome::Delivered, sms->status == 0);
+        } else {
+            QCOMPARE(sms->stamp.display() + u'|' + sms->text, decoded);
         }
     }
 
@@ -259,7 +304,7 @@ private slots:
         QTest::newRow("odd digits") << QStringLiteral("001");
         QTest::newRow("not hex") << QStringLiteral("00ZZ");
         QTest::newRow("centre longer than pdu") << QStringLiteral("0791");
-        QTest::newRow("status report") << QStringLiteral("0002");
+        QTest::newRow("status report cut before its status") << QStringLiteral("0006070C912460202143657010518003000070105180132040");
         QTest::newRow("address longer than pdu") << QStringLiteral("00040C9124");
         QTest::newRow("user data short") << QStringLiteral("0011000C912410325476980000AA06E8329BFD06");
         QTest::newRow("header longer than data") << QStringLiteral("0051000C912410325476980008AA0209AA");
@@ -319,7 +364,7 @@ private slots:
         for (const SubmitPdu &p : *parts) {
             const auto sms = decodePdu(p.pdu);
             QVERIFY2(sms.ok(), qPrintable(sms.error()));
-            QCOMPARE(sms->number, QStringLiteral("420602111222"));
+            QCOMPARE(sms->number, QStringLiteral("+420602111222"));
             QCOMPARE(sms->concat.count, parts->size() > 1 ? int(parts->size()) : 0);
             joined += sms->text;
         }

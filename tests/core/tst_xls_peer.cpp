@@ -23,15 +23,17 @@ QList<QList<QStringList>> sheets()
 {
     QList<QList<QStringList>> all;
 
-    QList<sms::SmsRow> smsRows = {
-        {QStringLiteral("1"), QStringLiteral("15.01.2007 08:30:00"), QStringLiteral("Novák, Jan"), QStringLiteral("420602111222"),
-         QStringLiteral("Příliš žluťoučký kůň úpěl ďábelské ódy"), {}},
+    QString joined;
+    while (joined.size() < 700)
+        joined += QStringLiteral("Dlouhá zpráva,\nřádek ");
+    joined.truncate(700);
+    const QList<QStringList> smsCells = {
+        {QStringLiteral("1"), QStringLiteral("15.01.2007 08:30:00"), QStringLiteral("Novák, Jan"), QStringLiteral("+420602111222"),
+         QStringLiteral("Příliš žluťoučký kůň úpěl ďábelské ódy")},
         {QStringLiteral("12"), QStringLiteral("16.01.2007 23:59:59"), QString(), QStringLiteral("Vandrel"),
-         QStringLiteral("Cena 5€, \"uvozovky\"; středník"), {}},
+         QStringLiteral("Cena 5€, \"uvozovky\"; středník")},
+        {QStringLiteral("13+14+15+16+17"), QStringLiteral("17.01.2007 00:00:01"), QString(), QStringLiteral("602111222"), joined},
     };
-    QList<QStringList> smsCells;
-    for (const auto &r : smsRows)
-        smsCells.append({r.index, r.date, r.name, r.number, r.text});
     all.append(smsCells);
 
     phonebook::ContactList contacts;
@@ -59,8 +61,16 @@ QList<QByteArray> files()
 {
     const auto s = sheets();
     QList<sms::SmsRow> smsRows;
-    for (const QStringList &r : s[0])
-        smsRows.append({r[0], r[1], r[2], r[3], r[4], {}});
+    for (const QStringList &r : s[0]) {
+        sms::SmsRow row;
+        for (const QString &i : r[0].split(u'+'))
+            row.indexes.append(i.toInt());
+        row.stamp.text = r[1];
+        row.name = r[2];
+        row.number = r[3];
+        row.text = r[4];
+        smsRows.append(row);
+    }
     phonebook::ContactList contacts;
     for (const QStringList &r : s[1]) {
         phonebook::ContactRecord c;
@@ -68,7 +78,7 @@ QList<QByteArray> files()
             c.setField(col < 2 ? col : col + 1, r[col]);
         contacts.append(c);
     }
-    return {sms::smsBackupXls(smsRows).value(), phonebook::WriteContactsXls(contacts).value()};
+    return {sms::smsBackupXls(smsRows).value().bytes, phonebook::WriteContactsXls(contacts).value()};
 }
 
 QStringList writeAll(const QString &dir)
@@ -162,6 +172,25 @@ private slots:
             }
             QCOMPARE(trimmed(rows), trimmed(expected[i]));
         }
+    }
+
+    // The CSV backup needs no peer: RFC 4180 as LibreOffice writes it is what parseCsv reads.
+    void longJoinedMessageReadBackFromCsv()
+    {
+        QString text;
+        while (text.size() < 700)
+            text += QStringLiteral("Ahoj, \"ty\"\r\nkonec; ");
+        text.truncate(700);
+        const auto parts = sms::encodeMessage(QStringLiteral("420602123456"), 0xAA, text, false);
+        QList<at::StoredMessage> messages;
+        for (qsizetype i = 0; i < parts->size(); ++i)
+            messages.append(at::StoredMessage{int(40 + i), 3, 0, parts->at(i).pdu});
+        const auto listing = sms::buildRows(messages, {QStringLiteral("Eva, \"Evka\"$&@602123456;;;;")}, QDateTime(QDate(2026, 12, 8), QTime(3, 4, 5)));
+        const QByteArray csv = sms::smsBackupCsv(listing.rows);
+        QVERIFY(csv.startsWith("\xEF\xBB\xBF#,Datum,Jméno,Číslo,Text\r\n"));
+        QCOMPARE(parseCsv(QString::fromUtf8(csv.mid(3))),
+                 (QList<QStringList>{sms::smsColumnCaptions(), {QStringLiteral("40+41+42+43+44"), QStringLiteral("08.12.2026 03:04:05"),
+                                                                QStringLiteral("Eva, \"Evka\""), QStringLiteral("+420602123456"), text}}));
     }
 
     void libreOfficeReadsEveryCell()

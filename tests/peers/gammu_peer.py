@@ -25,9 +25,13 @@ def decode(pdu_hex):
         "class": sms["Class"],
         "type": sms["Type"],
         "udhType": udh["Type"],
-        "reference": udh["ID8bit"],
+        "concatReference": udh["ID8bit"],
         "part": udh["PartNumber"],
         "parts": udh["AllParts"],
+        "reference": sms["MessageReference"],
+        "deliveryStatus": sms["DeliveryStatus"],
+        "sent": sms["DateTime"].isoformat() if sms["DateTime"] else "",
+        "delivered": sms["SMSCDateTime"].isoformat() if sms.get("SMSCDateTime") else "",
     }
 
 

@@ -53,14 +53,53 @@ QStringList recipientLines(const ContactList &contacts)
     return lines;
 }
 
+namespace {
+
+// The digits of a phone number written with "+", blanks, "-", "/", "." or brackets; nothing
+// for a text with anything else (an alphanumeric sender names no contact).
+std::optional<QString> numberDigits(QStringView number)
+{
+    QString digits;
+    for (const QChar c : number) {
+        if (c.isDigit())
+            digits.append(c);
+        else if (!QStringView(u"+ -/.()").contains(c))
+            return std::nullopt;
+    }
+    if (digits.isEmpty())
+        return std::nullopt;
+    return digits;
+}
+
+constexpr int kSignificantDigits = 9;
+
+} // namespace
+
 QString nameForNumber(const QStringList &lines, QStringView number)
 {
-    if (number.isEmpty())
+    const auto wanted = numberDigits(number);
+    if (!wanted)
         return {};
-    for (const QString &line : lines)
-        if (line.contains(number))
-            return line.section(kRecipientSeparator, 0, 0);
-    return {};
+    // A number equal to the digits wins over one that only ends alike ("+420602123456" and
+    // "602123456" agree on their last nine digits: the same line with or without the country code).
+    std::optional<QString> endsAlike;
+    for (const QString &line : lines) {
+        const qsizetype separator = line.indexOf(kRecipientSeparator);
+        if (separator < 0)
+            continue;
+        const QString display = line.left(separator);
+        for (const QString &field : line.mid(separator + kRecipientSeparator.size()).split(u';')) {
+            const auto digits = numberDigits(field);
+            if (!digits)
+                continue;
+            if (*digits == *wanted)
+                return display;
+            if (!endsAlike && digits->size() >= kSignificantDigits && wanted->size() >= kSignificantDigits
+                && digits->right(kSignificantDigits) == wanted->right(kSignificantDigits))
+                endsAlike = display;
+        }
+    }
+    return endsAlike.value_or(QString());
 }
 
 const QList<int> &csvColumns()

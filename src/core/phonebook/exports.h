@@ -21,7 +21,8 @@ QString recipientLine(const ContactRecord &c);
 void AddRecipientLine(QStringList &lines, const ContactRecord &c);
 // The recipient list as a load builds it.
 QStringList recipientLines(const ContactList &contacts);
-// The display part of the first line that holds the number; empty when none does.
+// The display part of the first line with a number of the same digits, else of the first
+// whose number agrees on the last nine digits; empty when none does. Never a substring match.
 QString nameForNumber(const QStringList &lines, QStringView number);
 
 // One line per contact in cp1250, ";" between the 34 columns, a bare CR after each line.

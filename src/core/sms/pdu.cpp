@@ -12,6 +12,7 @@ constexpr int kPartSeptets = 153;
 constexpr int kSingleUnits = 70;
 constexpr int kPartUnits = 67;
 constexpr int kMaxAddressDigits = 20;
+constexpr int kMaxZoneQuarters = 14 * 4;
 
 QString hexOf(QByteArrayView bytes) { return QString::fromLatin1(bytes.toByteArray().toHex().toUpper()); }
 
@@ -59,6 +60,14 @@ QString digitsFromSemiOctets(QByteArrayView octets, int count)
     return out;
 }
 
+// An international number (type of number 1) is written with "+".
+QString withPlus(int type, QString digits)
+{
+    if (((type >> 4) & 7) == 1 && !digits.isEmpty())
+        digits.prepend(u'+');
+    return digits;
+}
+
 // The reading position over a TPDU's octets; every read is bounds checked.
 class Reader {
 public:
@@ -95,7 +104,62 @@ std::optional<QString> readAddress(Reader &r, QString *error)
     const QByteArrayView raw = r.take(octets);
     if (((type >> 4) & 7) == 5) // alphanumeric sender, packed seven-bit
         return text::fromGsm7(unpackSeptets(raw, digits * 4 / 7));
-    return digitsFromSemiOctets(raw, digits);
+    return withPlus(type, digitsFromSemiOctets(raw, digits));
+}
+
+// Two BCD digits of a time-stamp octet, the first in the low nibble; -1 when not decimal.
+int bcdOctet(int b)
+{
+    const int tens = b & 0x0F;
+    const int units = b >> 4;
+    return tens > 9 || units > 9 ? -1 : tens * 10 + units;
+}
+
+TimeStamp readTimeStamp(QByteArrayView raw)
+{
+    TimeStamp t;
+    static const char *const kNames[] = {"year", "month", "day", "hour", "minute", "second"};
+    int v[6];
+    for (int i = 0; i < 6; ++i) {
+        v[i] = bcdOctet(static_cast<unsigned char>(raw[i]));
+        if (v[i] < 0) {
+            t.problem = QStringLiteral("impossible time stamp (%1 %2)")
+                            .arg(QLatin1String(kNames[i]), hexOf(raw.sliced(i, 1)));
+            return t;
+        }
+    }
+    // The zone counts quarters of an hour; bit 3 of the octet is its sign.
+    const int z = static_cast<unsigned char>(raw[6]);
+    const int quarters = bcdOctet(z & ~0x08);
+    const QDate date(2000 + v[0], v[1], v[2]);
+    struct Check {
+        const char *name;
+        int value;
+        bool ok;
+    };
+    const Check checks[] = {{"month", v[1], v[1] >= 1 && v[1] <= 12}, {"day", v[2], date.isValid()},
+                            {"hour", v[3], v[3] <= 23},               {"minute", v[4], v[4] <= 59},
+                            {"second", v[5], v[5] <= 59}};
+    for (const Check &c : checks) {
+        if (!c.ok) {
+            t.problem = QStringLiteral("impossible time stamp (%1 %2)").arg(QLatin1String(c.name)).arg(c.value);
+            return t;
+        }
+    }
+    if (quarters < 0 || quarters > kMaxZoneQuarters) {
+        t.problem = QStringLiteral("impossible time stamp (zone %1)").arg(hexOf(raw.sliced(6, 1)));
+        return t;
+    }
+    const int minutes = (z & 0x08 ? -quarters : quarters) * 15;
+    const QTime time(v[3], v[4], v[5]);
+    // Formatted apart: the centre's local time need not exist in this computer's zone.
+    t.text = date.toString(QStringLiteral("dd.MM.yyyy ")) + time.toString(QStringLiteral("hh:mm:ss"));
+    t.zone = QStringLiteral("%1%2:%3")
+                 .arg(QChar(minutes < 0 ? u'-' : u'+'))
+                 .arg(qAbs(minutes) / 60, 2, 10, QLatin1Char('0'))
+                 .arg(qAbs(minutes) % 60, 2, 10, QLatin1Char('0'));
+    t.when = QDateTime(date, time, Qt::OffsetFromUTC, minutes * 60);
+    return t;
 }
 
 Coding codingOf(int dcs, QString *error)
@@ -119,7 +183,7 @@ Coding codingOf(int dcs, QString *error)
     return Coding::Gsm7;
 }
 
-bool readHeader(QByteArrayView udh, Concatenation *concat)
+bool readHeader(QByteArrayView udh, Concatenation *concat, int *port)
 {
     qsizetype i = 0;
     while (i < udh.size()) {
@@ -134,6 +198,10 @@ bool readHeader(QByteArrayView udh, Concatenation *concat)
             *concat = {at(0), at(1), at(2)};
         else if (id == 0x08 && len == 4)
             *concat = {at(0) << 8 | at(1), at(2), at(3)};
+        else if (id == 0x04 && len == 2)
+            *port = at(0);
+        else if (id == 0x05 && len == 4)
+            *port = at(0) << 8 | at(1);
         i += 2 + len;
     }
     return true;
@@ -300,29 +368,43 @@ Checked<DecodedSms> decodePdu(QStringView pduText, const QDateTime &listedAt)
     if (!r.has(scLength))
         return R::failure(QStringLiteral("the service-centre field is longer than the PDU"));
     if (scLength > 0) {
-        r.octet(); // type of number
-        sms.serviceCentre = digitsFromSemiOctets(r.take(scLength - 1), (scLength - 1) * 2);
+        const int type = r.octet();
+        sms.serviceCentre = withPlus(type, digitsFromSemiOctets(r.take(scLength - 1), (scLength - 1) * 2));
     }
 
     if (!r.has(1))
         return R::failure(QStringLiteral("the PDU ends after the service centre"));
     const int first = r.octet();
-    const int kind = first & 3;
-    if (kind != 0 && kind != 1)
-        return R::failure(QStringLiteral("message type %1 is not a stored message").arg(kind));
-    sms.outgoing = kind == 1;
+    switch (first & 3) {
+    case 0: sms.kind = MessageKind::Deliver; break;
+    case 1: sms.kind = MessageKind::Submit; break;
+    case 2: sms.kind = MessageKind::StatusReport; break;
+    default: return R::failure(QStringLiteral("message type 3 is not a stored message"));
+    }
     sms.statusReport = first & 0x20;
     const bool hasHeader = first & 0x40;
 
-    if (sms.outgoing) {
+    if (sms.kind != MessageKind::Deliver) {
         if (!r.has(1))
             return R::failure(QStringLiteral("the PDU ends before the message reference"));
-        r.octet();
+        sms.messageReference = r.octet();
     }
     const auto number = readAddress(r, &error);
     if (!number)
         return R::failure(error);
     sms.number = *number;
+
+    if (sms.kind == MessageKind::StatusReport) {
+        // What follows the status (parameter indicator, optional user data) tells nothing
+        // the list shows, and phones fill it differently.
+        if (!r.has(15))
+            return R::failure(QStringLiteral("the delivery report ends before its status"));
+        sms.statusReport = false;
+        sms.stamp = readTimeStamp(r.take(7));
+        sms.discharged = readTimeStamp(r.take(7));
+        sms.status = r.octet();
+        return sms;
+    }
 
     if (!r.has(2))
         return R::failure(QStringLiteral("the PDU ends before the data coding"));
@@ -332,19 +414,20 @@ Checked<DecodedSms> decodePdu(QStringView pduText, const QDateTime &listedAt)
     if (!error.isEmpty())
         return R::failure(error);
 
-    if (sms.outgoing) {
+    if (sms.outgoing()) {
         const int vpf = (first >> 3) & 3;
         const int vpLength = vpf == 0 ? 0 : vpf == 2 ? 1 : 7;
         if (!r.has(vpLength))
             return R::failure(QStringLiteral("the PDU ends inside the validity period"));
         r.take(vpLength);
-        sms.date = listedAt.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")) + QStringLiteral(":00");
+        if (listedAt.isValid()) {
+            sms.stamp.text = listedAt.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"));
+            sms.stamp.when = listedAt;
+        }
     } else {
         if (!r.has(7))
             return R::failure(QStringLiteral("the PDU ends inside the time stamp"));
-        const QString d = digitsFromSemiOctets(r.take(7), 14).leftJustified(14, u'0');
-        sms.date = QStringLiteral("%1.%2.20%3 %4:%5:%6.%7")
-                       .arg(d.mid(4, 2), d.mid(2, 2), d.mid(0, 2), d.mid(6, 2), d.mid(8, 2), d.mid(10, 2), d.mid(12, 2));
+        sms.stamp = readTimeStamp(r.take(7));
     }
 
     if (!r.has(1))
@@ -355,12 +438,11 @@ Checked<DecodedSms> decodePdu(QStringView pduText, const QDateTime &listedAt)
         return R::failure(QStringLiteral("the user data are shorter than their length says"));
     const QByteArrayView ud = r.take(udOctets);
 
+    // A header flag over empty user data is an empty message, as phones store them.
     qsizetype headerOctets = 0;
-    if (hasHeader) {
-        if (ud.isEmpty())
-            return R::failure(QStringLiteral("the user-data header is missing"));
+    if (hasHeader && !ud.isEmpty()) {
         headerOctets = 1 + static_cast<unsigned char>(ud[0]);
-        if (headerOctets > ud.size() || !readHeader(ud.sliced(1, headerOctets - 1), &sms.concat))
+        if (headerOctets > ud.size() || !readHeader(ud.sliced(1, headerOctets - 1), &sms.concat, &sms.applicationPort))
             return R::failure(QStringLiteral("the user-data header is malformed"));
     }
 
@@ -384,6 +466,61 @@ Checked<DecodedSms> decodePdu(QStringView pduText, const QDateTime &listedAt)
         break;
     }
     return sms;
+}
+
+QString TimeStamp::display() const
+{
+    if (!problem.isEmpty())
+        return problem;
+    return zone.isEmpty() ? text : text + u' ' + zone;
+}
+
+DeliveryOutcome deliveryOutcome(int status)
+{
+    if (status >= 0 && status < 0x20)
+        return DeliveryOutcome::Delivered;
+    if (status >= 0x20 && status < 0x40)
+        return DeliveryOutcome::Pending;
+    return DeliveryOutcome::Failed;
+}
+
+QString deliveryStatusText(int status)
+{
+    switch (status) {
+    case 0x00: return QStringLiteral("delivered");
+    case 0x01: return QStringLiteral("forwarded, delivery not confirmed");
+    case 0x02: return QStringLiteral("replaced by the service centre");
+    default: break;
+    }
+    if (status >= 0 && status < 0x20)
+        return QStringLiteral("delivered");
+    if (status < 0 || status > 0x7F)
+        return QStringLiteral("unknown status %1").arg(hexByte(status));
+    // The reasons repeat in the temporary (0x2x, 0x6x) and permanent (0x4x) classes.
+    QString reason;
+    switch (status) {
+    case 0x20: case 0x60: reason = QStringLiteral("network congestion"); break;
+    case 0x21: case 0x61: reason = QStringLiteral("recipient busy"); break;
+    case 0x22: case 0x62: reason = QStringLiteral("no response from the recipient"); break;
+    case 0x23: case 0x63: reason = QStringLiteral("service rejected"); break;
+    case 0x24: case 0x44: case 0x64: reason = QStringLiteral("quality of service not available"); break;
+    case 0x25: case 0x65: reason = QStringLiteral("error in the recipient's phone"); break;
+    case 0x40: reason = QStringLiteral("remote procedure error"); break;
+    case 0x41: reason = QStringLiteral("incompatible destination"); break;
+    case 0x42: reason = QStringLiteral("connection rejected by the recipient"); break;
+    case 0x43: reason = QStringLiteral("not obtainable"); break;
+    case 0x45: reason = QStringLiteral("no interworking available"); break;
+    case 0x46: reason = QStringLiteral("validity period expired"); break;
+    case 0x47: reason = QStringLiteral("deleted by the sender"); break;
+    case 0x48: reason = QStringLiteral("deleted by the service centre"); break;
+    case 0x49: reason = QStringLiteral("the message does not exist"); break;
+    default: reason = QStringLiteral("error %1").arg(hexByte(status)); break;
+    }
+    if (status < 0x40)
+        return QStringLiteral("not delivered yet, still trying: ") + reason;
+    if (status < 0x60)
+        return QStringLiteral("not delivered: ") + reason;
+    return QStringLiteral("not delivered, no more attempts: ") + reason;
 }
 
 QString plainAccentsOfSevenBitCodes(QString text)

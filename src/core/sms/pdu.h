@@ -51,20 +51,47 @@ std::optional<QByteArray> headerAsSeptets(QStringView headerHex);
 QByteArray packSeptets(QByteArrayView septets);
 QByteArray unpackSeptets(QByteArrayView octets, int count);
 
+enum class MessageKind { Deliver, Submit, StatusReport };
+
+// A time stamp of the service centre. An impossible one (month 15, day 33, digits above 9)
+// leaves `text` empty and says why in `problem`.
+struct TimeStamp {
+    QString text;    // dd.MM.yyyy hh:mm:ss, local time of the centre
+    QString zone;    // "+01:00", "-03:00"; empty when the moment carries no zone
+    QDateTime when;  // the same moment with its offset; invalid when unknown
+    QString problem;
+    // The text with its zone, or the problem.
+    QString display() const;
+};
+
 struct DecodedSms {
-    QString serviceCentre; // digits, empty when the PDU carries none
-    QString number;        // the other party: digits, or an alphanumeric sender
-    QString date;          // DD.MM.20YY hh:mm:ss.ZZ; for a stored outgoing message the listing time
+    QString serviceCentre; // "+" and digits when international; empty when the PDU carries none
+    QString number;        // the other party (a report's recipient): "+" when international, or an alphanumeric sender
+    TimeStamp stamp;       // received: the centre's time stamp; report: when the message was sent;
+                           // stored outgoing: the listing time (it carries none of its own)
     QString text;
-    bool outgoing = false; // a stored SMS-SUBMIT
+    MessageKind kind = MessageKind::Deliver;
     Coding coding = Coding::Gsm7;
     quint8 dataCoding = 0;
     bool statusReport = false; // requested (SUBMIT) or indicated (DELIVER)
     Concatenation concat;
+    int applicationPort = -1;  // destination port of a message addressed to an application
+    // Delivery reports only.
+    int messageReference = -1;
+    TimeStamp discharged;      // when the message was delivered, or the attempt given up
+    int status = -1;           // TP-Status octet
+
+    bool outgoing() const { return kind == MessageKind::Submit; }
 };
 
 // `listedAt` dates a stored outgoing message, which carries no time stamp.
 Checked<DecodedSms> decodePdu(QStringView pdu, const QDateTime &listedAt = {});
+
+// What a delivery report's status means for the message.
+enum class DeliveryOutcome { Delivered, Pending, Failed };
+DeliveryOutcome deliveryOutcome(int status);
+// The status in words, such as "delivered" or "not delivered: validity period expired".
+QString deliveryStatusText(int status);
 
 // The seven-bit codes of é, ì and à as the message list used to show them.
 QString plainAccentsOfSevenBitCodes(QString text);

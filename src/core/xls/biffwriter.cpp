@@ -28,9 +28,26 @@ void record(QByteArray &out, quint16 type, std::initializer_list<int> words, QBy
     out.append(tail);
 }
 
-} // namespace
+// cp1250 bytes with "?" for every character (a surrogate pair is one) the code page lacks.
+QByteArray lossyCp1250(QStringView text)
+{
+    QByteArray out;
+    qsizetype from = 0;
+    while (from < text.size()) {
+        qsizetype bad = -1;
+        const QStringView rest = text.sliced(from);
+        if (const auto bytes = text::toCp1250(rest, &bad)) {
+            out += *bytes;
+            break;
+        }
+        out += *text::toCp1250(rest.first(bad));
+        out += '?';
+        from += bad + (rest[bad].isHighSurrogate() && bad + 1 < rest.size() && rest[bad + 1].isLowSurrogate() ? 2 : 1);
+    }
+    return out;
+}
 
-Checked<QByteArray> writeTextSheet(const QList<QStringList> &rows)
+Checked<QByteArray> writeSheet(const QList<QStringList> &rows, SheetLosses *losses)
 {
     using R = Checked<QByteArray>;
     if (rows.size() > kMaxRows)
@@ -43,18 +60,36 @@ Checked<QByteArray> writeTextSheet(const QList<QStringList> &rows)
             return R::failure(QStringLiteral("row %1 has %2 cells; a sheet has %3 columns").arg(r + 1).arg(rows[r].size()).arg(kMaxColumns));
         for (qsizetype c = 0; c < rows[r].size(); ++c) {
             qsizetype bad = -1;
-            const auto bytes = text::toCp1250(rows[r][c], &bad);
-            if (!bytes)
+            auto bytes = text::toCp1250(rows[r][c], &bad);
+            if (!bytes && !losses)
                 return R::failure(QStringLiteral("row %1, column %2: the character \"%3\" has no place in the Windows-1250 code page")
                                       .arg(r + 1).arg(c + 1).arg(rows[r][c].at(bad)));
-            if (bytes->size() > kMaxCellBytes)
+            if (!bytes) {
+                bytes = lossyCp1250(rows[r][c]);
+                ++losses->cellsNotInCodePage;
+            }
+            if (bytes->size() > kMaxCellBytes && !losses)
                 return R::failure(QStringLiteral("row %1, column %2: %3 characters do not fit one cell (at most %4)")
                                       .arg(r + 1).arg(c + 1).arg(bytes->size()).arg(kMaxCellBytes));
+            if (bytes->size() > kMaxCellBytes) {
+                bytes->truncate(kMaxCellBytes);
+                ++losses->cellsCut;
+            }
             record(out, kLabel, {int(r), int(c), 0, int(bytes->size())}, *bytes);
         }
     }
     record(out, kEof, {});
     return out;
+}
+
+} // namespace
+
+Checked<QByteArray> writeTextSheet(const QList<QStringList> &rows) { return writeSheet(rows, nullptr); }
+
+Checked<QByteArray> writeTextSheetLossy(const QList<QStringList> &rows, SheetLosses *losses)
+{
+    *losses = {};
+    return writeSheet(rows, losses);
 }
 
 } // namespace vandrel::xls

@@ -19,4 +19,14 @@ inline constexpr int kMaxColumns = 256;
 // with an error that names the cell.
 Checked<QByteArray> writeTextSheet(const QList<QStringList> &rows);
 
+struct SheetLosses {
+    int cellsNotInCodePage = 0;
+    int cellsCut = 0;
+};
+
+// The same sheet, every cell written as far as it can be: a character cp1250 cannot carry
+// becomes "?" and an over-long cell is cut; `losses` counts the cells so changed. Only too
+// many rows or columns are refused.
+Checked<QByteArray> writeTextSheetLossy(const QList<QStringList> &rows, SheetLosses *losses);
+
 } // namespace vandrel::xls
