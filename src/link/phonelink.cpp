@@ -202,6 +202,27 @@ void PhoneLink::handleFailure(const Outcome &outcome)
         fatalLinkError(outcome.detail.isEmpty() ? kReadFailure : outcome.detail);
 }
 
+bool PhoneLink::busy() const
+{
+    for (const ReplyReader *r : {m_modemReader, m_diagReader})
+        if (r->operationRunning() || r->isWaiting())
+            return true;
+    return false;
+}
+
+void PhoneLink::deleteWhenIdle()
+{
+    closePorts();
+    if (!busy()) {
+        deleteLater();
+        return;
+    }
+    connect(this, &PhoneLink::portFree, this, [this] {
+        if (!busy())
+            deleteLater();
+    });
+}
+
 void PhoneLink::closePorts()
 {
     m_modem->close();

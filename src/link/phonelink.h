@@ -129,6 +129,12 @@ public:
     // Closes both ports (errors ignored).
     void closePorts();
 
+    // An operation holds a port or waits on one.
+    bool busy() const;
+    // For an owner that goes away while operations still run on the link: the ports close,
+    // the operations end on their next step, and the link deletes itself once they have.
+    void deleteWhenIdle();
+
 signals:
     void fatalError(const QString &text);
     void idleData(PhoneLink::Port port);

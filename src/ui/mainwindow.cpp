@@ -115,6 +115,9 @@ MainWindow::~MainWindow()
     m_tabs->blockSignals(true);
     delete takeCentralWidget();
     delete std::exchange(m_connection, nullptr);
+    // Work cancelled above still takes a step or two to end; it must not find its link gone.
+    if (m_link->busy())
+        m_link.release()->deleteWhenIdle();
 }
 
 QString MainWindow::versionText() const
