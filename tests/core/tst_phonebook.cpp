@@ -65,8 +65,8 @@ private slots:
     void exactRecord()
     {
         QByteArray expected = QByteArray::fromHex("54000100") + QByteArray(1, 11) + QByteArray(3, '\0')
-                              + item(0x0003, 9, ucs2z(QStringLiteral("Novák"))) + item(0x0001, 9, ucs2z(QStringLiteral("Jan")))
-                              + item(0x0016, 6, QByteArray("602", 4)) + item(0xFF2C, 3, QByteArray::fromHex("18000000"))
+                              + item(0x0016, 6, QByteArray("602", 4)) + item(0x0003, 9, ucs2z(QStringLiteral("Novák")))
+                              + item(0x0001, 9, ucs2z(QStringLiteral("Jan"))) + item(0xFF2C, 3, QByteArray::fromHex("18000000"))
                               + item(0xFF3D, 5, QByteArray::fromHex("0100000000000000"));
         const auto file = EncodeAddressBook({jan()});
         QVERIFY2(file.ok(), qPrintable(file.error()));
@@ -218,7 +218,7 @@ private slots:
         const auto file = EncodeAddressBook({jan(), c});
         QVERIFY(!file.ok());
         QVERIFY2(file.error().contains(named), qPrintable(file.error()));
-        QVERIFY2(file.error().contains(QStringLiteral("contact 2 (Jan Novák)")), qPrintable(file.error()));
+        QVERIFY2(file.error().contains(QStringLiteral("contact 2 (Novák, Jan)")), qPrintable(file.error()));
     }
 
     void tooManyContacts()
@@ -230,16 +230,41 @@ private slots:
         QVERIFY(EncodeAddressBook({}).value().isEmpty());
     }
 
+    void checkNamesEveryProblem()
+    {
+        ContactRecord longName = jan();
+        longName.firstName = QString(127, u'J');
+        longName.birthday = QStringLiteral("1975-11-05");
+        ContactRecord nameless;
+        nameless.displayName = QStringLiteral("Firma");
+        ContactRecord bigItem = jan();
+        bigItem.keptItems = {{0x7000, 9, 0, QByteArray(256, 'x')}};
+        ContactList table = {jan(), longName, nameless, bigItem};
+        table += ContactList(242, jan());
+        const QList<TableProblem> problems = checkForPhone(table);
+        QList<std::tuple<int, int, int>> got;
+        for (const TableProblem &p : problems)
+            got.append({p.kind, p.row, p.field});
+        const QList<std::tuple<int, int, int>> expected = {
+            {TableProblem::TooManyContacts, -1, -1}, {TableProblem::TooLong, 1, 0}, {TableProblem::NotADate, 1, kBirthdayField},
+            {TableProblem::NoName, 2, -1}, {TableProblem::BadKeptItem, 3, -1}};
+        QCOMPARE(got, expected);
+        QVERIFY2(problems[1].text.startsWith(QStringLiteral("contact 2 (Novák, %1), field firstName: 127 characters").arg(QString(127, u'J'))),
+                 qPrintable(problems[1].text));
+        QVERIFY2(problems[3].text.startsWith(QStringLiteral("contact 3 (Firma)")), qPrintable(problems[3].text));
+        QCOMPARE(EncodeAddressBook(table).error(), problems[0].text);
+    }
+
     void namelessRecordsDropped()
     {
         ContactRecord onlySurname;
         onlySurname.surname = QStringLiteral("Novák");
-        ContactRecord nameless;
-        nameless.company = QStringLiteral("Firma");
-        const auto file = EncodeAddressBook({onlySurname, nameless, jan()});
-        QVERIFY(file.ok());
-        const DecodedAddressBook back = DecodeAddressBook(*file);
+        const QByteArray nameless = record(2, item(0x0006, 9, ucs2z(QStringLiteral("Firma"))));
+        const QByteArray file = EncodeAddressBook({onlySurname}).value() + nameless + EncodeAddressBook({jan()}).value();
+        const DecodedAddressBook back = DecodeAddressBook(file);
         QCOMPARE(back.contacts.size(), qsizetype(2));
+        QCOMPARE(back.namelessRecords, QList<int>{2});
+        QCOMPARE(back.contacts[1].recordNumber, 3);
         QCOMPARE(back.contacts[0].surname, QStringLiteral("Novák"));
         ContactRecord expected = jan();
         expected.defaultNumber = 1; // a phone number without a default reads back as the private phone
@@ -267,6 +292,53 @@ private slots:
         }
     }
 
+    void keptItemsGoBackWhereTheyWere_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("kept");
+        // Jan Novák as the encoder lays him out, with foreign items put in between.
+        const QByteArray mobile = item(0x0016, 6, QByteArray("602", 4));
+        const QByteArray surname = item(0x0003, 9, ucs2z(QStringLiteral("Novák")));
+        const QByteArray first = item(0x0001, 9, ucs2z(QStringLiteral("Jan")));
+        const QByteArray marker = item(0xFF2C, 3, QByteArray::fromHex("16000000"));
+        const auto number = [](int n) { return item(0xFF3D, 5, QByteArray(1, char(n)) + QByteArray(7, '\0')); };
+        const QByteArray x = item(0xFF41, 9, ucs2z(QStringLiteral("x")));
+        const QByteArray y = item(0x7000, 3, QByteArray::fromHex("01020304"));
+        QTest::newRow("after the record number") << record(1, mobile + surname + first + marker + number(1) + x) << 1;
+        QTest::newRow("right after the header") << record(1, x + mobile + surname + first + marker + number(1)) << 1;
+        QTest::newRow("between fields") << record(1, mobile + surname + x + first + marker + number(1)) << 1;
+        QTest::newRow("two before the markers") << record(1, mobile + surname + first + x + y + marker + number(1)) << 2;
+        QTest::newRow("a known id with another type") << record(1, mobile + surname + first + item(0x0001, 6, QByteArray("7", 2)) + marker + number(1)) << 1;
+        QTest::newRow("a second copy of the surname") << record(1, mobile + surname + surname + first + marker + number(1)) << 1;
+        QTest::newRow("a record number of another width") << record(1, mobile + surname + first + marker + number(1) + item(0xFF3D, 3, QByteArray(4, '\1'))) << 1;
+        QTest::newRow("in the second record") << record(1, mobile + surname + first + marker + number(1)) + record(2, mobile + surname + first + marker + y + number(2)) << 1;
+        QTest::newRow("none") << record(1, mobile + surname + first + marker + number(1)) << 0;
+    }
+    void keptItemsGoBackWhereTheyWere()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(int, kept);
+        const DecodedAddressBook book = DecodeAddressBook(file);
+        QVERIFY2(book.problems.isEmpty(), qPrintable(book.problems.join(u'\n')));
+        QCOMPARE(book.contacts.last().keptItems.size(), qsizetype(kept));
+        QCOMPARE(book.contacts.last().surname, QStringLiteral("Novák"));
+        QCOMPARE(EncodeAddressBook(book.contacts).value().toHex(), file.toHex());
+    }
+
+    void keptItemsFollowEdits()
+    {
+        const QByteArray x = item(0xFF41, 9, ucs2z(QStringLiteral("x")));
+        ContactRecord c = jan();
+        c.keptItems = {{0xFF41, 9, 0x0003, ucs2z(QStringLiteral("x"))}};
+        c.firstName = QStringLiteral("Josef");
+        QVERIFY(EncodeAddressBook({c}).value().contains(item(0x0003, 9, ucs2z(QStringLiteral("Novák"))) + x));
+        // Its neighbour gone, the item goes just before the record number.
+        c.surname.clear();
+        const QByteArray file = EncodeAddressBook({c}).value();
+        QVERIFY(file.contains(x + item(0xFF3D, 5, QByteArray::fromHex("0100000000000000"))));
+        QCOMPARE(DecodeAddressBook(file).contacts.at(0).keptItems.at(0).data, c.keptItems.at(0).data);
+    }
+
     void handMadeRecords_data()
     {
         QTest::addColumn<QByteArray>("file");
@@ -277,7 +349,7 @@ private slots:
         QTest::newRow("length 0 stops, rest reported") << QByteArray(2, '\0') + record(1, name) << 0 << 1;
         QTest::newRow("length past the end takes the rest") << record(1, name).replace(0, 1, "\xFF") << 1 << 1;
         QTest::newRow("item runs past its record") << QByteArray::fromHex("1100010000000000" "0300090000000400" "41") << 0 << 1;
-        QTest::newRow("a record the walk cannot read is searched") << record(1, name + "xyz") << 1 << 0;
+        QTest::newRow("a record the walk cannot read is searched, and reported") << record(1, name + "xyz") << 1 << 1;
         QTest::newRow("odd text keeps its last byte") << record(1, item(0x0001, 9, QByteArray::fromHex("41004200"))) << 1 << 0;
     }
     void handMadeRecords()

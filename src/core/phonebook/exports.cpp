@@ -32,6 +32,12 @@ QString displayOf(const ContactRecord &c)
     return c.surname.isEmpty() ? c.firstName : c.surname;
 }
 
+QString contactLabel(qsizetype row, const ContactRecord &c)
+{
+    const QString name = displayOf(c).isEmpty() ? c.displayName : displayOf(c);
+    return QStringLiteral("contact %1 (%2)").arg(row + 1).arg(name);
+}
+
 QString recipientLine(const ContactRecord &c)
 {
     return displayOf(c) + kRecipientSeparator + c.privatePhone + u';' + c.businessPhone + u';' + c.privateMobile + u';'

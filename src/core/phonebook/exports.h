@@ -13,6 +13,8 @@ inline const QString kRecipientSeparator = QStringLiteral("$&@");
 
 // "surname, firstName" when both are there, else the one that is.
 QString displayOf(const ContactRecord &c);
+// "contact 3 (Novák, Jan)" for row 2, in the messages that name a contact.
+QString contactLabel(qsizetype row, const ContactRecord &c);
 
 // display + "$&@" + private phone; business phone; private mobile; business mobile;
 QString recipientLine(const ContactRecord &c);
