@@ -1,6 +1,7 @@
 #include "common/testmain.h"
 
 #include <core/phonebook/exports.h>
+#include <core/phonebook/json.h>
 #include <core/phonebook/pbmfile.h>
 #include <core/phonebook/sidelines.h>
 
@@ -516,6 +517,47 @@ private slots:
     }
 };
 
+class ContactJsonTest : public QObject {
+    Q_OBJECT
+private slots:
+    void roundTrip()
+    {
+        ContactList table = {full(1), full(2), jan()};
+        table[0].keptItems = {{0xFF41, 9, 0x0003, QByteArray::fromHex("78000000")}, {0x0001, 6, 0xFF3D, QByteArray("7", 2)}};
+        table[0].recordNumber = 9;
+        table[1].group = QStringLiteral("12"); // not a group the phone takes, but the table keeps it
+        const auto back = contactsFromJson(contactsToJson(table));
+        QVERIFY2(back.ok(), qPrintable(back.error()));
+        QCOMPARE(*back, table);
+        QCOMPARE(back->at(0).recordNumber, 9);
+        // The form the command line has always written still reads.
+        const auto old = contactsFromJson(R"([{"surname":"Novák","privateMobile":"602","defaultNumber":3,"group":2}])");
+        QVERIFY(old.ok());
+        QCOMPARE(old->at(0).group, QString(QChar(2)));
+    }
+
+    void refusals_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("unknown key") << QByteArray(R"([{"surname":"A"},{"surnam":"B"}])") << "contact 2: unknown or mistyped field \"surnam\"";
+        QTest::newRow("number as text") << QByteArray(R"([{"privateMobile":602}])") << "\"privateMobile\"";
+        QTest::newRow("default number 5") << QByteArray(R"([{"defaultNumber":5}])") << "default number";
+        QTest::newRow("group 256") << QByteArray(R"([{"group":256}])") << "group 256";
+        QTest::newRow("kept item with odd hex") << QByteArray(R"([{"keptItems":[{"id":1,"type":9,"after":0,"data":"7"}]}])") << "\"keptItems\"";
+        QTest::newRow("kept item without after") << QByteArray(R"([{"keptItems":[{"id":1,"type":9,"data":"78"}]}])") << "\"keptItems\"";
+        QTest::newRow("not a list") << QByteArray(R"({"surname":"A"})") << "not a list";
+    }
+    void refusals()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(QString, named);
+        const auto c = contactsFromJson(json);
+        QVERIFY(!c.ok());
+        QVERIFY2(c.error().contains(named), qPrintable(c.error()));
+    }
+};
+
 class SideLinesTest : public QObject {
     Q_OBJECT
 private slots:
@@ -565,4 +607,5 @@ private slots:
 VANDREL_TEST(PhonebookCodecTest)
 VANDREL_TEST(SideLinesTest)
 VANDREL_TEST(ContactExportTest)
+VANDREL_TEST(ContactJsonTest)
 #include "tst_phonebook.moc"
