@@ -88,6 +88,27 @@ private slots:
         QCOMPARE(t.recipients(), lines);
     }
 
+    void addressListFirstColumn_data()
+    {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("surname");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("surname only") << "" << "Novák" << "Novák";
+        QTest::newRow("first name only") << "Jan" << "" << "Jan";
+        QTest::newRow("both") << "Jan" << "Novák" << "Novák, Jan";
+    }
+    void addressListFirstColumn()
+    {
+        QFETCH(QString, first);
+        QFETCH(QString, surname);
+        QFETCH(QString, shown);
+        ContactRecord c = named(first, surname, QStringLiteral("602"));
+        c.privateCountry1 = QStringLiteral("Čechy");
+        c.privateCountry2 = QStringLiteral("ČR");
+        QCOMPARE(addressListRow(c), (QStringList{shown, u"602"_qs, {}, {}, {}, {}, u"ČR"_qs, {}}));
+        QVERIFY(recipientLine(c).startsWith(shown + u"$&@"_qs));
+    }
+
     void equalNeighboursShareALineUntilTheyDiffer()
     {
         ContactTable t;

@@ -2,6 +2,7 @@
 
 #include <core/phonebook/vcard.h>
 
+#include <QRandomGenerator>
 #include <QStringDecoder>
 #include <QTest>
 
@@ -149,6 +150,29 @@ private slots:
         QCOMPARE(read.contacts.size(), qsizetype(1));
         QCOMPARE(QString::fromUtf8(toString(read.contacts[0])), QString::fromUtf8(toString(contactOf(fields))));
         QCOMPARE(read.contacts[0], contactOf(fields));
+    }
+
+    void anyInputIsSafe()
+    {
+        ContactRecord c = contactOf({u"surname=Čáp"_qs, u"privateNotes=a\nb, c"_qs, u"company=ж;ж"_qs});
+        c.keptItems = {{1, 9, 3, QByteArray(2, '\0')}};
+        const QByteArray file = WriteContactsVCard({c, c})
+                                + "BEGIN:VCARD\r\nVERSION:2.1\r\nNOTE;QUOTED-PRINTABLE:=C5=\r\n=99=\r\nEND:VCARD\r\n"
+                                + "BEGIN:VCARD\r\nN:Last;;;;\r\nEND:VCARD\r\n";
+        // A soft break right before the end of a card does not swallow the end.
+        const ReadVCards whole = ReadContactsVCard(file);
+        QCOMPARE(whole.contacts.size(), qsizetype(4));
+        QCOMPARE(whole.contacts[2].privateNotes, u"ř"_qs);
+        QCOMPARE(whole.contacts[3].surname, u"Last"_qs);
+        for (qsizetype n = 0; n <= file.size(); ++n)
+            QVERIFY(ReadContactsVCard(file.left(n)).contacts.size() <= 4);
+        QRandomGenerator rng(7);
+        for (int round = 0; round < 2000; ++round) {
+            QByteArray b = file;
+            for (int k = 0; k < 1 + rng.bounded(8); ++k)
+                b[rng.bounded(int(b.size()))] = "\\;:=,\r\n \"\x80\xC5"[rng.bounded(11)];
+            QVERIFY(ReadContactsVCard(b).contacts.size() <= 5);
+        }
     }
 };
 

@@ -20,6 +20,11 @@ QList<int> differingFields(const ContactRecord &a, const ContactRecord &b)
 
 } // namespace
 
+QStringList addressListRow(const ContactRecord &c)
+{
+    return {displayOf(c), c.privateMobile, c.privateEmail, c.privateStreet, c.privateCity, c.privatePostcode, c.privateCountry2, c.birthday};
+}
+
 DefaultNumberButtons defaultNumberButtons(const ContactRecord &c)
 {
     DefaultNumberButtons b;

@@ -10,6 +10,10 @@
 
 namespace vandrel::phonebook {
 
+// The row of the address list: "Příjmení, jméno" (as displayOf), private mobile, e-mail,
+// street, city, postcode, country ("Stát", the private country 2) and birthday.
+QStringList addressListRow(const ContactRecord &c);
+
 // --- edit pages ---------------------------------------------------------------------------
 
 // The four default-number buttons, one beside each of private phone, business phone, private

@@ -252,7 +252,8 @@ QByteArray quotedPrintable(QByteArrayView in)
             i += 2;
             continue;
         }
-        out.append(in[i]);
+        if (in[i] != '=' || i + 1 < in.size()) // a soft break at the very end leads nowhere
+            out.append(in[i]);
     }
     return out;
 }
@@ -558,11 +559,14 @@ ReadVCards ReadContactsVCard(QByteArrayView file, const QStringList &groupNames)
 
     // Logical lines: a line that begins with a blank continues the one before (the blank is
     // dropped, but kept in vCard 2.1); a quoted-printable value that ends in "=" goes on on
-    // the next line.
+    // the next line, unless that one begins or ends a card.
     QList<QByteArray> logical;
     bool version21 = false;
     for (const QByteArrayView line : physicalLines(file)) {
-        const bool softBreak = !logical.isEmpty() && logical.last().endsWith('=') && headerSays(logical.last(), "QUOTED-PRINTABLE");
+        const QByteArray upperLine = line.toByteArray().toUpper();
+        const bool cardLine = upperLine.startsWith("BEGIN:VCARD") || upperLine.startsWith("END:VCARD");
+        const bool softBreak = !logical.isEmpty() && !cardLine && logical.last().endsWith('=')
+                               && headerSays(logical.last(), "QUOTED-PRINTABLE");
         if (softBreak) {
             logical.last().chop(1);
             logical.last() += line;
@@ -570,10 +574,9 @@ ReadVCards ReadContactsVCard(QByteArrayView file, const QStringList &groupNames)
             logical.last() += version21 ? line : line.sliced(1);
         } else if (!line.trimmed().isEmpty()) {
             logical.append(line.toByteArray());
-            const QByteArray upper = logical.last().trimmed().toUpper();
-            if (upper == "BEGIN:VCARD")
+            if (cardLine)
                 version21 = false;
-            else if (upper == "VERSION:2.1")
+            else if (upperLine.trimmed() == "VERSION:2.1")
                 version21 = true;
         }
     }
