@@ -253,10 +253,17 @@ int phonebookConvert(const GlobalOptions &options, const QStringList &args)
     if (!loadContacts(args[0], &contacts))
         return Failure;
     Checked<QByteArray> bytes = QByteArray();
+    QList<int> lossyRows;
+    const auto eightBit = [&](const Checked<phonebook::ExportedFile> &file) -> Checked<QByteArray> {
+        if (!file)
+            return Checked<QByteArray>::failure(file.error());
+        lossyRows = file->lossyRows;
+        return file->bytes;
+    };
     if (suffix == QLatin1String("csv"))
-        bytes = phonebook::WriteContactsCsv(contacts);
+        bytes = eightBit(phonebook::WriteContactsCsv(contacts));
     else if (suffix == QLatin1String("xls"))
-        bytes = phonebook::WriteContactsXls(contacts);
+        bytes = eightBit(phonebook::WriteContactsXls(contacts));
     else if (suffix == QLatin1String("json"))
         bytes = toJson(contacts).toJson();
     else
@@ -267,6 +274,8 @@ int phonebookConvert(const GlobalOptions &options, const QStringList &args)
     }
     if (!mayReplace(options, out) || !writeFile(out, *bytes))
         return Failure;
+    if (!lossyRows.isEmpty())
+        notice(QStringLiteral("warning: %1").arg(phonebook::lossyWarning(contacts, lossyRows)));
     notice(QStringLiteral("%1 contacts written to %2").arg(contacts.size()).arg(out));
     return Success;
 }

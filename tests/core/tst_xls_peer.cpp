@@ -78,7 +78,7 @@ QList<QByteArray> files()
             c.setField(col < 2 ? col : col + 1, r[col]);
         contacts.append(c);
     }
-    return {sms::smsBackupXls(smsRows).value().bytes, phonebook::WriteContactsXls(contacts).value()};
+    return {sms::smsBackupXls(smsRows).value().bytes, phonebook::WriteContactsXls(contacts).value().bytes};
 }
 
 QStringList writeAll(const QString &dir)

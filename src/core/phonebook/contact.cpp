@@ -53,6 +53,14 @@ bool ContactRecord::setField(int n, const QString &value)
     return true;
 }
 
+bool operator==(const ContactRecord &a, const ContactRecord &b)
+{
+    for (int f = 0; f < kFieldCount; ++f)
+        if (a.field(f) != b.field(f))
+            return false;
+    return a.keptItems == b.keptItems;
+}
+
 QString fieldName(int n)
 {
     static const char *const names[kFieldCount] = {

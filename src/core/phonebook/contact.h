@@ -1,5 +1,6 @@
 #pragma once
 // One contact of the phone's address book, with its 36 fields in their fixed order.
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <array>
@@ -10,6 +11,20 @@ inline constexpr int kFieldCount = 36;
 inline constexpr int kDefaultNumberField = 2;
 inline constexpr int kGroupField = 32;
 inline constexpr int kBirthdayField = 34;
+inline constexpr int kDisplayNameField = 35;
+
+// An item of a phonebook record that the program does not read (an id it does not know, a
+// known id with another type, a second copy of an item). It is kept with its contact and
+// written back where it stood: right after the known item `after` (0: right after the
+// record header).
+struct KeptItem {
+    quint16 id = 0;
+    quint8 type = 0;
+    quint16 after = 0;
+    QByteArray data; // all L bytes, terminator included
+
+    friend bool operator==(const KeptItem &, const KeptItem &) = default;
+};
 
 struct ContactRecord {
     QString firstName;            // 0
@@ -49,12 +64,18 @@ struct ContactRecord {
     QString birthday;             // 34: DD.MM.YYYY
     QString displayName;          // 35
 
+    QList<KeptItem> keptItems;    // in the order the file had them
+    // The 1-based position of the record this contact was read from (0: made here). It stays
+    // with the contact through edits, so a write can be compared with what the phone had.
+    int recordNumber = 0;
+
     // Field n as text; the default number reads as its decimal digit.
     QString field(int n) const;
     // Field n from text (the default number from its digit); false for a field that does not exist.
     bool setField(int n, const QString &value);
 
-    friend bool operator==(const ContactRecord &, const ContactRecord &) = default;
+    // Equal fields and kept items; where a contact was read from does not count.
+    friend bool operator==(const ContactRecord &a, const ContactRecord &b);
 };
 
 using ContactList = QList<ContactRecord>;

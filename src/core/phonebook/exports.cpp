@@ -8,19 +8,30 @@ namespace {
 
 QString where(qsizetype index, const ContactRecord &c, int field)
 {
-    return QStringLiteral("contact %1 (%2), field %3").arg(index + 1).arg(displayOf(c), fieldName(field));
+    return contactLabel(index, c) + QStringLiteral(", field ") + fieldName(field);
 }
 
-// The exports are 8-bit: a character cp1250 cannot carry is refused, naming contact and field.
-Checked<QByteArray> cp1250Of(qsizetype index, const ContactRecord &c, int field)
+// Cp1250 bytes of the text; a character the code page lacks becomes its base letter when that
+// one fits, else "?" (one for a whole surrogate pair).
+QByteArray lossyCp1250(QStringView value, bool *lossy)
 {
-    const QString value = c.field(field);
-    qsizetype bad = -1;
-    const auto bytes = text::toCp1250(value, &bad);
-    if (!bytes)
-        return Checked<QByteArray>::failure(where(index, c, field)
-                                            + QStringLiteral(": the character \"%1\" has no place in the Windows-1250 code page").arg(value.at(bad)));
-    return *bytes;
+    if (const auto bytes = text::toCp1250(value))
+        return *bytes;
+    *lossy = true;
+    QByteArray out;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QString one = value.sliced(i, 1).toString();
+        if (const auto b = text::toCp1250(one)) {
+            out.append(*b);
+            continue;
+        }
+        if (one[0].isHighSurrogate() && i + 1 < value.size() && value[i + 1].isLowSurrogate())
+            ++i;
+        const QString base = one.normalized(QString::NormalizationForm_D).left(1);
+        const auto b = base != one ? text::toCp1250(base) : std::nullopt;
+        out.append(b ? *b : QByteArray("?"));
+    }
+    return out;
 }
 
 } // namespace
@@ -30,6 +41,12 @@ QString displayOf(const ContactRecord &c)
     if (!c.surname.isEmpty() && !c.firstName.isEmpty())
         return c.surname + QStringLiteral(", ") + c.firstName;
     return c.surname.isEmpty() ? c.firstName : c.surname;
+}
+
+QString contactLabel(qsizetype row, const ContactRecord &c)
+{
+    const QString name = displayOf(c).isEmpty() ? c.displayName : displayOf(c);
+    return QStringLiteral("contact %1 (%2)").arg(row + 1).arg(name);
 }
 
 QString recipientLine(const ContactRecord &c)
@@ -109,47 +126,59 @@ const QList<int> &csvColumns()
     return columns;
 }
 
-Checked<QByteArray> WriteContactsCsv(const ContactList &contacts)
+Checked<ExportedFile> WriteContactsCsv(const ContactList &contacts)
 {
-    using R = Checked<QByteArray>;
-    QByteArray out;
+    ExportedFile file;
     for (qsizetype i = 0; i < contacts.size(); ++i) {
         const ContactRecord &c = contacts[i];
+        bool lossy = false;
         bool first = true;
         for (const int field : csvColumns()) {
             if (!first)
-                out.append(';');
+                file.bytes.append(';');
             first = false;
             if (field < 0)
                 continue;
             const QString value = c.field(field);
             if (value.contains(u';') || value.contains(u'\r') || value.contains(u'\n'))
-                return R::failure(where(i, c, field) + QStringLiteral(": a \";\" or a line end would break the CSV columns"));
-            const auto bytes = cp1250Of(i, c, field);
-            if (!bytes)
-                return R::failure(bytes.error());
-            out.append(*bytes);
+                return Checked<ExportedFile>::failure(where(i, c, field) + QStringLiteral(": a \";\" or a line end would break the CSV columns"));
+            file.bytes.append(lossyCp1250(value, &lossy));
         }
-        out.append('\r');
+        file.bytes.append('\r');
+        if (lossy)
+            file.lossyRows.append(int(i));
     }
-    return out;
+    return file;
 }
 
-Checked<QByteArray> WriteContactsXls(const ContactList &contacts)
+Checked<ExportedFile> WriteContactsXls(const ContactList &contacts)
 {
     QList<QStringList> rows;
+    QList<int> lossyRows;
     rows.reserve(contacts.size());
     for (qsizetype i = 0; i < contacts.size(); ++i) {
         QStringList row;
-        for (int col = 0; col <= 34; ++col) {
-            const int field = col < 2 ? col : col + 1;
-            if (const auto bytes = cp1250Of(i, contacts[i], field); !bytes)
-                return Checked<QByteArray>::failure(bytes.error());
-            row.append(contacts[i].field(field));
-        }
+        bool lossy = false;
+        for (int col = 0; col <= 34; ++col)
+            row.append(text::fromCp1250(lossyCp1250(contacts[i].field(col < 2 ? col : col + 1), &lossy)));
         rows.append(row);
+        if (lossy)
+            lossyRows.append(int(i));
     }
-    return xls::writeTextSheet(rows);
+    const auto sheet = xls::writeTextSheet(rows);
+    if (!sheet)
+        return Checked<ExportedFile>::failure(sheet.error());
+    return ExportedFile{*sheet, lossyRows};
+}
+
+QString lossyWarning(const ContactList &contacts, const QList<int> &lossyRows)
+{
+    if (lossyRows.isEmpty())
+        return {};
+    QStringList names;
+    for (const int row : lossyRows)
+        names.append(displayOf(contacts.value(row)));
+    return QStringLiteral("letters that Windows-1250 cannot hold were replaced for: ") + names.join(QStringLiteral("; "));
 }
 
 } // namespace vandrel::phonebook

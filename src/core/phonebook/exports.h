@@ -13,6 +13,8 @@ inline const QString kRecipientSeparator = QStringLiteral("$&@");
 
 // "surname, firstName" when both are there, else the one that is.
 QString displayOf(const ContactRecord &c);
+// "contact 3 (Novák, Jan)" for row 2, in the messages that name a contact.
+QString contactLabel(qsizetype row, const ContactRecord &c);
 
 // display + "$&@" + private phone; business phone; private mobile; business mobile;
 QString recipientLine(const ContactRecord &c);
@@ -25,13 +27,24 @@ QStringList recipientLines(const ContactList &contacts);
 // whose number agrees on the last nine digits; empty when none does. Never a substring match.
 QString nameForNumber(const QStringList &lines, QStringView number);
 
+// An 8-bit export. A letter the code page cannot hold is written as its base letter when that
+// one fits ("ñ" as "n"), else as "?"; the rows of the contacts that lost letters so are named
+// for a warning.
+struct ExportedFile {
+    QByteArray bytes;
+    QList<int> lossyRows; // 0-based, table order
+};
+
 // One line per contact in cp1250, ";" between the 34 columns, a bare CR after each line.
-// A value that would break the layout (";" or a line end inside it) or that cp1250 cannot
-// carry is refused, naming the contact and the field.
-Checked<QByteArray> WriteContactsCsv(const ContactList &contacts);
+// A value that would break the layout (";" or a line end inside it) is refused, naming the
+// contact and the field.
+Checked<ExportedFile> WriteContactsCsv(const ContactList &contacts);
 
 // One row per contact, 35 text columns: fields 0 and 1, then fields 3 to 35.
-Checked<QByteArray> WriteContactsXls(const ContactList &contacts);
+Checked<ExportedFile> WriteContactsXls(const ContactList &contacts);
+
+// "letters that Windows-1250 cannot hold were replaced for: Novák, Jan; Petrov, Ivan", or empty.
+QString lossyWarning(const ContactList &contacts, const QList<int> &lossyRows);
 
 // The CSV columns by field number; -1 is a column left empty.
 const QList<int> &csvColumns();

@@ -1,5 +1,7 @@
 #include "pbmfile.h"
 
+#include "exports.h"
+
 #include "core/text/cp1250.h"
 #include "core/text/ucs2.h"
 
@@ -24,8 +26,8 @@ struct FieldItem {
 
 // Field number, item id and type, in the order the items are written.
 constexpr FieldItem kItems[] = {
-    {35, 0x0005, kTypeText}, {3, 0x0018, kTypeNumber}, {4, 0x0011, kTypeNumber}, {6, 0x0019, kTypeNumber},
-    {1, 0x0003, kTypeText}, {0, 0x0001, kTypeText}, {5, 0x0016, kTypeNumber}, {7, 0xFF1C, kTypeText},
+    {5, 0x0016, kTypeNumber}, {3, 0x0018, kTypeNumber}, {4, 0x0011, kTypeNumber}, {6, 0x0019, kTypeNumber},
+    {1, 0x0003, kTypeText}, {0, 0x0001, kTypeText}, {35, 0x0005, kTypeText}, {7, 0xFF1C, kTypeText},
     {8, 0xFF1D, kTypeText}, {9, 0x000D, kTypeText}, {10, 0x0013, kTypeNumber}, {11, 0xFF0F, kTypeText},
     {12, 0x0009, kTypeText}, {13, 0x000C, kTypeText}, {15, 0x000A, kTypeText}, {14, 0x000B, kTypeText},
     {16, 0xFF43, kTypeText}, {17, 0x001C, kTypeText}, {18, 0xFF1E, kTypeText}, {19, 0xFF1F, kTypeText},
@@ -37,6 +39,11 @@ constexpr FieldItem kItems[] = {
 constexpr quint16 kGroupId = 0xFF39;
 constexpr quint16 kDefaultNumberId = 0xFF2C;
 constexpr quint16 kRecordNumberId = 0xFF3D;
+constexpr quint16 kEmailMarkerId = 0xFF2D;
+constexpr quint16 kAddressMarkerId = 0xFF2E;
+constexpr quint16 kUrlMarkerId = 0xFF2F;
+constexpr quint16 kFaxMarkerId = 0xFF30;
+constexpr int kMaxRecordSize = 0xFFFF;
 
 // Item ids of the default number 1..4; anything else is written as the private phone.
 constexpr quint8 kDefaultNumberItems[] = {0x18, 0x18, 0x11, 0x16, 0x19};
@@ -67,12 +74,6 @@ void appendItem(QByteArray &out, quint16 id, int type, QByteArrayView data)
     out.append(char(data.size()));
     out.append('\0');
     out.append(data);
-}
-
-void appendValue(QByteArray &out, quint16 id, quint32 value)
-{
-    const quint32 le = qToLittleEndian(value);
-    appendItem(out, id, kTypeValue, QByteArrayView(reinterpret_cast<const char *>(&le), 4));
 }
 
 // Data of the first item with this id and type; nothing when absent, an error when it runs
@@ -121,13 +122,38 @@ std::optional<QList<RecordItem>> walkItems(QByteArrayView record)
     return items;
 }
 
-const RecordItem *walkedItem(const QList<RecordItem> &items, quint16 id, int type)
-{
-    for (const RecordItem &item : items)
-        if (item.id == id && item.type == type)
-            return &item;
-    return nullptr;
-}
+// A record's items, and which of them the decoder has read.
+struct Walked {
+    QList<RecordItem> items;
+    QList<bool> taken;
+
+    // The first item of this id and type (and data size, when given), marked as read.
+    const RecordItem *take(quint16 id, int type, qsizetype dataSize = -1)
+    {
+        for (qsizetype i = 0; i < items.size(); ++i)
+            if (items[i].id == id && items[i].type == type) {
+                if (dataSize >= 0 && items[i].data.size() != dataSize)
+                    return nullptr;
+                taken[i] = true;
+                return &items[i];
+            }
+        return nullptr;
+    }
+
+    // Items nobody took, each anchored to the taken item in front of it.
+    QList<KeptItem> kept() const
+    {
+        QList<KeptItem> out;
+        quint16 after = 0;
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            if (taken[i])
+                after = items[i].id;
+            else
+                out.append({items[i].id, quint8(items[i].type), after, items[i].data.toByteArray()});
+        }
+        return out;
+    }
+};
 
 bool anyOf(const ContactRecord &c, std::initializer_list<int> fields)
 {
@@ -137,10 +163,70 @@ bool anyOf(const ContactRecord &c, std::initializer_list<int> fields)
     return false;
 }
 
-QString refusal(int index, const ContactRecord &c, int field, const QString &why)
+QByteArray fieldData(const FieldItem &f, QString value)
 {
-    QString who = c.surname.isEmpty() ? c.firstName : c.firstName.isEmpty() ? c.surname : c.firstName + u' ' + c.surname;
-    return QStringLiteral("contact %1 (%2), field %3: %4").arg(index + 1).arg(who, fieldName(field), why);
+    if (f.field == kBirthdayField)
+        value = value.mid(6, 4) + value.mid(3, 2) + value.left(2);
+    if (f.type == kTypeText)
+        return text::toUcs2(value, text::Endian::Little) + QByteArray(2, '\0');
+    return text::toCp1250(value).value_or(QByteArray()) + '\0';
+}
+
+// The record of a contact that passed the check.
+QByteArray buildRecord(const ContactRecord &c, qsizetype i)
+{
+    QByteArray rec;
+    rec.append(2, '\0');
+    rec.append(char(i + 1));
+    rec.append('\0');
+    rec.append(char(i + 11));
+    rec.append(3, '\0');
+
+    QList<bool> written(c.keptItems.size(), false);
+    const auto keptAfter = [&](quint16 id) {
+        for (qsizetype k = 0; k < c.keptItems.size(); ++k)
+            if (!written[k] && c.keptItems[k].after == id) {
+                appendItem(rec, c.keptItems[k].id, c.keptItems[k].type, c.keptItems[k].data);
+                written[k] = true;
+            }
+    };
+    const auto known = [&](quint16 id, int type, QByteArrayView data) {
+        appendItem(rec, id, type, data);
+        keptAfter(id);
+    };
+    const auto marker = [&](quint16 id, quint32 value) {
+        const quint32 le = qToLittleEndian(value);
+        known(id, kTypeValue, QByteArrayView(reinterpret_cast<const char *>(&le), 4));
+    };
+
+    keptAfter(0);
+    for (const FieldItem &f : kItems)
+        if (const QString value = c.field(f.field); !value.isEmpty())
+            known(f.id, f.type, fieldData(f, value));
+    if (anyOf(c, {3, 4, 5, 6}))
+        marker(kDefaultNumberId, kDefaultNumberItems[c.defaultNumber <= 4 ? c.defaultNumber : 0]);
+    if (anyOf(c, {7, 8, 18, 19}))
+        marker(kEmailMarkerId, 0x0000801C);
+    if (anyOf(c, {11, 12, 13, 14, 15, 24, 25, 26, 27, 28}))
+        marker(kAddressMarkerId, 0x00000005);
+    if (anyOf(c, {9, 20}))
+        marker(kUrlMarkerId, 0x0000000D);
+    if (anyOf(c, {10, 21}))
+        marker(kFaxMarkerId, 0x00000013);
+    if (!c.group.isEmpty())
+        marker(kGroupId, 0x00010000u | c.group.at(0).unicode());
+    // Items whose neighbour is gone: before the record number, which stays last.
+    for (qsizetype k = 0; k < c.keptItems.size(); ++k)
+        if (!written[k] && c.keptItems[k].after != kRecordNumberId) {
+            appendItem(rec, c.keptItems[k].id, c.keptItems[k].type, c.keptItems[k].data);
+            written[k] = true;
+        }
+    const quint64 number = qToLittleEndian(quint64(i + 1));
+    known(kRecordNumberId, kTypeWide, QByteArrayView(reinterpret_cast<const char *>(&number), 8));
+
+    rec[0] = char(rec.size() & 0xFF);
+    rec[1] = char((rec.size() >> 8) & 0xFF);
+    return rec;
 }
 
 } // namespace
@@ -151,11 +237,13 @@ RecordResult DecodeContactRecord(QByteArrayView record)
     ContactRecord c;
     // A value can hold bytes that look like another item's header, so items are taken from the
     // walk; only a record the walk cannot read is searched for their headers.
-    const auto walked = walkItems(record);
+    std::optional<Walked> walked;
+    if (auto items = walkItems(record))
+        walked = Walked{*items, QList<bool>(items->size(), false)};
     const auto find = [&](quint16 id, int type, bool *overrun) -> std::optional<QByteArrayView> {
         if (!walked)
             return findItem(record, id, type, overrun);
-        if (const RecordItem *item = walkedItem(*walked, id, type))
+        if (const RecordItem *item = walked->take(id, type))
             return item->data.chopped(1); // without the closing zero, as the search reads it
         return std::nullopt;
     };
@@ -197,8 +285,13 @@ RecordResult DecodeContactRecord(QByteArrayView record)
 
     std::optional<unsigned char> defaultItem;
     if (walked) {
-        if (const RecordItem *item = walkedItem(*walked, kDefaultNumberId, kTypeValue); item && item->data.size() == 4)
+        if (const RecordItem *item = walked->take(kDefaultNumberId, kTypeValue, 4))
             defaultItem = static_cast<unsigned char>(item->data[0]);
+        // Written anew from the fields.
+        for (const quint16 id : {kEmailMarkerId, kAddressMarkerId, kUrlMarkerId, kFaxMarkerId})
+            walked->take(id, kTypeValue, 4);
+        walked->take(kRecordNumberId, kTypeWide, 8);
+        c.keptItems = walked->kept();
     } else {
         static const QByteArray marker = QByteArray::fromHex("2CFF030000000400");
         if (const qsizetype m = record.indexOf(marker); m >= 0 && m + marker.size() < record.size())
@@ -213,6 +306,9 @@ RecordResult DecodeContactRecord(QByteArrayView record)
         default: c.defaultNumber = 0; break;
         }
     }
+    if (!walked)
+        result.problem = QStringLiteral("its items do not follow one another; only the known ones were found, and a "
+                                        "write keeps nothing else of it");
     if (overrun) {
         result.problem = QStringLiteral("the item of %1 runs past the end of its record")
                              .arg(badField >= 0 ? fieldName(badField) : fieldName(kGroupField));
@@ -248,77 +344,71 @@ DecodedAddressBook DecodeAddressBook(QByteArrayView file)
         at += take;
         if (!r.problem.isEmpty())
             book.problems.append(QStringLiteral("record %1: %2").arg(recordNumber).arg(r.problem));
-        if (r.contact)
+        if (r.contact) {
             book.contacts.append(*r.contact);
+            book.contacts.last().recordNumber = recordNumber;
+        } else if (r.problem.isEmpty()) {
+            book.namelessRecords.append(recordNumber);
+        }
     }
     return book;
 }
 
-Checked<QByteArray> EncodeAddressBook(const ContactList &contacts)
+QList<TableProblem> checkForPhone(const ContactList &contacts)
 {
-    using R = Checked<QByteArray>;
+    QList<TableProblem> problems;
     if (contacts.size() > kMaxContacts)
-        return R::failure(QStringLiteral("%1 contacts do not fit the phonebook file (at most %2)")
-                              .arg(contacts.size()).arg(kMaxContacts));
-    QByteArray out;
+        problems.append({TableProblem::TooManyContacts, -1, -1,
+                         QStringLiteral("%1 contacts do not fit the phonebook file (at most %2)").arg(contacts.size()).arg(kMaxContacts)});
     for (qsizetype i = 0; i < contacts.size(); ++i) {
         const ContactRecord &c = contacts[i];
-        QByteArray rec;
-        rec.append(2, '\0');
-        rec.append(char(i + 1));
-        rec.append('\0');
-        rec.append(char(i + 11));
-        rec.append(3, '\0');
+        const int row = int(i);
+        const qsizetype before = problems.size();
+        const auto refuse = [&](TableProblem::Kind kind, int field, const QString &why) {
+            QString where = contactLabel(row, c);
+            if (field >= 0)
+                where += QStringLiteral(", field ") + fieldName(field);
+            problems.append({kind, row, field, where + QStringLiteral(": ") + why});
+        };
+        if (c.firstName.isEmpty() && c.surname.isEmpty())
+            refuse(TableProblem::NoName, -1, QStringLiteral("neither a first name nor a surname; the phone's file would lose it"));
         for (const FieldItem &f : kItems) {
-            QString value = c.field(f.field);
+            const QString value = c.field(f.field);
             if (value.isEmpty())
                 continue;
-            QByteArray data;
-            if (f.field == kBirthdayField) {
-                const QDate d = QDate::fromString(value, QStringLiteral("dd.MM.yyyy"));
-                if (value.size() != 10 || !d.isValid())
-                    return R::failure(refusal(int(i), c, f.field, QStringLiteral("\"%1\" is not a date DD.MM.YYYY").arg(value)));
-                value = value.mid(6, 4) + value.mid(3, 2) + value.left(2);
-            }
-            if (f.type == kTypeText) {
+            if (f.field == kBirthdayField && (value.size() != 10 || !QDate::fromString(value, QStringLiteral("dd.MM.yyyy")).isValid())) {
+                refuse(TableProblem::NotADate, f.field, QStringLiteral("\"%1\" is not a date DD.MM.YYYY").arg(value));
+            } else if (f.type == kTypeText) {
                 if (value.size() > kMaxTextCharacters)
-                    return R::failure(refusal(int(i), c, f.field, QStringLiteral("%1 characters do not fit (at most %2)")
-                                                                      .arg(value.size()).arg(kMaxTextCharacters)));
-                data = text::toUcs2(value, text::Endian::Little) + QByteArray(2, '\0');
-            } else {
-                qsizetype bad = -1;
-                const auto bytes = text::toCp1250(value, &bad);
-                if (!bytes)
-                    return R::failure(refusal(int(i), c, f.field, QStringLiteral("the character \"%1\" cannot be stored in a number").arg(value.at(bad))));
-                if (bytes->size() > kMaxNumberCharacters)
-                    return R::failure(refusal(int(i), c, f.field, QStringLiteral("%1 characters do not fit (at most %2)")
-                                                                      .arg(bytes->size()).arg(kMaxNumberCharacters)));
-                data = *bytes + '\0';
+                    refuse(TableProblem::TooLong, f.field,
+                           QStringLiteral("%1 characters do not fit (at most %2)").arg(value.size()).arg(kMaxTextCharacters));
+            } else if (qsizetype bad = -1; !text::toCp1250(value, &bad)) {
+                refuse(TableProblem::NotInCodePage, f.field,
+                       QStringLiteral("the character \"%1\" cannot be stored in a number").arg(value.at(bad)));
+            } else if (value.size() > kMaxNumberCharacters) {
+                refuse(TableProblem::TooLong, f.field,
+                       QStringLiteral("%1 characters do not fit (at most %2)").arg(value.size()).arg(kMaxNumberCharacters));
             }
-            appendItem(rec, f.id, f.type, data);
         }
-        if (anyOf(c, {3, 4, 5, 6}))
-            appendValue(rec, kDefaultNumberId, kDefaultNumberItems[c.defaultNumber <= 4 ? c.defaultNumber : 0]);
-        if (anyOf(c, {7, 8, 18, 19}))
-            appendValue(rec, 0xFF2D, 0x0000801C);
-        if (anyOf(c, {11, 12, 13, 14, 15, 24, 25, 26, 27, 28}))
-            appendValue(rec, 0xFF2E, 0x00000005);
-        if (anyOf(c, {9, 20}))
-            appendValue(rec, 0xFF2F, 0x0000000D);
-        if (anyOf(c, {10, 21}))
-            appendValue(rec, 0xFF30, 0x00000013);
-        if (!c.group.isEmpty()) {
-            const char16_t g = c.group.at(0).unicode();
-            if (c.group.size() != 1 || g > 0xFF)
-                return R::failure(refusal(int(i), c, kGroupField, QStringLiteral("a group is one number from 0 to 255")));
-            appendValue(rec, kGroupId, 0x00010000u | g);
-        }
-        const quint64 number = qToLittleEndian(quint64(i + 1));
-        appendItem(rec, kRecordNumberId, kTypeWide, QByteArrayView(reinterpret_cast<const char *>(&number), 8));
-        rec[0] = char(rec.size() & 0xFF);
-        rec[1] = char(rec.size() >> 8);
-        out.append(rec);
+        if (!c.group.isEmpty() && (c.group.size() != 1 || c.group.at(0).unicode() > 0xFF))
+            refuse(TableProblem::BadGroup, kGroupField, QStringLiteral("a group is one number from 0 to 255"));
+        for (const KeptItem &k : c.keptItems)
+            if (k.data.isEmpty() || k.data.size() > kMaxItemData)
+                refuse(TableProblem::BadKeptItem, -1,
+                       QStringLiteral("a kept item %1 holds %2 bytes (1 to %3 fit)").arg(k.id, 4, 16, QChar(u'0')).arg(k.data.size()).arg(kMaxItemData));
+        if (problems.size() == before && buildRecord(c, i).size() > kMaxRecordSize)
+            refuse(TableProblem::RecordTooLong, -1, QStringLiteral("its record would pass %1 bytes").arg(kMaxRecordSize));
     }
+    return problems;
+}
+
+Checked<QByteArray> EncodeAddressBook(const ContactList &contacts)
+{
+    if (const QList<TableProblem> problems = checkForPhone(contacts); !problems.isEmpty())
+        return Checked<QByteArray>::failure(problems.first().text);
+    QByteArray out;
+    for (qsizetype i = 0; i < contacts.size(); ++i)
+        out.append(buildRecord(contacts[i], i));
     return out;
 }
 
