@@ -102,20 +102,20 @@ inline bool PhoneWindow::connectAndEnter(const QString &folder)
     if (folder.isEmpty())
         return true;
     tab->phoneView()->selectRow(tab->phoneModel()->rowOf(DirEntry::folder(folder).caption()));
-    tab->ListMODblClick();
+    tab->phone().openCurrentRow();
     return listed(tab);
 }
 
 inline bool PhoneWindow::connectBrewInto(const QStringList &folders)
 {
-    tab->Combo2Change(1);
+    tab->phone().chooseAccess(1);
     w->connection().toggleConnection();
     if (!listed(tab))
         return false;
     for (const QString &f : folders) {
         tab->activatePhonePane();
         tab->phoneView()->selectRow(tab->phoneModel()->rowOf(DirEntry::folder(f).caption()));
-        tab->ListMODblClick();
+        tab->phone().openCurrentRow();
         if (!listed(tab))
             return false;
     }

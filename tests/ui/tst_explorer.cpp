@@ -153,7 +153,7 @@ private slots:
         Tree t;
         Window win;
         QAbstractItemModelTester tester(win.tab->computerModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
-        win.tab->PCFolderListing(t.b);
+        win.tab->computer().list(t.b);
         const DirTableModel *m = win.tab->computerModel();
         // "[..]", folders (ab-x before ab), then files; hidden entries left out, the dangling link shown.
         QCOMPARE(captions(m), (QStringList{u"[..]"_qs, u"[ab-x]"_qs, u"[ab]"_qs, u"[photos]"_qs, u"alpha.txt"_qs,
@@ -178,7 +178,7 @@ private slots:
     void rootHasNoParentRow()
     {
         Window win;
-        win.tab->PCFolderListing(u"/"_qs);
+        win.tab->computer().list(u"/"_qs);
         QCOMPARE(win.tab->computerPath(), u"/"_qs);
         QVERIFY(!captions(win.tab->computerModel()).contains(u"[..]"_qs));
         QVERIFY(!win.child("Button1")->isEnabled());
@@ -188,7 +188,7 @@ private slots:
         QCOMPARE(win.tab->computerPath(), u"/"_qs);
         // One level down "[..]" is the first row.
         Tree t;
-        win.tab->PCFolderListing(t.dir.path());
+        win.tab->computer().list(t.dir.path());
         QCOMPARE(captions(win.tab->computerModel()).value(0), u"[..]"_qs);
     }
 
@@ -206,10 +206,10 @@ private slots:
         Tree t;
         Window win;
         QTableView *view = win.tab->computerView();
-        win.tab->PCFolderListing(t.b);
+        win.tab->computer().list(t.b);
         // Into photos with a double-click on its row.
         view->selectRow(win.tab->computerModel()->rowOf(u"[photos]"_qs));
-        win.tab->listPCDblClick();
+        win.tab->computer().openCurrentRow();
         QCOMPARE(win.tab->computerPath(), t.b + u"photos/"_qs);
         QCOMPARE(captions(win.tab->computerModel()), QStringList{u"[..]"_qs});
 
@@ -219,7 +219,7 @@ private slots:
             QTest::mouseClick(win.child<QPushButton>("Button2"), Qt::LeftButton);
         else if (how == u"row") {
             view->selectRow(0);
-            win.tab->listPCDblClick();
+            win.tab->computer().openCurrentRow();
         } else {
             view->selectRow(0);
             QTest::keyClick(view, Qt::Key_Return);
@@ -233,7 +233,7 @@ private slots:
     {
         Tree t;
         Window win;
-        win.tab->PCFolderListing(t.b);
+        win.tab->computer().list(t.b);
         QTest::mouseClick(win.child<QPushButton>("Button1"), Qt::LeftButton);
         QCOMPARE(win.tab->computerPath(), QDir::rootPath());
         QVERIFY(!win.child("Button1")->isEnabled());
@@ -245,7 +245,7 @@ private slots:
         Window win;
         explorertest::OpenedFiles openedFiles;
         QStringList &opened = openedFiles.paths;
-        win.tab->PCFolderListing(t.b);
+        win.tab->computer().list(t.b);
         win.tab->computerView()->selectRow(win.tab->computerModel()->rowOf(u"alpha.txt"_qs));
         QTest::keyClick(win.tab->computerView(), Qt::Key_Enter);
         QCOMPARE(opened, QStringList{t.b + u"alpha.txt"_qs});
@@ -273,7 +273,7 @@ private slots:
             QVERIFY(QFile::setPermissions(path, {}));
         }
         Window win;
-        win.tab->PCFolderListing(path);
+        win.tab->computer().list(path);
         if (kind == u"locked")
             QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QCOMPARE(win.tab->computerModel()->rowCount(), 0);
@@ -281,7 +281,7 @@ private slots:
         QCOMPARE(win.child<QLabel>("sPCCesta")->text(), QDir::toNativeSeparators(path));
         QVERIFY(win.w->findChildren<QMessageBox *>().isEmpty());
         // The way back still works.
-        win.tab->computerUp();
+        win.tab->computer().goUp();
         QCOMPARE(win.tab->computerPath(), t.b);
     }
 
@@ -293,7 +293,7 @@ private slots:
             Window first;
             // The closing settings go only into an existing key, as after the settings window.
             QVERIFY(first.w->settingsStore().saveAfterSettingsWindow(first.w->appSettings()));
-            first.tab->PCFolderListing(t.b + u"photos"_qs);
+            first.tab->computer().list(t.b + u"photos"_qs);
             first.w->close();
         }
         Window second;
@@ -309,7 +309,7 @@ private slots:
     {
         Tree t;
         Window win;
-        win.tab->PCFolderListing(t.b);
+        win.tab->computer().list(t.b);
         const QModelIndex first = win.tab->computerModel()->index(1, 0);
         QVERIFY(!first.data(Qt::DecorationRole).isValid());
         win.w->appSettings().ikony = true;
@@ -354,7 +354,7 @@ private slots:
         QTest::mouseClick(phoneBar, Qt::LeftButton);
         QCOMPARE(win.tab->activePane(), ExplorerTab::Pane::Phone);
         // Listing the computer pane makes it the active one.
-        win.tab->PCFolderListing(QDir::rootPath());
+        win.tab->computer().list(QDir::rootPath());
         QCOMPARE(win.tab->activePane(), ExplorerTab::Pane::Computer);
     }
 
@@ -411,7 +411,7 @@ private slots:
         QCOMPARE(phone->columnWidth(0), phone->width() - 95 - date);
         QCOMPARE(phone->columnWidth(1), 90);
         // More rows than the pane shows: another 16 less.
-        win.tab->PCFolderListing(many.path());
+        win.tab->computer().list(many.path());
         QCOMPARE(pc->columnWidth(0), pc->width() - 95 - date - 16);
         win.w->resize(1300, 650);
         QTRY_COMPARE(pc->columnWidth(0), pc->width() - 95 - date - 16);
@@ -425,7 +425,7 @@ private slots:
         QDir().mkpath(t.dir.filePath(u"docs"_qs));
         touch(t.dir.filePath(u"a.txt"_qs), "a");
         Window win;
-        win.tab->PCFolderListing(t.b);
+        win.tab->computer().list(t.b);
         QStringList got;
         QString pathDuringCopy;
         ExplorerTab::Pane paneDuringCopy = ExplorerTab::Pane::Phone;
@@ -480,8 +480,8 @@ private slots:
     {
         Tree t;
         Window win;
-        win.tab->PCFolderListing(t.b);
-        win.tab->ListMODropFiles({t.b + u"alpha.txt"_qs});
+        win.tab->computer().list(t.b);
+        win.tab->dropOnPhonePane({t.b + u"alpha.txt"_qs});
         QTest::qWait(20);
         QVERIFY(!win.w->findChild<QMessageBox *>());
         QCOMPARE(win.tab->computerPath(), t.b);
@@ -509,17 +509,17 @@ private slots:
 
         // No desktop folder: nothing changes.
         Tree t;
-        win.tab->PCFolderListing(t.b);
-        win.tab->Combo1Select(box->count() - 2);
+        win.tab->computer().list(t.b);
+        win.tab->computer().selectDrive(box->count() - 2);
         QCOMPARE(win.tab->computerPath(), t.b);
         // With one: it is listed.
         QVERIFY(QDir(home.path()).mkpath(u"Desktop"_qs));
         touch(home.filePath(u"Desktop/note.txt"_qs), "n");
-        win.tab->Combo1Select(box->count() - 2);
+        win.tab->computer().selectDrive(box->count() - 2);
         QCOMPARE(win.tab->computerPath(), home.filePath(u"Desktop"_qs) + QLatin1Char('/'));
         QVERIFY(win.tab->computerModel()->rowOf(u"note.txt"_qs) >= 0);
         // A volume lists its root.
-        win.tab->Combo1Select(0);
+        win.tab->computer().selectDrive(0);
         QCOMPARE(win.tab->computerPath(), u"/"_qs);
 
         qputenv("HOME", savedHome);
@@ -560,7 +560,7 @@ private slots:
         QCOMPARE(win.child("Button16")->toolTip(), win.w->message(Msg::FavouritesHint, u"Oblíbené adresáře"_qs));
         QCOMPARE(win.tab->phoneModel()->rowCount(), 0);
         // Moves need a connection: nothing happens without one.
-        win.tab->phoneEnter(u"mmc"_qs);
+        win.tab->phone().enter(u"mmc"_qs);
         QVERIFY(win.w->connection().obexPath().isEmpty());
     }
 };

@@ -84,7 +84,7 @@ private slots:
         write(r.local.filePath(u"out/pics/a.bin"_qs), QByteArray(3000, 'a'));
         write(r.local.filePath(u"out/pics/b.bin"_qs), "bee");
         write(r.local.filePath(u"out/note.txt"_qs), "note");
-        tab->PCFolderListing(r.local.filePath(u"out"_qs));
+        tab->computer().list(r.local.filePath(u"out"_qs));
         r.selectRows(tab->computerView(), tab->computerModel(), {u"[..]"_qs, u"[pics]"_qs, u"note.txt"_qs});
         tab->activateComputerPane();
         r.w->action(u"pKopirovat"_qs)->trigger();
@@ -100,7 +100,7 @@ private slots:
         QCOMPARE(tab->selectedCaptions(ExplorerTab::Pane::Computer), QStringList{});
 
         QTemporaryDir back;
-        tab->PCFolderListing(back.path());
+        tab->computer().list(back.path());
         r.selectRows(tab->phoneView(), tab->phoneModel(), {u"[pics]"_qs, u"readme.txt"_qs});
         tab->activatePhonePane();
         r.w->action(u"pKopirovat"_qs)->trigger();
@@ -150,7 +150,7 @@ private slots:
         QVERIFY(r.connectBrewInto({u"brew"_qs, u"shared"_qs}));
         r.tab->activatePhonePane();
         r.tab->phoneView()->selectRow(r.tab->phoneModel()->rowOf(u"readme.txt"_qs));
-        r.tab->ListMODblClick();
+        r.tab->phone().openCurrentRow();
         const bool done = QTest::qWaitFor([&] { return !opened.isEmpty(); }, 20000);
         QVERIFY(done);
         const QString target = QDir(link::workFolder()).filePath(u"readme.txt"_qs);
@@ -212,7 +212,7 @@ private slots:
         write(r.local.filePath(u"docs/d.txt"_qs), "dee");
         write(r.local.filePath(u"a.txt"_qs), "ay");
         const QString before = r.tab->computerPath();
-        r.tab->ListMODropFiles({r.local.filePath(u"docs"_qs), r.local.filePath(u"a.txt"_qs)});
+        r.tab->dropOnPhonePane({r.local.filePath(u"docs"_qs), r.local.filePath(u"a.txt"_qs)});
         QVERIFY(answer(r.w.get(), QMessageBox::Yes));
         QVERIFY(r.brewWindowDone());
         QCOMPARE(read(r.brew(u"brew/shared/docs/d.txt"_qs)), QByteArray("dee"));

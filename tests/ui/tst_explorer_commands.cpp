@@ -41,7 +41,7 @@ struct Window {
         tab = w->findChild<ExplorerTab *>(QStringLiteral("ExplorerTab"));
         folder = dir.path() + QLatin1Char('/');
     }
-    void list() { tab->PCFolderListing(folder); }
+    void list() { tab->computer().list(folder); }
     void select(const QStringList &rows)
     {
         auto *view = tab->computerView();
@@ -277,7 +277,7 @@ private slots:
     {
         Window win;
         QDir().mkpath(win.folder + u"deep/er"_qs);
-        win.tab->PCFolderListing(win.folder + u"deep/er"_qs);
+        win.tab->computer().list(win.folder + u"deep/er"_qs);
         Favourites *favourites = win.tab->favourites();
         QMenu *menu = favourites->menu(Favourites::List::Computer);
         favourites->addAction(Favourites::List::Computer)->trigger();

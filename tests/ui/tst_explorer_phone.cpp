@@ -69,7 +69,7 @@ private slots:
         const QString sub = model->caption(1);
         QVERIFY2(explorer::isFolderCaption(sub), qPrintable(sub));
         view->selectRow(1);
-        tab->ListMODblClick();
+        tab->phone().openCurrentRow();
         QVERIFY(listed(tab));
         const QString subName = explorer::bareName(sub);
         QCOMPARE(captions(model), pw.expectedCaptions(QStringLiteral("mmc/") + subName));
@@ -86,7 +86,7 @@ private slots:
 
         // Back up through "[..]": the folder left is selected.
         view->selectRow(0);
-        tab->ListMODblClick();
+        tab->phone().openCurrentRow();
         QVERIFY(listed(tab));
         QCOMPARE(captions(model), pw.expectedCaptions(QStringLiteral("mmc")));
         QCOMPARE(currentCaption(view), sub);
@@ -103,10 +103,10 @@ private slots:
 
         // Two levels down, then "\" goes straight to the root.
         view->selectRow(model->rowOf(QStringLiteral("[mmc]")));
-        tab->ListMODblClick();
+        tab->phone().openCurrentRow();
         QVERIFY(listed(tab));
         view->selectRow(1);
-        tab->ListMODblClick();
+        tab->phone().openCurrentRow();
         QVERIFY(listed(tab));
         QTest::mouseClick(rootButton, Qt::LeftButton);
         QVERIFY(listed(tab));
@@ -139,15 +139,15 @@ private slots:
         QCOMPARE(pw.w->findChild<QComboBox *>(QStringLiteral("Combo2"))->currentIndex(), 0);
 
         // "BREW" while connected over OBEX: the modem port closes, the diagnostic one opens.
-        tab->Combo2Change(1);
+        tab->phone().chooseAccess(1);
         QTRY_VERIFY_WITH_TIMEOUT(pw.w->phoneLink().javaPort()->isOpen(), 10000);
         QVERIFY(!pw.w->phoneLink().port()->isOpen());
         QCOMPARE(pw.w->connection().accessMode(), AccessMode::Brew);
         // Choosing what is already in use changes nothing.
-        tab->Combo2Change(1);
+        tab->phone().chooseAccess(1);
         QVERIFY(pw.w->phoneLink().javaPort()->isOpen());
         // And back to OBEX: the phone's root again.
-        tab->Combo2Change(0);
+        tab->phone().chooseAccess(0);
         QTRY_VERIFY_WITH_TIMEOUT(pw.w->phoneLink().port()->isOpen(), 10000);
         QVERIFY(listed(tab));
         QVERIFY(!pw.w->phoneLink().javaPort()->isOpen());
@@ -181,7 +181,7 @@ private slots:
                    QTest::qWaitFor([&] { return !pw.w->findChild<TransferWindow *>(); }, 20000);
         };
 
-        tab->PCFolderListing(local.path());
+        tab->computer().list(local.path());
         tab->computerView()->selectRow(tab->computerModel()->rowOf(QStringLiteral("note.txt")));
         tab->activateComputerPane();
         pw.w->action(QStringLiteral("pKopirovat"))->trigger();
@@ -195,7 +195,7 @@ private slots:
         QVERIFY(tab->phoneModel()->rowOf(QStringLiteral("note.txt")) >= 0);
 
         QTemporaryDir back;
-        tab->PCFolderListing(back.path());
+        tab->computer().list(back.path());
         tab->phoneView()->selectRow(tab->phoneModel()->rowOf(QStringLiteral("note.txt")));
         tab->activatePhonePane();
         pw.w->action(QStringLiteral("pKopirovat"))->trigger();
@@ -216,7 +216,7 @@ private slots:
         const int empty = tab->phoneModel()->rowOf(QString::fromUtf8("[Prázdná složka]"));
         QVERIFY(empty > 0);
         tab->phoneView()->selectRow(empty);
-        tab->ListMODblClick();
+        tab->phone().openCurrentRow();
         QVERIFY(listed(tab));
         QCOMPARE(captions(tab->phoneModel()), QStringList{QStringLiteral("[..]")});
         QVERIFY2(pw.phone.anomalies().isEmpty(), qPrintable(pw.phone.anomalies().join(QLatin1Char('\n'))));

@@ -128,7 +128,7 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.close();
         if (fromComputer) {
-            tab->PCFolderListing(local.path());
+            tab->computer().list(local.path());
             tab->computerView()->selectRow(tab->computerModel()->rowOf(QStringLiteral("a.txt")));
             tab->activateComputerPane();
         } else {
@@ -153,7 +153,7 @@ private slots:
             f.write(name);
         }
         const QString before = tab->computerPath();
-        tab->ListMODropFiles({local.filePath(QStringLiteral("docs")), local.filePath(QStringLiteral("a.txt"))});
+        tab->dropOnPhonePane({local.filePath(QStringLiteral("docs")), local.filePath(QStringLiteral("a.txt"))});
         QCOMPARE(tab->computerPath(), before);
         QVERIFY(answer(pw.w.get(), QMessageBox::Yes));
         QVERIFY(transferDone(pw.w.get()));
@@ -173,7 +173,7 @@ private slots:
         ExplorerTab *tab = pw.tab;
         QVERIFY(pw.connectAndEnter(QStringLiteral("mmc")));
         selectPhoneRow(tab, QStringLiteral("[Zvuky]"));
-        tab->ListMODblClick();
+        tab->phone().openCurrentRow();
         QVERIFY(listed(tab));
         Favourites *favourites = tab->favourites();
         QVERIFY(favourites->addAction(Favourites::List::Obex)->isEnabled());
@@ -214,7 +214,7 @@ private slots:
             stale.write("an older copy");
         }
         selectPhoneRow(tab, name);
-        tab->ListMODblClick();
+        tab->phone().openCurrentRow();
         const bool done = QTest::qWaitFor([&] { return !opened.isEmpty(); }, 20000);
         QVERIFY(done);
         QCOMPARE(opened, QStringList{target});
@@ -235,7 +235,7 @@ private slots:
     {
         PhoneWindow pw(41);
         ExplorerTab *tab = pw.tab;
-        tab->Combo2Change(1);
+        tab->phone().chooseAccess(1);
         pw.w->connection().toggleConnection();
         QVERIFY(listed(tab));
         QVERIFY(captions(tab->phoneModel()).contains(QStringLiteral("[brew]")));
@@ -261,7 +261,7 @@ private slots:
         QCOMPARE(pw.w->findChild<QLabel *>(QStringLiteral("sMOCesta"))->text(), QStringLiteral("brew/mod/"));
 
         selectPhoneRow(tab, QStringLiteral("[..]"));
-        tab->ListMODblClick();
+        tab->phone().openCurrentRow();
         QVERIFY(listed(tab));
         QCOMPARE(currentCaption(tab->phoneView()), QStringLiteral("[mod]"));
 

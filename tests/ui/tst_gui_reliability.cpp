@@ -104,7 +104,7 @@ private slots:
         QVERIFY(pw.connectBrewInto({QStringLiteral("brew")}));
         QTemporaryDir local;
         QVERIFY(writeFile(local.filePath(QStringLiteral("up.txt")), "up"));
-        pw.tab->PCFolderListing(local.path());
+        pw.tab->computer().list(local.path());
         pw.tab->computerView()->selectRow(pw.tab->computerModel()->rowOf(QStringLiteral("up.txt")));
         pw.tab->activatePhonePane();
         pw.phone.controls().delayReplies(60, phonesim::Controls::Diag);
@@ -152,7 +152,7 @@ private slots:
             pw.w->action(QStringLiteral("pSmazat"))->trigger();
         } else {
             QVERIFY(pw.connectAndEnter(QStringLiteral("mmc")));
-            pw.tab->PCFolderListing(local.path());
+            pw.tab->computer().list(local.path());
             pw.tab->computerView()->selectRow(pw.tab->computerModel()->rowOf(QStringLiteral("dup.txt")));
             pw.tab->activateComputerPane();
             pw.w->action(QStringLiteral("pKopirovat"))->trigger();
@@ -216,7 +216,7 @@ private slots:
         QVERIFY(pw.connectAndEnter(QStringLiteral("mmc")));
         QVERIFY(!pw.tab->findChild<QLabel *>(QStringLiteral("Label2"))->text().isEmpty());
         fake(pw.w->phoneLink().javaPort())->failOpen({link::OpenError::Kind::Busy, QStringLiteral("busy")});
-        pw.tab->Combo2Change(1);
+        pw.tab->phone().chooseAccess(1);
         QTRY_COMPARE_WITH_TIMEOUT(visibleBoxes(pw.w.get(), QStringLiteral("ErrorBox")).size(), 1, 10000);
         QVERIFY(!pw.w->connection().isConnected());
         QCOMPARE(pw.w->statusPanel(0)->text(), pw.w->message(Msg::NotConnected, QStringLiteral("Nepřipojeno")));
@@ -249,7 +249,7 @@ private slots:
         else
             QVERIFY(pw.connectAndEnter(QStringLiteral("mmc")));
         pw.phone.controls().delayReplies(10);
-        pw.tab->PCFolderListing(local.path());
+        pw.tab->computer().list(local.path());
         pw.tab->activatePhonePane();
         pw.tab->phoneView()->selectRow(pw.tab->phoneModel()->rowOf(QStringLiteral("big.bin")));
         pw.w->action(QStringLiteral("pKopirovat"))->trigger();

@@ -97,7 +97,7 @@ QCoro::Task<void> askThenTransfer(QPointer<MainWindow> window, QPointer<Explorer
     QObject::connect(transfer, &TransferWindow::cancelRequested, tab, &ExplorerTab::clearSelections);
     if (localChanges)
         QObject::connect(transfer, &TransferWindow::transferEnded, tab, [tab](const link::Outcome &) {
-            tab->PCFolderListing(tab->computerPath());
+            tab->computer().list(tab->computerPath());
         });
 }
 
@@ -114,7 +114,7 @@ QCoro::Task<void> renameRow(QPointer<MainWindow> window, QPointer<ExplorerTab> t
         const QString from = tab->computerPath() + bareName(caption);
         if (target.isEmpty() || !link::renameLocal(from, tab->computerPath() + target))
             showError(window, window->message(Msg::RenameFailed, QStringLiteral("Název se nepodařilo změnit.")));
-        tab->PCFolderListing(tab->computerPath());
+        tab->computer().list(tab->computerPath());
         co_return;
     }
     if (target.isEmpty()) {
@@ -150,7 +150,7 @@ QCoro::Task<void> makeFolder(QPointer<MainWindow> window, QPointer<ExplorerTab> 
             co_await QCoro::sleepFor(std::chrono::milliseconds(10));
             if (!window || !tab)
                 co_return;
-            tab->PCFolderListing(tab->computerPath());
+            tab->computer().list(tab->computerPath());
         }
         tab->activateComputerPane();
         co_return;
@@ -211,7 +211,7 @@ QCoro::Task<void> offerUpload(QPointer<MainWindow> window, QPointer<ExplorerTab>
         if (opened && guard)
             guard->javaPort()->close();
         if (tab)
-            tab->refreshPhone();
+            tab->phone().refresh();
     });
 }
 
@@ -318,11 +318,11 @@ void ExplorerCommands::runAfterYes(TransferRequest request)
 void ExplorerCommands::refresh()
 {
     if (m_tab.activePane() == Pane::Computer) {
-        m_tab.PCFolderListing(m_tab.computerPath());
-        m_tab.fillDriveBox();
+        m_tab.computer().list(m_tab.computerPath());
+        m_tab.computer().fillDriveBox();
         return;
     }
-    m_tab.refreshPhone();
+    m_tab.phone().refresh();
 }
 
 void ExplorerCommands::edit()
@@ -358,7 +358,7 @@ void ExplorerCommands::startEdit(EditMode mode, const QString &file, const QStri
     // Each edit keeps its own mode and folder, so overlapping edits follow up each their own way.
     connect(edit, &ExternalEdit::changed, this, [this, mode, folder](const QString &changed) {
         if (mode == EditMode::ComputerFile)
-            m_tab.PCFolderListing(folder);
+            m_tab.computer().list(folder);
         else if (mode == EditMode::BrewFile)
             offerUpload(&m_window, &m_tab, changed, folder);
     });
@@ -425,7 +425,7 @@ void ExplorerCommands::removeComputerRows(const QStringList &captions)
     }
     if (!failed.isEmpty())
         showError(&m_window, failed.join(QLatin1Char('\n')));
-    m_tab.PCFolderListing(folder);
+    m_tab.computer().list(folder);
 }
 
 // ---- copy -------------------------------------------------------------------------------
@@ -473,7 +473,7 @@ void ExplorerCommands::copy()
         askThenBrew(&m_window, &m_tab, Msg::CopyQuestion, QStringLiteral("Kopírovat vybrané položky?"), kYesNoCancel, std::move(brew),
                     [tab](const link::Outcome &) {
                         if (tab)
-                            tab->PCFolderListing(tab->computerPath());
+                            tab->computer().list(tab->computerPath());
                     });
         return;
     }

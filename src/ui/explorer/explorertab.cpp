@@ -1,8 +1,9 @@
 #include "explorertab.h"
 
+#include "computerpane.h"
 #include "dirtablemodel.h"
 #include "favourites.h"
-#include "pcfolderlisting.h"
+#include "phonepane.h"
 #include "quillview.h"
 
 #include "../connection.h"
@@ -11,7 +12,6 @@
 #include "../shell.h"
 
 #include <core/explorer/commandrules.h>
-#include <core/explorer/drives.h>
 #include <core/explorer/pcpath.h>
 
 #include <QAction>
@@ -28,8 +28,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QStandardPaths>
-#include <QStorageInfo>
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -44,10 +42,6 @@ namespace {
 constexpr int kSizeWidth = 90;
 constexpr int kDateWidth = 130;
 constexpr int kScrollBarAllowance = 16;
-
-// Item data of the drive box: a volume's root, or one of the two user folders.
-const QString kDesktopItem = QStringLiteral("<desktop>");
-const QString kDocumentsItem = QStringLiteral("<documents>");
 
 struct Command {
     const char *button;
@@ -112,16 +106,9 @@ QLabel *makePathBar(const char *name, QWidget *parent)
     return bar;
 }
 
-QString userFolder(const QString &item)
-{
-    const auto where = item == kDesktopItem ? QStandardPaths::DesktopLocation : QStandardPaths::DocumentsLocation;
-    const QString path = QStandardPaths::writableLocation(where);
-    return !path.isEmpty() && QFileInfo(path).isDir() ? path : QString();
-}
-
 } // namespace
 
-ExplorerTab::ExplorerTab(MainWindow &window) : QWidget(&window), m_window(window), m_connection(window.connection())
+ExplorerTab::ExplorerTab(MainWindow &window) : QWidget(&window), m_window(window)
 {
     setObjectName(QStringLiteral("ExplorerTab"));
     m_pcModel = new DirTableModel(false, this);
@@ -136,31 +123,22 @@ ExplorerTab::ExplorerTab(MainWindow &window) : QWidget(&window), m_window(window
     connect(&window, &MainWindow::captionsChanged, this, [this] {
         applyCaptions();
         if (m_started) {
-            fillDriveBox();
-            updateFreeSpace();
+            m_computer->fillDriveBox();
+            m_computer->updateFreeSpace();
         }
     });
     connect(&window, &MainWindow::settingsApplied, this, [this] {
         applyCaptions();
         applyIcons();
-        updateFreeSpace();
+        m_computer->updateFreeSpace();
     });
-    connect(&m_connection, &ConnectionController::obexListing, this, &ExplorerTab::showObexListing);
-    connect(&m_connection, &ConnectionController::brewListing, this, &ExplorerTab::showBrewListing);
-    connect(&m_connection, &ConnectionController::obexListingStarted, this, &ExplorerTab::phoneListingStarted);
-    connect(&m_connection, &ConnectionController::obexListingFailed, this, &ExplorerTab::phoneListingFailed);
-    connect(&m_connection, &ConnectionController::brewListingStarted, this, &ExplorerTab::phoneListingStarted);
-    connect(&m_connection, &ConnectionController::brewListingFailed, this, &ExplorerTab::phoneListingFailed);
-    connect(&m_connection, &ConnectionController::brewConnected, this, &ExplorerTab::refreshPhone);
-    connect(&m_connection, &ConnectionController::memoryLabel, m_memoryLabel, &QLabel::setText);
-    connect(&m_connection, &ConnectionController::connectedChanged, this, &ExplorerTab::connectedChanged);
-    // After the connection's own tab rules (connected earlier, so they run first).
-    connect(window.tabs(), &QTabWidget::currentChanged, this, &ExplorerTab::tabShown);
 }
 
 ExplorerTab::~ExplorerTab() = default;
 
 QTableView *ExplorerTab::computerView() const { return m_pcView; }
+
+QString ExplorerTab::computerPath() const { return m_computer->path(); }
 
 QString ExplorerTab::message(settings::Msg n, const char *builtIn) const
 {
@@ -262,15 +240,13 @@ void ExplorerTab::build()
     m_pcBar->installEventFilter(this);
     m_phoneBar->installEventFilter(this);
 
-    connect(m_pcRoot, &QPushButton::clicked, this, &ExplorerTab::computerRoot);
-    connect(m_pcUp, &QPushButton::clicked, this, &ExplorerTab::computerUp);
-    connect(m_phoneRoot, &QPushButton::clicked, this, &ExplorerTab::phoneRoot);
-    connect(m_phoneUp, &QPushButton::clicked, this, &ExplorerTab::phoneUp);
-    connect(m_pcView, &QTableView::doubleClicked, this, &ExplorerTab::listPCDblClick);
-    connect(m_phoneView, &QTableView::doubleClicked, this, &ExplorerTab::ListMODblClick);
-    connect(m_drives, &QComboBox::activated, this, &ExplorerTab::Combo1Select);
-    connect(m_access, &QComboBox::activated, this, &ExplorerTab::Combo2Change);
-    connect(m_phoneView, &QuillView::filesDropped, this, &ExplorerTab::ListMODropFiles);
+    connect(m_phoneView, &QuillView::filesDropped, this, &ExplorerTab::dropOnPhonePane);
+
+    m_computer = new ComputerPane(m_window, *this, {m_pcModel, m_pcView, m_pcBar, m_pcRoot, m_pcUp, m_drives, m_freeLabel});
+    m_phone = new PhonePane(m_window, *this, *m_favourites,
+                            {m_phoneModel, m_phoneView, m_phoneBar, m_phoneRoot, m_phoneUp, m_phoneFavourites, m_access,
+                             m_memoryLabel});
+    connect(m_phone, &PhonePane::fileActivated, this, &ExplorerTab::phoneFileActivated);
 }
 
 void ExplorerTab::attachLifecycle()
@@ -284,19 +260,18 @@ void ExplorerTab::attachLifecycle()
     lc.on(Step::LoadSettings, [self] {
         if (!self)
             return;
-        const QString stored = self->m_window.appSettings().cesta;
-        self->m_pcPath = stored.isEmpty() ? QString() : explorer::withTrailingSeparator(stored);
+        self->m_computer->setPath(self->m_window.appSettings().cesta);
         self->m_started = true;
-        self->fillDriveBox();
+        self->m_computer->fillDriveBox();
         self->applyIcons();
     });
     lc.on(Step::ComputerFreeSpace, [self] {
         if (self)
-            self->updateFreeSpace(true);
+            self->m_computer->updateFreeSpace(true);
     });
     lc.on(Step::ListComputerPane, [self] {
         if (self)
-            self->PCFolderListing(self->m_pcPath.isEmpty() ? QDir::rootPath() : self->m_pcPath);
+            self->m_computer->list(self->m_computer->path().isEmpty() ? QDir::rootPath() : self->m_computer->path());
     });
     lc.on(Step::Relayout, [self] {
         if (self)
@@ -383,8 +358,8 @@ bool ExplorerTab::eventFilter(QObject *watched, QEvent *event)
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
         if (watched == m_pcView) {
             if (key->key() == Qt::Key_Backspace) {
-                if (!explorer::isPcRoot(m_pcPath))
-                    computerUp();
+                if (!m_computer->atRoot())
+                    m_computer->goUp();
                 return true;
             }
             if (key->key() == Qt::Key_Delete) {
@@ -396,7 +371,7 @@ bool ExplorerTab::eventFilter(QObject *watched, QEvent *event)
                 return true;
             }
             if (enter) {
-                listPCDblClick();
+                m_computer->openCurrentRow();
                 return true;
             }
         } else {
@@ -411,7 +386,7 @@ bool ExplorerTab::eventFilter(QObject *watched, QEvent *event)
             }
             if (enter) {
                 if (m_phoneView->selectionModel()->hasSelection())
-                    ListMODblClick();
+                    m_phone->openCurrentRow();
                 return true;
             }
         }
@@ -456,7 +431,7 @@ void ExplorerTab::clearSelections()
     m_phoneView->clearSelection();
 }
 
-void ExplorerTab::selectRow(QTableView *view, int row)
+void selectViewRow(QTableView *view, int row)
 {
     if (row < 0 || row >= view->model()->rowCount())
         return;
@@ -465,345 +440,9 @@ void ExplorerTab::selectRow(QTableView *view, int row)
     view->scrollTo(index);
 }
 
-// ---- computer pane ----------------------------------------------------------------------
-
-void ExplorerTab::PCFolderListing(const QString &path)
-{
-    const explorer::PcTarget target = explorer::resolvePcPath(path);
-    m_pcPath = target.folder;
-    m_window.appSettings().cesta = m_pcPath;
-    const bool root = explorer::isPcRoot(m_pcPath) || QDir(m_pcPath).isRoot();
-    m_pcRoot->setEnabled(!root);
-    m_pcUp->setEnabled(!root);
-
-    QList<DirEntry> rows = computerFolderRows(m_pcPath);
-    explorer::sortRows(rows);
-    m_pcModel->setRows(std::move(rows), m_pcPath);
-    m_pcBar->setText(QDir::toNativeSeparators(m_pcPath));
-    activateComputerPane();
-    const int back = target.returnName.isEmpty() ? -1 : m_pcModel->rowOf(DirEntry::folder(target.returnName).caption());
-    selectRow(m_pcView, back >= 0 ? back : 0);
-    relayout();
-}
-
-void ExplorerTab::computerRoot()
-{
-    PCFolderListing(QDir::rootPath());
-}
-
-void ExplorerTab::computerUp()
-{
-    PCFolderListing(m_pcPath + QStringLiteral(".."));
-}
-
-void ExplorerTab::listPCDblClick()
-{
-    if (m_pcModel->rowCount() == 0)
-        return;
-    QModelIndex current = m_pcView->currentIndex();
-    if (!m_pcView->selectionModel()->hasSelection() || !current.isValid()) {
-        selectRow(m_pcView, 0);
-        current = m_pcView->currentIndex();
-    }
-    const DirEntry *e = m_pcModel->entry(current.row());
-    if (!e)
-        return;
-    if (e->isFolder)
-        PCFolderListing(m_pcPath + e->name);
-    else
-        openWithShell(m_pcPath + e->name, &m_window);
-    relayout();
-}
-
-// ---- drive box --------------------------------------------------------------------------
-
-void ExplorerTab::fillDriveBox()
-{
-    int remembered = m_drives->currentIndex();
-    m_drives->clear();
-    bool pathFromDrive = false;
-    QList<explorer::Volume> volumes;
-    for (const QStorageInfo &s : QStorageInfo::mountedVolumes()) {
-        if (s.isValid())
-            volumes.append({s.rootPath(), QString::fromUtf8(s.fileSystemType()), QString::fromUtf8(s.device())});
-    }
-    for (const explorer::Volume &v : explorer::listedVolumes(volumes)) {
-        const explorer::DriveType type = explorer::driveTypeOf(v);
-        m_drives->addItem(explorer::driveItemText(v.rootPath, m_window.message(explorer::driveTypeMessage(type))),
-                          v.rootPath);
-        if (type == explorer::DriveType::Fixed) {
-            if (m_pcPath.isEmpty()) {
-                m_pcPath = explorer::withTrailingSeparator(v.rootPath);
-                pathFromDrive = true;
-            }
-            if (remembered < 0)
-                remembered = m_drives->count() - 1;
-        }
-    }
-    m_drives->addItem(message(Msg::DriveDesktop, "Plocha"), kDesktopItem);
-    m_drives->addItem(message(Msg::DriveDocuments, "Dokumenty"), kDocumentsItem);
-    m_drives->setCurrentIndex(qMin(remembered, m_drives->count() - 1));
-    if (pathFromDrive)
-        Combo1Select(m_drives->currentIndex());
-}
-
-void ExplorerTab::Combo1Select(int index)
-{
-    const QString item = m_drives->itemData(index).toString();
-    QString path;
-    if (item == kDesktopItem || item == kDocumentsItem) {
-        path = userFolder(item);
-        if (path.isEmpty())
-            return; // no such folder on this desktop: nothing changes
-    } else if (!item.isEmpty()) {
-        path = item;
-    } else {
-        return;
-    }
-    m_pcPath = explorer::withTrailingSeparator(path);
-    updateFreeSpace();
-    PCFolderListing(m_pcPath);
-}
-
-void ExplorerTab::updateFreeSpace(bool rounded)
-{
-    const QStorageInfo drive(m_pcPath.isEmpty() ? QDir::rootPath() : m_pcPath);
-    if (!drive.isValid() || drive.bytesAvailable() < 0 || drive.bytesTotal() < 0) {
-        m_freeLabel->clear();
-        return;
-    }
-    m_freeLabel->setText(explorer::freeSpaceLabel(message(Msg::FreeSpaceWord, "Volno: "), drive.bytesAvailable(),
-                                                  message(Msg::TotalSpaceWord, "Celkem: "), drive.bytesTotal(), rounded));
-}
-
-// ---- phone pane -------------------------------------------------------------------------
-
-void ExplorerTab::Combo2Change(int index)
-{
-    const AccessMode wanted = index == 1 ? AccessMode::Brew : AccessMode::Obex;
-    m_connection.chooseAccessMode(wanted);
-    // Disconnected, the next connection reads the box.
-    if (!m_connection.isConnected() || wanted == m_connection.accessMode())
-        return;
-    m_connection.setAccessMode(wanted);
-    link::PhoneLink &link = m_window.phoneLink();
-    (wanted == AccessMode::Brew ? link.port() : link.javaPort())->close();
-    emptyPhonePane();
-    m_memoryLabel->clear(); // the other mode's figure comes with its listing
-    m_connection.toggleConnection();
-}
-
-bool ExplorerTab::brewAccess() const { return m_connection.brewAccess(); }
-
-bool ExplorerTab::phoneMovesAllowed() const
-{
-    return m_connection.phonePortOpen() && !m_phoneListing;
-}
-
-QString ExplorerTab::phonePathBar() const
-{
-    return brewAccess() ? m_connection.brewPath() : explorer::obexPathBar(m_connection.obexPath());
-}
-
-void ExplorerTab::emptyPhonePane()
-{
-    m_phoneModel->clear();
-}
-
-void ExplorerTab::updatePhoneButtons()
-{
-    const bool below = brewAccess() ? !m_connection.brewPath().isEmpty() : !m_connection.obexPath().isEmpty();
-    m_phoneRoot->setEnabled(below);
-    m_phoneUp->setEnabled(below);
-    // The phone's root is no favourite: its path would be empty.
-    m_favourites->addAction(Favourites::List::Obex)->setEnabled(!brewAccess() && below);
-    m_favourites->addAction(Favourites::List::Brew)->setEnabled(brewAccess() && below);
-}
-
-void ExplorerTab::startPhoneListing()
-{
-    m_phoneBar->setText(phonePathBar());
-    updatePhoneButtons();
-    emptyPhonePane();
-    m_phoneView->setCursor(Qt::WaitCursor);
-    if (brewAccess())
-        m_connection.listBrewFolder();
-    else
-        m_connection.listObexFolder();
-}
-
-void ExplorerTab::refreshPhone()
-{
-    if (phoneMovesAllowed())
-        startPhoneListing();
-}
-
-void ExplorerTab::openPhonePath(const QStringList &obexNames)
-{
-    if (brewAccess() || !phoneMovesAllowed())
-        return;
-    m_connection.obexPath() = obexNames;
-    // The walk there also asks the memory sizes for the label.
-    m_connection.sizeQueryPending() = true;
-    m_phoneReturnName.clear();
-    startPhoneListing();
-}
-
-void ExplorerTab::openBrewPath(const QString &path)
-{
-    if (!brewAccess() || !phoneMovesAllowed())
-        return;
-    m_connection.brewPath() = path;
-    m_phoneReturnName.clear();
-    startPhoneListing();
-}
-
-void ExplorerTab::phoneEnter(const QString &name)
-{
-    if (!phoneMovesAllowed() || name.isEmpty())
-        return;
-    if (brewAccess())
-        m_connection.brewPath() += name + QLatin1Char('/');
-    else
-        m_connection.obexPath().append(name);
-    m_phoneReturnName.clear();
-    startPhoneListing();
-}
-
-void ExplorerTab::phoneUp()
-{
-    if (!phoneMovesAllowed())
-        return;
-    if (brewAccess()) {
-        QString &path = m_connection.brewPath();
-        if (path.isEmpty())
-            return;
-        const explorer::BrewUp up = explorer::brewPathUp(path);
-        path = up.path;
-        m_phoneReturnName = up.returnName;
-        startPhoneListing();
-        return;
-    }
-    QStringList &path = m_connection.obexPath();
-    if (path.isEmpty())
-        return;
-    m_phoneReturnName = path.takeLast();
-    if (path.isEmpty())
-        m_memoryLabel->clear();
-    else if (path.size() == 1)
-        m_connection.sizeQueryPending() = true;
-    startPhoneListing();
-}
-
-void ExplorerTab::phoneRoot()
-{
-    if (!phoneMovesAllowed())
-        return;
-    m_memoryLabel->clear();
-    m_phoneBar->clear();
-    activatePhonePane();
-    if (brewAccess())
-        m_connection.brewPath().clear();
-    else
-        m_connection.obexPath().clear();
-    m_phoneReturnName.clear();
-    startPhoneListing();
-}
-
-void ExplorerTab::ListMODblClick()
-{
-    const QModelIndex current = m_phoneView->currentIndex();
-    if (!current.isValid() || !m_phoneView->selectionModel()->isRowSelected(current.row(), {}))
-        return;
-    const DirEntry *e = m_phoneModel->entry(current.row());
-    if (!e)
-        return;
-    if (!e->isFolder) {
-        emit phoneFileActivated(e->caption());
-        return;
-    }
-    if (e->name == u"..")
-        phoneUp();
-    else
-        phoneEnter(e->name);
-}
-
-void ExplorerTab::phoneListingStarted()
-{
-    m_phoneListing = true;
-    m_phoneBar->setText(phonePathBar());
-    emptyPhonePane();
-    m_phoneView->setCursor(Qt::WaitCursor);
-}
-
-void ExplorerTab::phoneListingFailed(const link::Outcome &)
-{
-    m_phoneListing = false;
-    m_phoneView->unsetCursor();
-    updatePhoneButtons();
-}
-
-void ExplorerTab::showObexListing(const link::ObexFolder &folder, const QStringList &path)
-{
-    m_phoneListing = false;
-    // The pane's path is the folder shown: a new folder made on the phone is entered.
-    m_connection.obexPath() = path;
-    m_phoneBar->setText(explorer::obexPathBar(path));
-    QList<DirEntry> rows;
-    if (!path.isEmpty())
-        rows.append(DirEntry::parent());
-    rows.append(folder.entries);
-    updatePhoneButtons();
-    phoneListingCompletion(std::move(rows));
-    m_phoneView->unsetCursor();
-}
-
-void ExplorerTab::showBrewListing(const link::BrewFolder &folder)
-{
-    m_phoneListing = false;
-    m_connection.brewPath() = folder.path;
-    m_phoneBar->setText(folder.path);
-    updatePhoneButtons();
-    phoneListingCompletion(folder.paneRows());
-    m_phoneView->unsetCursor();
-}
-
-void ExplorerTab::phoneListingCompletion(QList<DirEntry> rows)
-{
-    explorer::sortRows(rows);
-    m_phoneModel->setRows(std::move(rows));
-    activatePhonePane();
-    const QString back = std::exchange(m_phoneReturnName, QString());
-    const int row = back.isEmpty() ? -1 : m_phoneModel->rowOf(DirEntry::folder(back).caption());
-    selectRow(m_phoneView, row >= 0 ? row : 0);
-    relayout();
-}
-
-void ExplorerTab::connectedChanged(bool connected)
-{
-    m_phoneFavourites->setEnabled(connected);
-    if (connected)
-        return;
-    m_phoneListing = false;
-    m_phoneView->unsetCursor();
-    emptyPhonePane();
-    if (m_window.tabs()->currentIndex() == MainWindow::Explorer && m_started)
-        PCFolderListing(m_pcPath);
-}
-
-void ExplorerTab::tabShown(int index)
-{
-    if (index != MainWindow::Explorer)
-        return;
-    const QSignalBlocker block(m_access);
-    m_access->setCurrentIndex(m_connection.accessMode() == AccessMode::Brew ? 1 : 0);
-    if (m_connection.accessMode() == AccessMode::Brew && m_window.phoneLink().javaPort()->isOpen())
-        emptyPhonePane();
-}
-
 // ---- drops ------------------------------------------------------------------------------
 
-void ExplorerTab::ListMODropFiles(const QStringList &paths)
+void ExplorerTab::dropOnPhonePane(const QStringList &paths)
 {
     if (paths.isEmpty())
         return;
@@ -812,8 +451,9 @@ void ExplorerTab::ListMODropFiles(const QStringList &paths)
         dropped.append({p, QFileInfo(p).isDir()});
     const QStringList droppedList = explorer::droppedCaptions(dropped);
 
-    const QString remembered = m_pcPath;
-    m_pcPath = explorer::folderOf(QDir::fromNativeSeparators(paths.last()));
+    // The copy takes the dropped files' folder as the computer folder, for this copy only.
+    const QString remembered = m_computer->path();
+    m_computer->setPath(explorer::folderOf(QDir::fromNativeSeparators(paths.last())));
     activateComputerPane();
     if (m_dropHandler) {
         m_dropHandler(droppedList);
@@ -825,7 +465,13 @@ void ExplorerTab::ListMODropFiles(const QStringList &paths)
         note->setAttribute(Qt::WA_DeleteOnClose);
         note->open();
     }
-    PCFolderListing(remembered);
+    m_computer->list(remembered);
+}
+
+void ExplorerTab::phoneDisconnected()
+{
+    if (m_window.tabs()->currentIndex() == MainWindow::Explorer && m_started)
+        m_computer->list(m_computer->path());
 }
 
 // ---- favourites -------------------------------------------------------------------------
@@ -839,7 +485,7 @@ void ExplorerTab::wireFavourites()
     };
     connect(m_pcFavourites, &QPushButton::clicked, this, [this, popupAt] { popupAt(m_pcFavourites, List::Computer); });
     connect(m_phoneFavourites, &QPushButton::clicked, this,
-            [this, popupAt] { popupAt(m_phoneFavourites, brewAccess() ? List::Brew : List::Obex); });
+            [this, popupAt] { popupAt(m_phoneFavourites, m_phone->brewAccess() ? List::Brew : List::Obex); });
     // A context click always offers the computer's and the OBEX favourites.
     m_pcFavourites->setContextMenuPolicy(Qt::CustomContextMenu);
     m_phoneFavourites->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -850,23 +496,23 @@ void ExplorerTab::wireFavourites()
     connect(m_favourites, &Favourites::addRequested, this, [this](List list) {
         QString path;
         switch (list) {
-        case List::Computer: path = m_pcPath; break;
-        case List::Obex: path = explorer::obexFavouritePath(m_connection.obexPath()); break;
-        case List::Brew: path = m_connection.brewPath(); break;
+        case List::Computer: path = m_computer->path(); break;
+        case List::Obex: path = explorer::obexFavouritePath(m_window.connection().obexPath()); break;
+        case List::Brew: path = m_window.connection().brewPath(); break;
         }
         m_favourites->addCurrent(list, path);
     });
     connect(m_favourites, &Favourites::chosen, this, [this](List list, const QString &path) {
         switch (list) {
         case List::Computer:
-            PCFolderListing(path);
+            m_computer->list(path);
             relayout();
             break;
-        case List::Obex: openPhonePath(explorer::obexNamesFromFavourite(path)); break;
-        case List::Brew: openBrewPath(path); break;
+        case List::Obex: m_phone->openObexPath(explorer::obexNamesFromFavourite(path)); break;
+        case List::Brew: m_phone->openBrewPath(path); break;
         }
     });
-    updatePhoneButtons();
+    m_phone->updateButtons();
 }
 
 // ---- layout -----------------------------------------------------------------------------

@@ -1,9 +1,10 @@
 #pragma once
-#include <link/brewsession.h>
-// The "Průzkumník" tab: the computer pane on the left, the phone pane on the right, their path
-// bars, root, parent and favourites buttons, the drive and access boxes, the free-space and
-// memory labels, and the six command buttons below. It holds the computer path and the folder
-// to select after going up; the OBEX phone path lives with the connection.
+// The "Průzkumník" tab: its layout (the two panes with their path bars, buttons, boxes and
+// labels, the six command buttons below), which pane is active, the keys, drops and favourites.
+// What each pane shows and how it moves is ComputerPane's and PhonePane's.
+#include "computerpane.h"
+#include "phonepane.h"
+
 #include <core/explorer/direntry.h>
 #include <core/settings/messageids.h>
 
@@ -18,17 +19,13 @@ class QLabel;
 class QPushButton;
 class QTableView;
 
-namespace vandrel::link {
-struct ObexFolder;
-struct Outcome;
-} // namespace vandrel::link
-
 namespace vandrel::ui {
 
-class ConnectionController;
+class ComputerPane;
 class DirTableModel;
 class Favourites;
 class MainWindow;
+class PhonePane;
 class QuillView;
 
 class ExplorerTab : public QWidget {
@@ -42,7 +39,9 @@ public:
     // Attaches the tab's start-up work to the window's steps (done by the constructor).
     void attachLifecycle();
 
-    QString computerPath() const { return m_pcPath; }
+    ComputerPane &computer() const { return *m_computer; }
+    PhonePane &phone() const { return *m_phone; }
+    QString computerPath() const;
     Pane activePane() const { return m_active; }
     QTableView *computerView() const;
     QuillView *phoneView() const { return m_phoneView; }
@@ -55,43 +54,17 @@ public:
     void deselect(Pane pane, const QString &caption);
     void clearSelections();
 
-    // Lists a computer folder; a path ending in "/.." lists the parent and selects the folder left.
-    void PCFolderListing(const QString &path);
-    // The phone pane's rows have arrived: sort, focus, select the folder left or the first row.
-    void phoneListingCompletion(QList<explorer::DirEntry> rows);
-
-    // Moves of the computer pane.
-    void computerRoot();   // Button1
-    void computerUp();     // Button2, Backspace, "[..]"
-    void listPCDblClick(); // double-click and Enter
-    // Moves of the phone pane (connected in the access mode shown, no listing running).
-    void phoneEnter(const QString &name);
-    void phoneUp();        // Button5, "[..]"
-    void phoneRoot();      // Button3
-    void ListMODblClick(); // double-click and Enter
-    // Lists the phone path again (the refresh command; back on the tab in BREW access).
-    void refreshPhone();
-    // Favourites: walk to an OBEX folder (asking the memory sizes), or list a BREW folder.
-    void openPhonePath(const QStringList &obexNames);
-    void openBrewPath(const QString &path);
-
-    // The drive box: mounted volumes, desktop and documents; choosing one lists it.
-    void fillDriveBox();
-    void Combo1Select(int index);
-    // The access box ("OBEX", "BREW").
-    void Combo2Change(int index);
-    // The free/total label of the computer pane's drive.
-    void updateFreeSpace(bool rounded = false);
-
     // sPCCestaClick / sMOCestaClick.
     void activateComputerPane();
     void activatePhonePane();
 
     // A drop of desktop files onto the phone pane.
-    void ListMODropFiles(const QStringList &paths);
+    void dropOnPhonePane(const QStringList &paths);
     // Takes the dropped list (captions) while the computer path is the drop's folder.
     using DropHandler = std::function<void(const QStringList &droppedList)>;
     void setDropHandler(DropHandler handler) { m_dropHandler = std::move(handler); }
+    // The connection is gone: the computer pane is listed again.
+    void phoneDisconnected();
 
     // FormResize's column rule: "Jméno" takes what the other two columns leave.
     void relayout();
@@ -111,32 +84,16 @@ private:
     void applyCaptions();
     void applyIcons();
     void setPathBarColours();
-    void selectRow(QTableView *view, int row);
     void triggerAction(const char *name);
-    void showObexListing(const link::ObexFolder &folder, const QStringList &path);
-    void showBrewListing(const link::BrewFolder &folder);
-    void phoneListingStarted();
-    void phoneListingFailed(const link::Outcome &outcome);
-    bool brewAccess() const;
-    QString phonePathBar() const;
-    void connectedChanged(bool connected);
-    void tabShown(int index);
-    bool phoneMovesAllowed() const;
-    void startPhoneListing();
-    void emptyPhonePane();
-    void updatePhoneButtons();
     QString message(settings::Msg n, const char *builtIn) const;
 
     MainWindow &m_window;
-    ConnectionController &m_connection;
-    QString m_pcPath;
-    QString m_pcReturnName;
-    QString m_phoneReturnName;
     Pane m_active = Pane::Computer;
     bool m_started = false;
-    bool m_phoneListing = false;
     DropHandler m_dropHandler;
     Favourites *m_favourites = nullptr;
+    ComputerPane *m_computer = nullptr;
+    PhonePane *m_phone = nullptr;
 
     DirTableModel *m_pcModel = nullptr;
     DirTableModel *m_phoneModel = nullptr;
@@ -156,5 +113,8 @@ private:
     QPushButton *m_phoneFavourites = nullptr;
     QList<QPushButton *> m_commands;
 };
+
+// Selects one row of a pane as its current row and shows it.
+void selectViewRow(QTableView *view, int row);
 
 } // namespace vandrel::ui
