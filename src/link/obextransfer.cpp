@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 #include <QSaveFile>
 #include <QStorageInfo>
 
@@ -176,6 +177,10 @@ QCoro::Task<Outcome> ObexTransfer::pass(QStringList path, ListAfter listAfter)
     m_questions.reset();
     m_path.clear();
 
+    // The window that owns this transfer (and the link with it) may close while a wait is
+    // in flight: nothing of either is touched after that.
+    QPointer<ObexTransfer> self(this);
+    QPointer<PhoneLink> link(&m_link);
     ReplyReader &reader = m_link.reader(PhoneLink::Port::Modem);
     reader.resetCancel();
     auto claim = m_link.claim(PhoneLink::Port::Modem);
@@ -190,6 +195,8 @@ QCoro::Task<Outcome> ObexTransfer::pass(QStringList path, ListAfter listAfter)
     }
     if (o.ok())
         o = co_await session.connect();
+    if (!self || !link)
+        co_return Outcome::cancelled();
     if (o.ok()) {
         o = co_await session.walk(path);
         if (o.ok())
@@ -197,11 +204,15 @@ QCoro::Task<Outcome> ObexTransfer::pass(QStringList path, ListAfter listAfter)
     }
     if (o.ok())
         o = co_await work();
+    if (!self || !link)
+        co_return Outcome::cancelled();
     if (o.ok() && m_cancelled)
         o = Outcome::cancelled();
     if (o.ok() && listAfter == ListAfter::Yes) {
         bool lenient = false;
         const auto rows = co_await session.folderListing(&lenient);
+        if (!self || !link)
+            co_return Outcome::cancelled();
         if (rows.ok()) {
             m_hasListing = true;
             m_listing.entries = rows.value;
@@ -224,6 +235,8 @@ QCoro::Task<Outcome> ObexTransfer::pass(QStringList path, ListAfter listAfter)
         const QString orphan = std::exchange(m_orphan, {});
         const QStringList orphanPath = m_orphanPath;
         co_await removeOrphan(orphanPath, orphan);
+        if (!self || !link)
+            co_return Outcome::cancelled();
     }
     claim.release();
     m_running = false;
@@ -240,6 +253,8 @@ QCoro::Task<Outcome> ObexTransfer::pass(QStringList path, ListAfter listAfter)
 // removes it (the upload's own pass may have been cut off in the middle of a packet).
 QCoro::Task<Outcome> ObexTransfer::removeOrphan(QStringList path, QString name)
 {
+    QPointer<ObexTransfer> self(this);
+    QPointer<PhoneLink> link(&m_link);
     auto claim = m_link.claim(PhoneLink::Port::Modem);
     ObexSession session(m_link);
     session.setAcceptance(obex::Acceptance::Transfer);
@@ -257,6 +272,8 @@ QCoro::Task<Outcome> ObexTransfer::removeOrphan(QStringList path, QString name)
         if (packet)
             (void)co_await session.request(*packet, false);
     }
+    if (!self || !link)
+        co_return Outcome::cancelled();
     if (!(o.isFailed() && o.kind == FailureKind::LinkLost))
         session.leaveObexMode();
     m_link.reader(PhoneLink::Port::Modem).discardPending();
