@@ -506,7 +506,7 @@ QCoro::Task<Outcome> ObexTransfer::uploadEntries(QStringList captions, QString l
 {
     // A fresh session has no figure yet: ask the phone once rather than refuse everything.
     if (!m_phoneFree) {
-        if (const auto root = memoryRootOf(m_path)) {
+        if (const auto root = obex::memoryRootOf(m_path)) {
             const auto sizes = co_await m_obex->memorySizes(*root);
             if (!sizes.ok())
                 co_return sizes.outcome;
