@@ -148,7 +148,7 @@ Next Command::createFolder(QStringView name) { return sendOrInvalid(createFolder
 Next Command::enterFolder(QStringView name) { return sendOrInvalid(enterFolderRequest(name)); }
 Next Command::folderUp() { return {Step::Send, folderUpRequest(), {}}; }
 
-Next Command::onReply(QByteArrayView reply)
+Next Command::onReply(QByteArrayView reply) const
 {
     QByteArrayView packet;
     if (const auto line = judgeLine(reply, packet))

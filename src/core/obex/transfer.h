@@ -87,7 +87,7 @@ public:
     Next enterFolder(QStringView name);
     Next folderUp();
     // Done, NotFound, Refused, PhoneError or Ignored.
-    Next onReply(QByteArrayView reply);
+    Next onReply(QByteArrayView reply) const;
 
 private:
     Acceptance m_acceptance;
