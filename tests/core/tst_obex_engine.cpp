@@ -254,42 +254,6 @@ private slots:
         });
     }
 
-    // The pieces of a pass on their own: as the transfer window runs them between its work.
-    void partialPlans_data()
-    {
-        QTest::addColumn<bool>("connect");
-        QTest::addColumn<bool>("memory");
-        QTest::addColumn<bool>("listing");
-        QTest::addColumn<QByteArray>("replies");
-        QTest::addColumn<QList<QByteArray>>("sent");
-        QTest::newRow("connect only") << true << false << false << connectReply("024C510C") << QList<QByteArray>{kConnect};
-        QTest::newRow("memory only") << false << true << false << memoryReply(1) + memoryReply(2)
-                                     << QList<QByteArray>{mmcQuery(2), mmcQuery(1)};
-        QTest::newRow("listing only") << false << false << true << listingPackets(2) << QList<QByteArray>{kListing, kMore};
-        QTest::newRow("nothing") << false << false << false << QByteArray() << QList<QByteArray>{};
-    }
-    void partialPlans()
-    {
-        QFETCH(bool, connect);
-        QFETCH(bool, memory);
-        QFETCH(bool, listing);
-        QFETCH(QByteArray, replies);
-        QFETCH(QList<QByteArray>, sent);
-        forEachFeed([&](Feed feed, quint32 seed) {
-            Pass pass;
-            std::optional<MemoryRoot> root;
-            if (memory)
-                root = MemoryRoot::Mmc;
-            const Next first = pass.start({connect, {}, root, listing});
-            const auto judge = [&pass](QByteArrayView r) { return pass.onReply(r); };
-            const Run run = drive(first, replies + kTrailing, feed, seed, judge);
-            QCOMPARE(run.sent, sent);
-            QCOMPARE(run.last.step, Step::Done);
-            QCOMPARE(pass.phase(), Pass::Phase::Finished);
-            QCOMPARE(run.leftover, kTrailing);
-        });
-    }
-
     void download_data()
     {
         QTest::addColumn<QByteArray>("replies");
