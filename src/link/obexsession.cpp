@@ -2,14 +2,12 @@
 
 #include "connectsession.h"
 
-#include <core/obex/listing.h>
-#include <core/obex/packets.h>
-
 #include <QPointer>
 
 namespace vandrel::link {
 
-using obex::ReplyKind;
+using obex::Step;
+using Phase = obex::Pass::Phase;
 
 namespace {
 template <class T>
@@ -17,18 +15,34 @@ Result<T> failure(FailureKind kind, const QString &detail)
 {
     return Result<T>::from(Outcome::failed(kind, detail));
 }
-} // namespace
 
-std::optional<obex::MemoryRoot> memoryRootOf(const QStringList &path)
+const QString kMemoryError = QStringLiteral("Chyba při čtení velikosti MMC");
+
+// What a pass that stopped in `phase` with `next` tells the user.
+Outcome passFailure(Phase phase, const obex::Next &next, const QString &walkName)
 {
-    if (path.isEmpty())
-        return std::nullopt;
-    if (path.first() == QLatin1String("mmc"))
-        return obex::MemoryRoot::Mmc;
-    if (path.first() == QLatin1String("user"))
-        return obex::MemoryRoot::User;
-    return std::nullopt;
+    switch (phase) {
+    case Phase::Connect:
+        return Outcome::failed(FailureKind::Refused, QStringLiteral("The phone refused the OBEX connection."));
+    case Phase::Walk:
+        if (next.step == Step::Invalid)
+            return Outcome::failed(FailureKind::Usage, next.error);
+        if (next.step == Step::NotFound)
+            return Outcome::failed(FailureKind::NotFound, QStringLiteral("The folder %1 was not found.").arg(walkName));
+        return Outcome::failed(FailureKind::Malformed, QStringLiteral("Unexpected answer when entering %1.").arg(walkName));
+    case Phase::Memory:
+        return Outcome::failed(FailureKind::Malformed, kMemoryError);
+    case Phase::Listing:
+    case Phase::Finished:
+        break;
+    }
+    if (next.step == Step::NotFound)
+        return Outcome::failed(FailureKind::NotFound, QStringLiteral("The folder was not found."));
+    if (next.step == Step::Refused)
+        return Outcome::failed(FailureKind::Refused, QStringLiteral("The phone refused the folder listing (%1).").arg(next.error));
+    return Outcome::failed(FailureKind::Malformed, next.error);
 }
+} // namespace
 
 ObexSession::ObexSession(PhoneLink &link, QObject *parent) : QObject(parent), m_link(link) {}
 
@@ -52,168 +66,152 @@ void ObexSession::logAlways(const QByteArray &line)
     m_link.log().append(line);
 }
 
-namespace {
-qsizetype leadingLineEnds(const QByteArray &b)
-{
-    qsizetype skip = 0;
-    while (skip < b.size() && (b.at(skip) == '\r' || b.at(skip) == '\n'))
-        ++skip;
-    return skip;
-}
-
-// A reply packet (response codes have the high bit set) by its length field, or one line of
-// text: a phone that fell back to command mode answers "ERROR" instead of a packet.
-qsizetype packetOrLine(const QByteArray &b)
-{
-    const qsizetype skip = leadingLineEnds(b);
-    if (skip == b.size())
-        return 0;
-    if (quint8(b.at(skip)) >= 0x80) {
-        const qsizetype n = obex::obexPacketLength(b.mid(skip));
-        return n > 0 ? skip + n : 0;
-    }
-    const qsizetype lf = b.indexOf('\n', skip);
-    return lf < 0 ? 0 : lf + 1;
-}
-} // namespace
-
-QCoro::Task<Result<QByteArray>> ObexSession::request(QByteArray packet, bool appendCR)
+QCoro::Task<Result<ObexSession::Answer>> ObexSession::converse(QByteArray bytes, Judge judge)
 {
     QPointer<ObexSession> self(this);
-    const Outcome sent = co_await m_link.posliStr(packet, appendCR);
+    const Outcome sent = co_await m_link.posliStr(bytes, false);
     if (!self)
-        co_return Result<QByteArray>::from(Outcome::cancelled());
+        co_return Result<Answer>::from(Outcome::cancelled());
     if (!sent.ok())
-        co_return Result<QByteArray>::from(sent);
+        co_return Result<Answer>::from(sent);
     ReplyReader &reader = m_link.reader(PhoneLink::Port::Modem);
     const QDeadlineTimer deadline(limit());
     for (;;) {
-        auto reply = co_await reader.next(packetOrLine, deadline);
+        const auto reply = co_await reader.next(obex::replyLength, deadline);
         if (!self)
-            co_return Result<QByteArray>::from(Outcome::cancelled());
+            co_return Result<Answer>::from(Outcome::cancelled());
         if (!reply.ok())
-            co_return reply;
-        reply.value.remove(0, leadingLineEnds(reply.value));
-        if (quint8(reply.value.at(0)) >= 0x80)
-            co_return reply;
-        if (reply.value.contains("ERROR"))
-            co_return failure<QByteArray>(FailureKind::PhoneError,
-                                          QStringLiteral("Received Error from phone. Try to restart it"));
+            co_return Result<Answer>::from(reply.outcome);
+        obex::Next next = judge(reply.value);
+        if (next.step == Step::PhoneError)
+            co_return failure<Answer>(FailureKind::PhoneError, QStringLiteral("Received Error from phone. Try to restart it"));
+        if (next.step != Step::Ignored)
+            co_return Result<Answer>::of(Answer{std::move(next), reply.value});
         logAlways("Read..Unknown Data.." + reply.value.trimmed());
     }
 }
 
-QCoro::Task<Outcome> ObexSession::connect()
+QCoro::Task<Result<QByteArray>> ObexSession::request(QByteArray packet, bool appendCR)
 {
     QPointer<ObexSession> self(this);
-    log(QStringLiteral("Write..ObexConnect"));
-    const auto reply = co_await request(obex::connectRequest(), true);
+    if (appendCR)
+        packet.append('\r');
+    const Judge anyPacket = [](QByteArrayView reply) {
+        QByteArrayView packetBytes;
+        if (const auto line = obex::judgeLine(reply, packetBytes))
+            return *line;
+        return obex::Next{Step::Done, {}, {}};
+    };
+    const auto answer = co_await converse(packet, anyPacket);
     if (!self)
-        co_return Outcome::cancelled();
-    if (!reply.ok())
-        co_return reply.outcome;
-    logAlways("Read..Obex.." + reply.value);
-    if (obex::classifyReply(reply.value, m_acceptance).kind != ReplyKind::ConnectAccepted) {
-        log(QStringLiteral("Read..Unknown Data..") + QString::fromLatin1(reply.value));
-        co_return Outcome::failed(FailureKind::Refused, QStringLiteral("The phone refused the OBEX connection."));
+        co_return Result<QByteArray>::from(Outcome::cancelled());
+    if (!answer.ok())
+        co_return Result<QByteArray>::from(answer.outcome);
+    co_return Result<QByteArray>::of(obex::replyContent(answer.value.reply).toByteArray());
+}
+
+QCoro::Task<Outcome> ObexSession::run(obex::Pass &pass, obex::PassPlan plan)
+{
+    QPointer<ObexSession> self(this);
+    const Judge judge = [&pass](QByteArrayView reply) { return pass.onReply(reply); };
+    obex::Next next = pass.start(std::move(plan));
+    std::optional<Phase> logged;
+    while (next.step == Step::Send) {
+        const Phase phase = pass.phase();
+        if (phase != logged && phase == Phase::Connect)
+            log(QStringLiteral("Write..ObexConnect"));
+        if (phase != logged && phase == Phase::Listing)
+            log(QStringLiteral("Write..FolderListing"));
+        if (phase == Phase::Walk)
+            log(QStringLiteral("Write..Entering ") + pass.walkName());
+        logged = phase;
+        const auto answer = co_await converse(next.bytes, judge);
+        if (!self)
+            co_return Outcome::cancelled();
+        if (!answer.ok()) {
+            Outcome o = answer.outcome;
+            if (phase == Phase::Memory && o.isFailed() && o.kind != FailureKind::LinkLost)
+                o.detail = kMemoryError;
+            co_return o;
+        }
+        const QByteArray reply = obex::replyContent(answer.value.reply).toByteArray();
+        next = answer.value.next;
+        const bool movedOn = next.step == Step::Send || next.step == Step::Done;
+        switch (phase) {
+        case Phase::Connect:
+            logAlways("Read..Obex.." + reply);
+            if (movedOn)
+                log(QStringLiteral("Read..ObexConnect..OK"));
+            else
+                log(QStringLiteral("Read..Unknown Data..") + QString::fromLatin1(reply));
+            break;
+        case Phase::Walk:
+            logAlways("Read..Obex.." + reply);
+            // The folder was entered, even when the next name cannot be carried.
+            if (movedOn || next.step == Step::Invalid)
+                log(QStringLiteral("Read..Done..OK"));
+            break;
+        case Phase::Memory:
+            logAlways("Read..Obex.." + reply);
+            break;
+        case Phase::Listing:
+            if (next.step == Step::Send) {
+                logAlways(QByteArrayLiteral("Read..Dir contain..incomplete"));
+                logAlways(QByteArrayLiteral("Write..Requesting rest of Dir Contain"));
+            } else if (next.step == Step::Done) {
+                logAlways(QByteArrayLiteral("Read..Dir contain..done"));
+            }
+            break;
+        case Phase::Finished:
+            break;
+        }
     }
-    log(QStringLiteral("Read..ObexConnect..OK"));
-    co_return Outcome::completed();
+    if (next.step == Step::Done)
+        co_return Outcome::completed();
+    co_return passFailure(pass.phase(), next, pass.walkName());
+}
+
+QCoro::Task<Outcome> ObexSession::connect()
+{
+    obex::Pass pass(m_acceptance);
+    obex::PassPlan plan{true, {}, std::nullopt, false};
+    co_return co_await run(pass, std::move(plan));
 }
 
 QCoro::Task<Outcome> ObexSession::walk(const QStringList &path)
 {
-    QPointer<ObexSession> self(this);
-    for (const QString &name : path) {
-        const auto packet = obex::enterFolderRequest(name);
-        if (!packet)
-            co_return Outcome::failed(FailureKind::Usage, packet.error());
-        log(QStringLiteral("Write..Entering ") + name);
-        const auto reply = co_await request(*packet, false);
-        if (!self)
-            co_return Outcome::cancelled();
-        if (!reply.ok())
-            co_return reply.outcome;
-        logAlways("Read..Obex.." + reply.value);
-        switch (obex::classifyReply(reply.value, m_acceptance).kind) {
-        case ReplyKind::Success:
-            log(QStringLiteral("Read..Done..OK"));
-            break;
-        case ReplyKind::NotFound:
-        case ReplyKind::Forbidden:
-            co_return Outcome::failed(FailureKind::NotFound, QStringLiteral("The folder %1 was not found.").arg(name));
-        default:
-            co_return Outcome::failed(FailureKind::Malformed,
-                                      QStringLiteral("Unexpected answer when entering %1.").arg(name));
-        }
-    }
-    co_return Outcome::completed();
+    obex::Pass pass(m_acceptance);
+    obex::PassPlan plan{false, path, std::nullopt, false};
+    co_return co_await run(pass, std::move(plan));
 }
 
 QCoro::Task<Result<MemorySizes>> ObexSession::memorySizes(obex::MemoryRoot root)
 {
     QPointer<ObexSession> self(this);
-    MemorySizes sizes;
-    sizes.queried = true;
-    for (const int code : {2, 1}) {
-        const auto reply = co_await request(obex::memoryQuery(root, code), false);
-        if (!self)
-            co_return Result<MemorySizes>::from(Outcome::cancelled());
-        if (!reply.ok()) {
-            Outcome o = reply.outcome;
-            if (o.isFailed() && o.kind != FailureKind::LinkLost)
-                o.detail = QStringLiteral("Chyba při čtení velikosti MMC");
-            co_return Result<MemorySizes>::from(o);
-        }
-        logAlways("Read..Obex.." + reply.value);
-        const obex::Reply r = obex::classifyReply(reply.value, obex::Acceptance::Explorer);
-        if (r.kind != ReplyKind::MemorySize)
-            co_return failure<MemorySizes>(FailureKind::Malformed, QStringLiteral("Chyba při čtení velikosti MMC"));
-        (code == 2 ? sizes.freeSpace : sizes.second) = r.memorySize;
-    }
-    co_return Result<MemorySizes>::of(sizes);
+    obex::Pass pass(m_acceptance);
+    obex::PassPlan plan{false, {}, root, false};
+    const Outcome o = co_await run(pass, std::move(plan));
+    if (!self)
+        co_return Result<MemorySizes>::from(Outcome::cancelled());
+    if (!o.ok())
+        co_return Result<MemorySizes>::from(o);
+    co_return Result<MemorySizes>::of(pass.memory());
 }
 
 QCoro::Task<Result<QList<explorer::DirEntry>>> ObexSession::folderListing(bool *lenient)
 {
     using Rows = QList<explorer::DirEntry>;
     QPointer<ObexSession> self(this);
-    log(QStringLiteral("Write..FolderListing"));
-    QByteArray body;
-    QByteArray packet = obex::folderListingRequest();
-    bool appendCR = true;
-    for (;;) {
-        const auto reply = co_await request(packet, appendCR);
-        if (!self)
-            co_return Result<Rows>::from(Outcome::cancelled());
-        if (!reply.ok())
-            co_return Result<Rows>::from(reply.outcome);
-        const auto parsed = obex::parsePacket(reply.value);
-        if (!parsed)
-            co_return failure<Rows>(FailureKind::Malformed, parsed.error());
-        const quint8 code = parsed->code;
-        if (code == 0xC4 || code == 0xC3)
-            co_return failure<Rows>(FailureKind::NotFound, QStringLiteral("The folder was not found."));
-        body += parsed->body();
-        if (code == 0x90) {
-            logAlways(QByteArrayLiteral("Read..Dir contain..incomplete"));
-            logAlways(QByteArrayLiteral("Write..Requesting rest of Dir Contain"));
-            packet = obex::listingContinuationRequest();
-            appendCR = false;
-            continue;
-        }
-        if (code != 0xA0)
-            co_return failure<Rows>(FailureKind::Refused,
-                                    QStringLiteral("The phone refused the folder listing (0x%1).").arg(code, 2, 16, QLatin1Char('0')));
-        break;
-    }
-    logAlways(QByteArrayLiteral("Read..Dir contain..done"));
-    const auto listing = obex::parseFolderListing(body);
-    if (!listing)
-        co_return failure<Rows>(FailureKind::Malformed, listing.error());
+    obex::Pass pass(m_acceptance);
+    obex::PassPlan plan{false, {}, std::nullopt, true};
+    const Outcome o = co_await run(pass, std::move(plan));
+    if (!self)
+        co_return Result<Rows>::from(Outcome::cancelled());
+    if (!o.ok())
+        co_return Result<Rows>::from(o);
     if (lenient)
-        *lenient = listing->lenient;
-    co_return Result<Rows>::of(listing->entries);
+        *lenient = pass.lenient();
+    co_return Result<Rows>::of(pass.entries());
 }
 
 void ObexSession::leaveObexMode()
@@ -225,32 +223,24 @@ QCoro::Task<Result<ObexFolder>> ObexSession::listInObexMode(QStringList path, bo
 {
     QPointer<ObexSession> self(this);
     auto claim = m_link.claim(PhoneLink::Port::Modem);
-    ObexFolder folder;
-    auto fail = [&](const Outcome &o) {
-        if (self && o.kind != FailureKind::LinkLost)
-            leaveObexMode();
-        return Result<ObexFolder>::from(o);
-    };
-    if (const Outcome o = co_await connect(); !o.ok())
-        co_return fail(o);
-    if (const Outcome o = co_await walk(path); !o.ok())
-        co_return fail(o);
-    if (sizeQueryPending || path.size() == 1) {
-        if (const auto root = memoryRootOf(path)) {
-            const auto sizes = co_await memorySizes(*root);
-            if (!self)
-                co_return Result<ObexFolder>::from(Outcome::cancelled());
-            if (!sizes.ok())
-                co_return fail(sizes.outcome);
-            folder.memory = sizes.value;
-        }
-    }
-    const auto rows = co_await folderListing(&folder.lenient);
+    std::optional<obex::MemoryRoot> memory;
+    if (sizeQueryPending || path.size() == 1)
+        memory = obex::memoryRootOf(path);
+    obex::Pass pass(m_acceptance);
+    obex::PassPlan plan{true, path, memory, true};
+    const Outcome o = co_await run(pass, std::move(plan));
     if (!self)
         co_return Result<ObexFolder>::from(Outcome::cancelled());
-    if (!rows.ok())
-        co_return fail(rows.outcome);
-    folder.entries = rows.value;
+    if (!o.ok()) {
+        // A cancelled pass has nothing more to say to the phone.
+        if (o.kind != FailureKind::LinkLost)
+            leaveObexMode();
+        co_return Result<ObexFolder>::from(o);
+    }
+    ObexFolder folder;
+    folder.entries = pass.entries();
+    folder.memory = pass.memory();
+    folder.lenient = pass.lenient();
     leaveObexMode();
     co_return Result<ObexFolder>::of(folder);
 }

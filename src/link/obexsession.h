@@ -5,21 +5,17 @@
 #include "phonelink.h"
 
 #include <core/explorer/direntry.h>
-#include <core/obex/packets.h>
-#include <core/obex/replies.h>
+#include <core/obex/pass.h>
 
 #include <QCoroTask>
 #include <QDeadlineTimer>
 #include <QObject>
 #include <QStringList>
+#include <functional>
 
 namespace vandrel::link {
 
-struct MemorySizes {
-    bool queried = false;
-    quint32 freeSpace = 0;  // answer to query code 2
-    quint32 second = 0;     // answer to query code 1
-};
+using MemorySizes = obex::MemorySizes;
 
 struct ObexFolder {
     QList<explorer::DirEntry> entries; // as the phone listed them: folders, then files
@@ -55,7 +51,19 @@ public:
     // Sends `packet` (and a CR when asked) and waits for the next whole reply packet.
     QCoro::Task<Result<QByteArray>> request(QByteArray packet, bool appendCR);
 
+    // Sends `bytes` and hands each whole reply to `judge` (an engine's onReply) until it
+    // decides something; lines it passes over are logged, "ERROR" ends as PhoneError. The
+    // reply that decided comes with the decision.
+    using Judge = std::function<obex::Next(QByteArrayView reply)>;
+    struct Answer {
+        obex::Next next;
+        QByteArray reply;
+    };
+    QCoro::Task<Result<Answer>> converse(QByteArray bytes, Judge judge);
+
 private:
+    // The steps of `plan` by the pass engine, logged as the connecting window logs them.
+    QCoro::Task<Outcome> run(obex::Pass &pass, obex::PassPlan plan);
     std::chrono::milliseconds limit() const;
     void log(const QString &line);
     void logAlways(const QByteArray &line);
@@ -65,8 +73,5 @@ private:
     bool m_connectingLog = false;
     obex::Acceptance m_acceptance = obex::Acceptance::Explorer;
 };
-
-// The top-level folder a path starts in, when it has memory to ask about.
-std::optional<obex::MemoryRoot> memoryRootOf(const QStringList &path);
 
 } // namespace vandrel::link

@@ -4,19 +4,18 @@
 #include "localfiles.h"
 
 #include <core/explorer/direntry.h>
-#include <core/obex/packets.h>
-#include <core/obex/replies.h>
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 #include <QSaveFile>
 #include <QStorageInfo>
 
 namespace vandrel::link {
 
-using obex::ReplyKind;
+using obex::Step;
 
 namespace {
 
@@ -42,21 +41,22 @@ QString builtInText(int n)
 
 const QString kNotFound = QStringLiteral("Daný soubor neexistuje!");
 
-Outcome refusedBy(const obex::Reply &reply, const QString &what)
+// A step that is not the success an exchange waits for.
+Outcome refusedBy(const obex::Next &next, const QString &what)
 {
-    if (reply.kind == ReplyKind::NotFound)
+    switch (next.step) {
+    case Step::NotFound:
         return Outcome::failed(FailureKind::NotFound, kNotFound);
-    if (reply.kind == ReplyKind::Forbidden)
+    case Step::Invalid:
+        return Outcome::failed(FailureKind::Usage, next.error);
+    case Step::Malformed:
+        return Outcome::failed(FailureKind::Malformed, next.error);
+    default:
+        break;
+    }
+    if (next.error.isEmpty())
         return Outcome::failed(FailureKind::Refused, QStringLiteral("The phone refused %1.").arg(what));
-    return Outcome::failed(FailureKind::Refused, QStringLiteral("The phone refused %1 (0x%2).")
-                                                     .arg(what)
-                                                     .arg(reply.code, 2, 16, QLatin1Char('0')));
-}
-
-quint32 readU32(QByteArrayView b)
-{
-    return (quint32(quint8(b[0])) << 24) | (quint32(quint8(b[1])) << 16) | (quint32(quint8(b[2])) << 8)
-        | quint32(quint8(b[3]));
+    return Outcome::failed(FailureKind::Refused, QStringLiteral("The phone refused %1 (%2).").arg(what, next.error));
 }
 
 } // namespace
@@ -77,7 +77,8 @@ bool isSafeLocalName(QStringView name)
 }
 
 ObexTransfer::ObexTransfer(PhoneLink &link, QuestionAsker &asker, QObject *parent)
-    : QObject(parent), m_link(link), m_questions(asker)
+    : QObject(parent), m_link(link), m_questions(asker),
+      m_commandJudge([command = m_command](QByteArrayView reply) { return command.onReply(reply); })
 {
 }
 
@@ -156,7 +157,7 @@ QCoro::Task<Outcome> ObexTransfer::work()
     case Op::Upload: return uploadEntries(m_job.captions, m_job.localFolder);
     case Op::Delete: return removeEntries(m_job.captions);
     case Op::Rename:
-        return expectSuccess(obex::moveRequest(m_path, m_job.name, m_job.newName),
+        return expectSuccess(m_command.rename(m_path, m_job.name, m_job.newName),
                              QStringLiteral("to rename %1").arg(m_job.name));
     case Op::CreateFolder: return enterFolder(m_job.name, true);
     case Op::GetFile: break;
@@ -176,6 +177,10 @@ QCoro::Task<Outcome> ObexTransfer::pass(QStringList path, ListAfter listAfter)
     m_questions.reset();
     m_path.clear();
 
+    // The window that owns this transfer (and the link with it) may close while a wait is
+    // in flight: nothing of either is touched after that.
+    QPointer<ObexTransfer> self(this);
+    QPointer<PhoneLink> link(&m_link);
     ReplyReader &reader = m_link.reader(PhoneLink::Port::Modem);
     reader.resetCancel();
     auto claim = m_link.claim(PhoneLink::Port::Modem);
@@ -190,6 +195,8 @@ QCoro::Task<Outcome> ObexTransfer::pass(QStringList path, ListAfter listAfter)
     }
     if (o.ok())
         o = co_await session.connect();
+    if (!self || !link)
+        co_return Outcome::cancelled();
     if (o.ok()) {
         o = co_await session.walk(path);
         if (o.ok())
@@ -197,11 +204,15 @@ QCoro::Task<Outcome> ObexTransfer::pass(QStringList path, ListAfter listAfter)
     }
     if (o.ok())
         o = co_await work();
+    if (!self || !link)
+        co_return Outcome::cancelled();
     if (o.ok() && m_cancelled)
         o = Outcome::cancelled();
     if (o.ok() && listAfter == ListAfter::Yes) {
         bool lenient = false;
         const auto rows = co_await session.folderListing(&lenient);
+        if (!self || !link)
+            co_return Outcome::cancelled();
         if (rows.ok()) {
             m_hasListing = true;
             m_listing.entries = rows.value;
@@ -224,6 +235,8 @@ QCoro::Task<Outcome> ObexTransfer::pass(QStringList path, ListAfter listAfter)
         const QString orphan = std::exchange(m_orphan, {});
         const QStringList orphanPath = m_orphanPath;
         co_await removeOrphan(orphanPath, orphan);
+        if (!self || !link)
+            co_return Outcome::cancelled();
     }
     claim.release();
     m_running = false;
@@ -240,6 +253,8 @@ QCoro::Task<Outcome> ObexTransfer::pass(QStringList path, ListAfter listAfter)
 // removes it (the upload's own pass may have been cut off in the middle of a packet).
 QCoro::Task<Outcome> ObexTransfer::removeOrphan(QStringList path, QString name)
 {
+    QPointer<ObexTransfer> self(this);
+    QPointer<PhoneLink> link(&m_link);
     auto claim = m_link.claim(PhoneLink::Port::Modem);
     ObexSession session(m_link);
     session.setAcceptance(obex::Acceptance::Transfer);
@@ -252,10 +267,14 @@ QCoro::Task<Outcome> ObexTransfer::removeOrphan(QStringList path, QString name)
         o = co_await session.connect();
     if (o.ok())
         o = co_await session.walk(path);
+    if (!self || !link)
+        co_return Outcome::cancelled();
     if (o.ok()) {
-        const auto packet = obex::deleteRequest(name);
-        if (packet)
-            (void)co_await session.request(*packet, false);
+        const obex::Next request = m_command.remove(name);
+        if (request.step == Step::Send)
+            (void)co_await session.converse(request.bytes, m_commandJudge);
+        if (!self || !link)
+            co_return Outcome::cancelled();
     }
     if (!(o.isFailed() && o.kind == FailureKind::LinkLost))
         session.leaveObexMode();
@@ -263,37 +282,35 @@ QCoro::Task<Outcome> ObexTransfer::removeOrphan(QStringList path, QString name)
     co_return o;
 }
 
-QCoro::Task<Result<obex::Reply>> ObexTransfer::exchange(Checked<QByteArray> packet, QByteArray *raw)
+QCoro::Task<Result<obex::Next>> ObexTransfer::exchange(obex::Next request, ObexSession::Judge judge)
 {
-    if (!packet)
-        co_return Result<obex::Reply>::from(Outcome::failed(FailureKind::Usage, packet.error()));
-    const auto reply = co_await m_obex->request(*packet, false);
-    if (!reply.ok())
-        co_return Result<obex::Reply>::from(reply.outcome);
-    m_link.log().append("Read..Obex.." + reply.value);
-    if (raw)
-        *raw = reply.value;
-    co_return Result<obex::Reply>::of(obex::classifyReply(reply.value, obex::Acceptance::Transfer));
+    if (request.step == Step::Invalid)
+        co_return Result<obex::Next>::from(Outcome::failed(FailureKind::Usage, request.error));
+    const auto answer = co_await m_obex->converse(request.bytes, judge);
+    if (!answer.ok())
+        co_return Result<obex::Next>::from(answer.outcome);
+    m_link.log().append("Read..Obex.." + obex::replyContent(answer.value.reply).toByteArray());
+    co_return Result<obex::Next>::of(answer.value.next);
 }
 
-QCoro::Task<Outcome> ObexTransfer::expectSuccess(Checked<QByteArray> packet, QString what)
+QCoro::Task<Outcome> ObexTransfer::expectSuccess(obex::Next request, QString what)
 {
-    const auto reply = co_await exchange(std::move(packet));
+    const auto reply = co_await exchange(std::move(request), m_commandJudge);
     if (!reply.ok())
         co_return reply.outcome;
-    if (reply.value.kind != ReplyKind::Success)
+    if (reply.value.step != Step::Done)
         co_return refusedBy(reply.value, what);
     co_return Outcome::completed();
 }
 
 QCoro::Task<Outcome> ObexTransfer::enterFolder(QString name, bool create)
 {
-    const auto packet = create ? obex::createFolderRequest(name) : obex::enterFolderRequest(name);
-    const auto reply = co_await exchange(packet);
+    obex::Next request = create ? m_command.createFolder(name) : m_command.enterFolder(name);
+    const auto reply = co_await exchange(std::move(request), m_commandJudge);
     if (!reply.ok())
         co_return reply.outcome;
-    if (reply.value.kind != ReplyKind::Success) {
-        if (reply.value.kind == ReplyKind::NotFound)
+    if (reply.value.step != Step::Done) {
+        if (reply.value.step == Step::NotFound)
             co_return Outcome::failed(FailureKind::NotFound, QStringLiteral("The folder %1 was not found.").arg(name));
         co_return refusedBy(reply.value, QStringLiteral("the folder %1").arg(name));
     }
@@ -303,7 +320,8 @@ QCoro::Task<Outcome> ObexTransfer::enterFolder(QString name, bool create)
 
 QCoro::Task<Outcome> ObexTransfer::leaveFolder()
 {
-    const Outcome o = co_await expectSuccess(obex::folderUpRequest(), QStringLiteral("to go up a folder"));
+    obex::Next request = m_command.folderUp();
+    const Outcome o = co_await expectSuccess(std::move(request), QStringLiteral("to go up a folder"));
     if (o.ok() && !m_path.isEmpty())
         m_path.removeLast();
     co_return o;
@@ -413,64 +431,48 @@ QCoro::Task<Outcome> ObexTransfer::fetch(QString name, QString target)
     emit linesChanged(text(70) + kColumnGap + phonePathText() + name,
                       text(72) + kColumnGap + QDir::toNativeSeparators(target));
     emit progressChanged(0, 0);
-    const auto request = obex::getFileRequest(name);
-    if (!request)
-        co_return Outcome::failed(FailureKind::Usage, request.error());
-    QByteArray packet = *request;
+    obex::Download get;
+    obex::Next next = get.start(name);
+    if (next.step == Step::Invalid)
+        co_return Outcome::failed(FailureKind::Usage, next.error);
+    const ObexSession::Judge judge = [&get](QByteArrayView reply) { return get.onReply(reply); };
     QSaveFile file(target);
-    qint64 expected = -1;
-    qint64 received = 0;
-    bool first = true;
+    bool opened = false;
     for (;;) {
-        const auto reply = co_await m_obex->request(packet, false);
-        if (!reply.ok())
-            co_return reply.outcome; // the unfinished file is dropped with `file`
+        const auto answer = co_await m_obex->converse(next.bytes, judge);
+        if (!answer.ok())
+            co_return answer.outcome; // the unfinished file is dropped with `file`
         if (m_cancelled)
             co_return Outcome::cancelled();
-        const auto parsed = obex::parsePacket(reply.value);
-        if (!parsed)
-            co_return Outcome::failed(FailureKind::Malformed, parsed.error());
-        const quint8 code = parsed->code;
-        const bool more = code == 0x90;
-        if (!more && code != 0xA0) {
-            if (!first)
-                co_return refusedBy(obex::classifyReply(reply.value, obex::Acceptance::Transfer),
-                                    QStringLiteral("the rest of %1").arg(name));
+        next = answer.value.next;
+        if (next.step != Step::Send && next.step != Step::Done) {
+            if (next.step == Step::Malformed)
+                co_return Outcome::failed(FailureKind::Malformed, next.error);
+            if (get.begun())
+                co_return refusedBy(next, QStringLiteral("the rest of %1").arg(name));
             if (m_job.op == Op::GetFile)
-                co_return refusedBy(obex::classifyReply(reply.value, obex::Acceptance::Transfer), name);
+                co_return refusedBy(next, name);
             // A short reply instead of the file: the user decides whether the rest goes on.
             co_return co_await goOnAfter(phonePathText() + name + text(82));
         }
-        if (first) {
-            first = false;
-            if (const obex::Header *length = parsed->find(0xC3); length && length->value.size() == 4)
-                expected = readU32(length->value);
+        if (!opened) {
+            opened = true;
             const QString folder = QFileInfo(target).absolutePath();
-            if (expected > 0) {
+            if (get.expected() > 0) {
                 const qint64 room = localFree(folder);
-                if (room >= 0 && expected > room)
+                if (room >= 0 && get.expected() > room)
                     co_return Outcome::failed(FailureKind::LocalFile, text(83));
             }
             if (!file.open(QIODevice::WriteOnly))
                 co_return Outcome::failed(FailureKind::LocalFile, text(65) + QDir::toNativeSeparators(target));
         }
-        const QByteArray body = parsed->body();
-        if (!body.isEmpty() && file.write(body) != body.size())
+        const QByteArray &data = get.data();
+        if (!data.isEmpty() && file.write(data) != data.size())
             co_return Outcome::failed(FailureKind::LocalFile, file.errorString());
-        received += body.size();
-        if (expected >= 0 && received > expected)
-            co_return Outcome::failed(FailureKind::Malformed,
-                                      QStringLiteral("The phone sent more of %1 than it announced.").arg(name));
-        emit progressChanged(received, qMax<qint64>(expected, received));
-        if (!more)
+        emit progressChanged(get.received(), qMax<qint64>(get.expected(), get.received()));
+        if (next.step == Step::Done)
             break;
-        packet = obex::listingContinuationRequest();
     }
-    if (expected >= 0 && received != expected)
-        co_return Outcome::failed(FailureKind::Malformed, QStringLiteral("The phone sent %1 of the %2 bytes of %3.")
-                                                              .arg(received)
-                                                              .arg(expected)
-                                                              .arg(name));
     if (!file.commit())
         co_return co_await goOnAfter(name + text(52));
     co_return Outcome::completed();
@@ -489,7 +491,7 @@ QCoro::Task<Outcome> ObexTransfer::uploadEntries(QStringList captions, QString l
 {
     // A fresh session has no figure yet: ask the phone once rather than refuse everything.
     if (!m_phoneFree) {
-        if (const auto root = memoryRootOf(m_path)) {
+        if (const auto root = obex::memoryRootOf(m_path)) {
             const auto sizes = co_await m_obex->memorySizes(*root);
             if (!sizes.ok())
                 co_return sizes.outcome;
@@ -557,38 +559,19 @@ QCoro::Task<Outcome> ObexTransfer::uploadFile(QString localPath, QString name, Q
         if (decision != OverwriteDecision::Replace)
             co_return decision == OverwriteDecision::Skip ? Outcome::completed() : Outcome::cancelled();
     }
-    const Outcome step = co_await sendFile(localPath, name);
-    if (!step.ok())
-        co_return step;
-    // "~name.tmp" is complete: only now the old file goes.
-    if (replacing) {
-        const auto reply = co_await exchange(obex::deleteRequest(name));
-        if (!reply.ok())
-            co_return reply.outcome;
-        if (reply.value.kind != ReplyKind::Success && reply.value.kind != ReplyKind::NotFound) {
-            const QString temp = obex::uploadTempName(name);
-            const auto removed = co_await exchange(obex::deleteRequest(temp));
-            if (removed.ok() && removed.value.kind == ReplyKind::Success)
-                m_orphan.clear();
-            co_return co_await goOnAfter(phonePathText() + name + text(52));
-        }
-    }
-    const QString what = QStringLiteral("to move %1 into place").arg(obex::uploadTempName(name));
-    const Outcome moved = co_await expectSuccess(obex::finishUploadRequest(m_path, name), what);
-    if (!moved.ok())
-        co_return moved;
-    m_orphan.clear();
-    co_return Outcome::completed();
+    co_return co_await sendFile(localPath, name, replacing);
 }
 
-// The packets of one upload to "~name.tmp" and its attributes.
-QCoro::Task<Outcome> ObexTransfer::sendFile(QString localPath, QString name)
+// One upload by the engine: the packets to "~name.tmp", its attributes, the old file's delete
+// when `replacing`, the move into place.
+QCoro::Task<Outcome> ObexTransfer::sendFile(QString localPath, QString name, bool replacing)
 {
+    using Stage = obex::Upload::Stage;
     QFile file(localPath);
     if (!file.open(QIODevice::ReadOnly))
         co_return Outcome::failed(FailureKind::LocalFile, text(65) + QDir::toNativeSeparators(localPath));
     const qint64 size = file.size();
-    if (size > qint64(0xFFFFFFFFu))
+    if (size > obex::kMaxFileSize)
         co_return Outcome::failed(FailureKind::Usage, QStringLiteral("%1 is too large for the phone.").arg(name));
     if (m_phoneFree && quint64(size) > *m_phoneFree)
         co_return Outcome::failed(FailureKind::Refused, text(83));
@@ -597,35 +580,55 @@ QCoro::Task<Outcome> ObexTransfer::sendFile(QString localPath, QString name)
                       text(72) + kColumnGap + phonePathText());
     emit progressChanged(0, size);
 
-    m_orphan = obex::uploadTempName(name);
+    const QString temp = obex::uploadTempName(name);
+    m_orphan = temp;
     m_orphanPath = m_path;
-    qint64 sent = 0;
-    bool first = true;
+    obex::Upload put;
+    obex::Next next = put.start(name, quint32(size), QDateTime::currentDateTime(), m_path, replacing);
+    const ObexSession::Judge judge = [&put](QByteArrayView reply) { return put.onReply(reply); };
     for (;;) {
-        const QByteArray chunk = file.read(obex::kMaxUploadChunk);
-        if (chunk.size() < qMin<qint64>(obex::kMaxUploadChunk, size - sent))
-            co_return Outcome::failed(FailureKind::LocalFile, QStringLiteral("%1 could not be read.").arg(localPath));
-        const bool final = sent + chunk.size() >= size;
-        const auto packet = first ? obex::firstUploadPacket(name, quint32(size), QDateTime::currentDateTime(), chunk, final)
-                                  : obex::nextUploadPacket(chunk, final);
-        first = false;
-        const auto reply = co_await exchange(packet);
+        if (next.step == Step::NeedData) {
+            const QByteArray chunk = file.read(put.dataWanted());
+            if (chunk.size() != put.dataWanted())
+                co_return Outcome::failed(FailureKind::LocalFile, QStringLiteral("%1 could not be read.").arg(localPath));
+            next = put.supply(chunk);
+            continue;
+        }
+        if (next.step != Step::Send)
+            break;
+        const Stage stage = put.stage();
+        const auto reply = co_await exchange(next, judge);
         if (!reply.ok())
             co_return reply.outcome;
+        next = reply.value;
+        if (stage != Stage::Data)
+            continue;
         if (m_cancelled)
             co_return Outcome::cancelled();
-        const ReplyKind wanted = final ? ReplyKind::Success : ReplyKind::Continue;
-        if (reply.value.kind != wanted)
-            co_return refusedBy(reply.value, QStringLiteral("the upload of %1").arg(name));
-        sent += chunk.size();
-        emit progressChanged(sent, size);
-        if (final)
-            break;
+        if (next.step == Step::NeedData || put.stage() != Stage::Data)
+            emit progressChanged(put.accepted(), size);
+        if (put.stage() != Stage::Data && m_phoneFree)
+            *m_phoneFree -= quint64(size);
     }
-    if (m_phoneFree)
-        *m_phoneFree -= quint64(size);
-    co_return co_await expectSuccess(obex::setAttributesRequest(name),
-                                     QStringLiteral("the attributes of %1").arg(obex::uploadTempName(name)));
+    switch (next.step == Step::Done ? Stage::Finished : put.stage()) {
+    case Stage::Finished:
+        m_orphan.clear();
+        co_return Outcome::completed();
+    case Stage::Data:
+        co_return refusedBy(next, QStringLiteral("the upload of %1").arg(name));
+    case Stage::Attributes:
+        co_return refusedBy(next, QStringLiteral("the attributes of %1").arg(temp));
+    case Stage::DeleteOld:
+        break;
+    case Stage::Move:
+        co_return refusedBy(next, QStringLiteral("to move %1 into place").arg(temp));
+    }
+    // The old file stays: so must nothing else.
+    obex::Next request = m_command.remove(temp);
+    const auto removed = co_await exchange(std::move(request), m_commandJudge);
+    if (removed.ok() && removed.value.step == Step::Done)
+        m_orphan.clear();
+    co_return co_await goOnAfter(phonePathText() + name + text(52));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -648,12 +651,13 @@ QCoro::Task<Outcome> ObexTransfer::removeEntries(QStringList captions)
         const QString name = explorer::bareName(caption);
         emit progressChanged(++done, captions.size());
         emit linesChanged(text(70) + kColumnGap, phonePathText() + name);
-        const auto reply = co_await exchange(obex::deleteRequest(name));
+        obex::Next request = m_command.remove(name);
+        const auto reply = co_await exchange(std::move(request), m_commandJudge);
         if (!reply.ok())
             co_return reply.outcome;
-        if (reply.value.kind == ReplyKind::NotFound)
+        if (reply.value.step == Step::NotFound)
             co_return Outcome::failed(FailureKind::NotFound, kNotFound);
-        if (reply.value.kind != ReplyKind::Success) {
+        if (reply.value.step != Step::Done) {
             const Outcome step = co_await goOnAfter(caption + text(52));
             if (!step.ok())
                 co_return step;

@@ -9,6 +9,7 @@
 #include "overwrite.h"
 #include "phonelink.h"
 
+#include <core/obex/transfer.h>
 #include <core/settings/messagetable.h>
 
 #include <QCoroTask>
@@ -89,8 +90,9 @@ private:
     static QCoro::Task<Outcome> busy();
     QCoro::Task<Outcome> removeOrphan(QStringList path, QString name);
 
-    QCoro::Task<Result<obex::Reply>> exchange(Checked<QByteArray> packet, QByteArray *raw = nullptr);
-    QCoro::Task<Outcome> expectSuccess(Checked<QByteArray> packet, QString what);
+    // Sends `request` and returns what `judge` makes of the reply.
+    QCoro::Task<Result<obex::Next>> exchange(obex::Next request, ObexSession::Judge judge);
+    QCoro::Task<Outcome> expectSuccess(obex::Next request, QString what);
     QCoro::Task<Outcome> enterFolder(QString name, bool create);
     QCoro::Task<Outcome> leaveFolder();
 
@@ -102,7 +104,7 @@ private:
     QCoro::Task<Outcome> uploadEntries(QStringList captions, QString localFolder);
     QCoro::Task<Outcome> uploadFolder(QString localDir, QString name);
     QCoro::Task<Outcome> uploadFile(QString localPath, QString name, QStringList existing);
-    QCoro::Task<Outcome> sendFile(QString localPath, QString name);
+    QCoro::Task<Outcome> sendFile(QString localPath, QString name, bool replacing);
 
     QCoro::Task<Outcome> removeEntries(QStringList captions);
 
@@ -123,6 +125,8 @@ private:
     std::optional<quint64> m_phoneFree;
     std::function<qint64(const QString &)> m_localFree;
     ObexSession *m_obex = nullptr;
+    obex::Command m_command;
+    ObexSession::Judge m_commandJudge;
     QStringList m_path;            // where the phone stands now
     bool m_cancelled = false;
     bool m_running = false;

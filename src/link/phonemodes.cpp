@@ -1,29 +1,10 @@
 #include "phonemodes.h"
 
-
 #include <core/diag/frame.h>
 
 #include <QPointer>
 
 namespace vandrel::link {
-
-QByteArray modeRequest(PhoneMode mode)
-{
-    QByteArray p;
-    p.append(char(0x29));
-    p.append(char(mode));
-    p.append('\0');
-    return p;
-}
-
-ModeReplyAction modeReplyAction(QByteArrayView payload, bool obexAccess)
-{
-    if (payload.isEmpty() || quint8(payload[0]) != 0x29)
-        return ModeReplyAction::None;
-    if (payload == QByteArrayView(modeRequest(PhoneMode::ResetRequest)))
-        return ModeReplyAction::Restart;
-    return obexAccess ? ModeReplyAction::BackToModem : ModeReplyAction::None;
-}
 
 PhoneModes::PhoneModes(PhoneLink &link, QObject *parent) : QObject(parent), m_link(link)
 {
@@ -32,7 +13,7 @@ PhoneModes::PhoneModes(PhoneLink &link, QObject *parent) : QObject(parent), m_li
 
 bool PhoneModes::send(PhoneMode mode)
 {
-    return m_link.writeRaw(PhoneLink::Port::Diag, diag::encodeDiagFrame(modeRequest(mode))).ok();
+    return m_link.writeRaw(PhoneLink::Port::Diag, diag::encodeDiagFrame(diag::modeRequest(mode))).ok();
 }
 
 bool PhoneModes::switchMode(PhoneMode mode)
@@ -64,7 +45,7 @@ void PhoneModes::onIdle(PhoneLink::Port port)
         pending.remove(0, n);
         const auto decoded = diag::decodeDiagFrame(frame);
         if (decoded && decoded->checkValid)
-            act(modeReplyAction(decoded->payload, m_obexAccess));
+            act(diag::modeReplyAction(decoded->payload, m_obexAccess));
     }
 }
 
@@ -109,13 +90,13 @@ QCoro::Task<Outcome> PhoneModes::requestMode(PhoneMode mode)
         const auto decoded = diag::decodeDiagFrame(frame.value);
         if (!decoded || !decoded->checkValid || decoded->payload.isEmpty())
             continue;
-        const QByteArray &p = decoded->payload;
-        if (quint8(p[0]) == 0x29)
+        const diag::ModeReply reply = diag::judgeModeReply(decoded->payload);
+        if (reply.kind == diag::ModeReply::Kind::Echo)
             break;
-        if (quint8(p[0]) >= 0x13 && quint8(p[0]) <= 0x15)
+        if (reply.kind == diag::ModeReply::Kind::Error)
             co_return Outcome::failed(FailureKind::Refused,
                                       QStringLiteral("The phone refused the mode change (error 0x%1).")
-                                          .arg(quint8(p[0]), 2, 16, QLatin1Char('0')));
+                                          .arg(reply.errorCode, 2, 16, QLatin1Char('0')));
     }
     if (mode == PhoneMode::ResetRequest) {
         send(PhoneMode::Restart);

@@ -1,31 +1,17 @@
 #pragma once
-// The phone's operating modes over the diagnostic port (command 0x29): online, offline,
-// factory mode and the reset, and what a mode reply that arrives outside any exchange makes
-// the program do.
+// The phone's operating modes over the diagnostic port: online, offline, factory mode and the
+// reset, and what a mode reply that arrives outside any exchange makes the program do.
 #include "phonelink.h"
+
+#include <core/diag/modes.h>
 
 #include <QCoroTask>
 #include <QObject>
 
 namespace vandrel::link {
 
-enum class PhoneMode : quint8 {
-    ResetRequest = 0x01,  // the first half of a reset; the phone's echo asks for the second
-    Restart = 0x02,
-    FactoryMode = 0x03,
-    Online = 0x04,
-    Offline = 0x05,
-};
-
-// 29, mode, 00.
-QByteArray modeRequest(PhoneMode mode);
-
-enum class ModeReplyAction {
-    None,
-    Restart,      // 29 01 00: send 29 02 00, close the diagnostic port, disconnected
-    BackToModem,  // any other mode reply in OBEX access: back to the modem port
-};
-ModeReplyAction modeReplyAction(QByteArrayView payload, bool obexAccess);
+using diag::ModeReplyAction;
+using diag::PhoneMode;
 
 class PhoneModes : public QObject {
     Q_OBJECT

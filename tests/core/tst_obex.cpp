@@ -343,6 +343,29 @@ private slots:
         QCOMPARE(obexPacketLength(buffer), qsizetype(length));
     }
 
+    // The modem port in OBEX mode: packets by their length, or text lines of a phone back in
+    // command mode; line ends before either belong to it.
+    void replyFramer_data()
+    {
+        QTest::addColumn<QByteArray>("buffer");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("packet") << hex("A00008CB024E804CA0") << 8 << hex("A00008CB024E804C");
+        QTest::newRow("line ends before a packet") << QByteArray("\r\n") + hex("C30003") << 5 << hex("C30003");
+        QTest::newRow("packet cut") << QByteArray("\r\n") + hex("A00008CB") << 0 << QByteArray();
+        QTest::newRow("ERROR line") << QByteArray("\r\nERROR\r\nrest") << 9 << QByteArray("ERROR\r\n");
+        QTest::newRow("line cut") << QByteArray("ERR") << 0 << QByteArray();
+        QTest::newRow("line ends only") << QByteArray("\r\n\r") << 0 << QByteArray();
+    }
+    void replyFramer()
+    {
+        QFETCH(QByteArray, buffer);
+        QFETCH(int, length);
+        QFETCH(QByteArray, content);
+        QCOMPARE(replyLength(buffer), qsizetype(length));
+        QCOMPARE(replyContent(buffer.first(length)).toByteArray(), content);
+    }
+
     void randomInputNeverBreaksTheParsers()
     {
         QRandomGenerator rng(4242);

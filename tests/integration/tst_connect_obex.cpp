@@ -16,7 +16,6 @@ using namespace vandrel::link;
 using itest::PhoneRig;
 
 namespace {
-QByteArray hex(const char *h) { return QByteArray::fromHex(h); }
 
 Result<ObexFolder> connectAndList(PhoneRig &rig, bool readSMS, const QStringList &path, bool sizeQuery = false)
 {
@@ -66,8 +65,6 @@ private slots:
         expected << "+++" << "AT^SQWE=0\r" << "AT^SQWE=3\r" << obex::connectRequest() + '\r'
                  << obex::folderListingRequest() + '\r' << "+++";
         QCOMPARE(rig.modem->writes(), expected);
-        QCOMPARE(obex::connectRequest().size(), 26);
-        QCOMPARE(obex::folderListingRequest().size(), 33);
 
         QStringList log{QStringLiteral("OBEX CONNECTING BEGIN"), QStringLiteral("Write..ATE1"),
                         QStringLiteral("Read..ATE..OK")};
@@ -84,32 +81,17 @@ private slots:
         QVERIFY(rig.link->modemAtMode());
     }
 
+    // The set-path bytes and the connection ids are the engine's (tests/core); here the log.
     void walkToPhotos()
     {
         PhoneRig rig(5, [](const QString &root) { QDir().mkpath(root + QStringLiteral("/obex/mmc/photos")); });
         const auto r = connectAndList(rig, false, {QStringLiteral("mmc"), QStringLiteral("photos")});
         QVERIFY2(r.ok(), qPrintable(r.outcome.detail));
         QVERIFY(r.value.entries.isEmpty());
-        const QList<QByteArray> w = rig.modem->writes();
-        const QByteArray mmc = hex("85001502 00CB024E804C 01000B 006D006D00630000");
-        const qsizetype at = w.indexOf(mmc);
-        QVERIFY(at > 0);
-        QCOMPARE(w.at(at + 1).left(3), hex("85001B"));
-        QCOMPARE(w.at(at + 1), obex::enterFolderRequest(QStringLiteral("photos")).value());
-        QVERIFY(rig.log().contains(QStringLiteral("Write..Entering photos")));
+        const QStringList log = rig.log();
+        QVERIFY(log.indexOf(QStringLiteral("Write..Entering mmc")) < log.indexOf(QStringLiteral("Write..Entering photos")));
+        QCOMPARE(int(log.count(QStringLiteral("Read..Done..OK"))), 2);
         QVERIFY2(rig.anomalies().isEmpty(), qPrintable(rig.anomalies()));
-    }
-
-    void otherConnectionIdAccepted()
-    {
-        PhoneRig rig(6);
-        rig.phone->modem().obex().setConnectionId(hex("024C510C"));
-        const auto r = connectAndList(rig, false, {QStringLiteral("mmc")});
-        QVERIFY2(r.ok(), qPrintable(r.outcome.detail));
-        // Our requests still carry our own id.
-        for (const QByteArray &w : rig.modem->writes())
-            if (w.startsWith(char(0x85)) || w.startsWith(char(0x83)))
-                QVERIFY(w.contains(hex("CB024E804C")));
     }
 
     // A listing larger than one packet asks for the rest once per further packet.

@@ -495,44 +495,6 @@ private slots:
 class PhoneModesTest : public QObject {
     Q_OBJECT
 private slots:
-    void payloads_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<QByteArray>("wire");
-        QTest::newRow("online") << int(PhoneMode::Online) << hex("290400") + diagTail(hex("290400"));
-        QTest::newRow("offline") << int(PhoneMode::Offline) << hex("290500") + diagTail(hex("290500"));
-        QTest::newRow("factory") << int(PhoneMode::FactoryMode) << hex("290300") + diagTail(hex("290300"));
-        QTest::newRow("reset") << int(PhoneMode::ResetRequest) << hex("290100") + diagTail(hex("290100"));
-        QTest::newRow("restart") << int(PhoneMode::Restart) << hex("290200596A7E");
-    }
-    void payloads()
-    {
-        QFETCH(int, mode);
-        QFETCH(QByteArray, wire);
-        QCOMPARE(vandrel::diag::encodeDiagFrame(modeRequest(PhoneMode(mode))), wire);
-    }
-
-    void replyActions_data()
-    {
-        QTest::addColumn<QByteArray>("payload");
-        QTest::addColumn<bool>("obex");
-        QTest::addColumn<int>("action");
-        QTest::newRow("reset echo, obex") << hex("290100") << true << int(ModeReplyAction::Restart);
-        QTest::newRow("reset echo, brew") << hex("290100") << false << int(ModeReplyAction::Restart);
-        QTest::newRow("online echo, obex") << hex("290400") << true << int(ModeReplyAction::BackToModem);
-        QTest::newRow("online echo, brew") << hex("290400") << false << int(ModeReplyAction::None);
-        QTest::newRow("longer reset reply") << hex("29010000") << true << int(ModeReplyAction::BackToModem);
-        QTest::newRow("file system reply") << hex("590A1C") << true << int(ModeReplyAction::None);
-        QTest::newRow("empty") << QByteArray() << true << int(ModeReplyAction::None);
-    }
-    void replyActions()
-    {
-        QFETCH(QByteArray, payload);
-        QFETCH(bool, obex);
-        QFETCH(int, action);
-        QCOMPARE(int(modeReplyAction(payload, obex)), action);
-    }
-
     // Online from the modem port: the modem port closes, the request goes out on the diagnostic
     // port, and the phone's echo brings the modem port back.
     void switchAndComeBack()
@@ -587,11 +549,6 @@ private slots:
         QCOMPARE(QCoro::waitFor(quiet.requestMode(PhoneMode::Online)).kind, FailureKind::TimeOut);
     }
 
-private:
-    static QByteArray diagTail(const QByteArray &payload)
-    {
-        return BrewPhone::frame(payload).mid(payload.size());
-    }
 };
 
 class BrewCopyTest : public QObject {

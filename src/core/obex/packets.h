@@ -16,6 +16,8 @@ constexpr quint32 kConnectionId = 0x024E804C;
 constexpr qsizetype kMaxNameLength = 120;
 // Longest file chunk of one upload packet.
 constexpr qsizetype kMaxUploadChunk = 4096;
+// Largest file the Length header of an upload can announce.
+constexpr qint64 kMaxFileSize = 0xFFFFFFFF;
 
 // Fixed requests. Connect and folder listing go out followed by a carriage return.
 QByteArray connectRequest();

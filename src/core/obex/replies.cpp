@@ -113,6 +113,34 @@ qsizetype obexPacketLength(const QByteArray &buffer)
     return buffer.size() >= length ? length : 0;
 }
 
+namespace {
+qsizetype leadingLineEnds(QByteArrayView b)
+{
+    qsizetype skip = 0;
+    while (skip < b.size() && (b[skip] == '\r' || b[skip] == '\n'))
+        ++skip;
+    return skip;
+}
+} // namespace
+
+qsizetype replyLength(const QByteArray &buffer)
+{
+    const qsizetype skip = leadingLineEnds(buffer);
+    if (skip == buffer.size())
+        return 0;
+    if (quint8(buffer.at(skip)) >= 0x80) {
+        const qsizetype n = obexPacketLength(buffer.mid(skip));
+        return n > 0 ? skip + n : 0;
+    }
+    const qsizetype lf = buffer.indexOf('\n', skip);
+    return lf < 0 ? 0 : lf + 1;
+}
+
+QByteArrayView replyContent(QByteArrayView reply)
+{
+    return reply.sliced(leadingLineEnds(reply));
+}
+
 void ResponseAssembler::feed(QByteArrayView bytes) { m_buffer.append(bytes); }
 
 std::optional<QByteArray> ResponseAssembler::next()

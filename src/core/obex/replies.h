@@ -33,6 +33,14 @@ Checked<Packet> parsePacket(QByteArrayView bytes, qsizetype prefixLength = 0);
 // 1-2), 0 while incomplete. A length field below 3 gives 3, so that parsePacket refuses it.
 qsizetype obexPacketLength(const QByteArray &buffer);
 
+// Framer for the modem port in OBEX mode: the length of the reply at the start of `buffer`,
+// 0 while incomplete. A reply is a response packet (code 0x80 or above) up to its length
+// field, or one text line, as a phone that fell back to command mode answers "ERROR". Line
+// ends left over before either belong to it.
+qsizetype replyLength(const QByteArray &buffer);
+// A reply without the line ends before it.
+QByteArrayView replyContent(QByteArrayView reply);
+
 // Collects bytes as they arrive and hands out whole packets by their length field.
 class ResponseAssembler {
 public:
