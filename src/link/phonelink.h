@@ -2,10 +2,10 @@
 // The phone link: both serial ports, the exchange flags and log, the link timers, the one way
 // text is written to the modem port (posliStr), and the fatal link error that ends a broken
 // connection. Owned by the main window (or the command-line tool) for the whole run.
+#include "channelnames.h"
 #include "exchangelog.h"
 #include "replyreader.h"
 #include "result.h"
-#include "serialchannel.h"
 
 #include <QCoroTask>
 #include <QObject>

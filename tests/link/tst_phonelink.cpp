@@ -1,6 +1,6 @@
 #include "common/testmain.h"
 
-#include <link/fakeserialchannel.h>
+#include <channel/fakeserialchannel.h>
 #include <link/paths.h>
 #include <link/phonelink.h>
 #include <link/replyreader.h>
@@ -14,6 +14,7 @@
 #include <QTest>
 
 using namespace vandrel::link;
+using vandrel::channel::FakeSerialChannel;
 using namespace std::chrono_literals;
 
 namespace {

@@ -8,6 +8,7 @@
 #include <QTest>
 
 using namespace vandrel::link;
+using vandrel::channel::FakeSerialChannel;
 using namespace std::chrono_literals;
 
 namespace {
