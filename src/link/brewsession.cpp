@@ -5,7 +5,6 @@
 #include <core/brew/requests.h>
 #include <core/brew/transfer.h>
 #include <core/diag/frame.h>
-#include <core/explorer/commandrules.h>
 #include <core/text/format.h>
 
 #include <QDateTime>
@@ -13,7 +12,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
-#include <QRegularExpression>
 #include <QSaveFile>
 
 namespace vandrel::link {
@@ -57,33 +55,6 @@ QString shown(const QString &phoneName)
 }
 
 } // namespace
-
-QString brewFolderPath(const QString &path)
-{
-    const QStringList names = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
-    return names.isEmpty() ? QString() : names.join(QLatin1Char('/')) + QLatin1Char('/');
-}
-
-QString brewParentPath(const QString &phoneName)
-{
-    const QString path = brewFolderPath(phoneName);
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'), path.size() - 2);
-    return slash < 0 ? QString() : path.left(slash + 1);
-}
-
-QString brewBaseName(const QString &phoneName)
-{
-    const QString path = brewFolderPath(phoneName);
-    return path.isEmpty() ? QString() : path.chopped(1).section(QLatin1Char('/'), -1);
-}
-
-std::optional<QString> safeLocalName(const QString &name)
-{
-    static const QRegularExpression drive(QStringLiteral("^[A-Za-z]:"));
-    if (!explorer::isSingleName(name) || drive.match(name).hasMatch())
-        return std::nullopt;
-    return name;
-}
 
 QList<explorer::DirEntry> BrewFolder::paneRows() const
 {
@@ -242,7 +213,7 @@ QCoro::Task<Result<BrewFolder>> BrewSession::ListBrewFolders(QString path, bool 
     QPointer<BrewSession> self(this);
     Exchange exchange(*this);
     BrewFolder folder;
-    folder.path = brewFolderPath(path);
+    folder.path = brew::brewFolderPath(path);
     brew::BrewLister lister;
     const auto first = lister.start(folder.path, text::dateTimeText(QDateTime::currentDateTime()));
     if (!first)
@@ -306,11 +277,11 @@ QCoro::Task<Result<QByteArray>> BrewSession::ReadBrewFile(QString folder, QStrin
                                                           QString brewMemoryTarget)
 {
     QPointer<BrewSession> self(this);
-    const QString phoneName = brewFolderPath(folder) + name;
+    const QString phoneName = brew::brewFolderPath(folder) + name;
     // Where the bytes go is settled before the phone is asked for them.
     QString localFile = brewMemoryTarget;
     if (localFile.isEmpty() && !brewLocalDir.isEmpty()) {
-        const auto safe = safeLocalName(name);
+        const auto safe = brew::safeLocalName(name);
         if (!safe)
             co_return failure<QByteArray>(FailureKind::Usage,
                                           QStringLiteral("\"%1\" cannot be saved as a file name on this computer.").arg(name));
@@ -466,7 +437,7 @@ QCoro::Task<Outcome> BrewSession::MakeBrewFolder(QString brewPath, QString name)
         name = name.mid(1, name.size() - 2);
     if (name.isEmpty() || name.contains(QLatin1Char('/')))
         co_return Outcome::failed(FailureKind::Usage, QStringLiteral("\"%1\" is no folder name.").arg(name));
-    const QString phoneName = brewFolderPath(brewPath) + name;
+    const QString phoneName = brew::brewFolderPath(brewPath) + name;
     const auto request = brew::makeFolderRequest(phoneName);
     const Outcome o = co_await statusRequest(request, &brew::parseMakeFolder,
                                              QStringLiteral("The phone did not create the folder %1").arg(phoneName));

@@ -407,7 +407,7 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(bool, safe);
-        QCOMPARE(safeLocalName(name).has_value(), safe);
+        QCOMPARE(vandrel::brew::safeLocalName(name).has_value(), safe);
         if (safe)
             return;
         Rig rig;

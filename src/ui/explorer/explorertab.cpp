@@ -851,7 +851,7 @@ void ExplorerTab::wireFavourites()
         QString path;
         switch (list) {
         case List::Computer: path = m_pcPath; break;
-        case List::Obex: path = explorer::obexFavouritePath(m_connection.obexPath()); break;
+        case List::Obex: path = explorer::obexPathBar(m_connection.obexPath()); break;
         case List::Brew: path = m_connection.brewPath(); break;
         }
         m_favourites->addCurrent(list, path);
