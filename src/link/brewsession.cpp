@@ -90,23 +90,17 @@ QString describeBrewError(QByteArrayView payload)
     return QStringLiteral("the phone gave an answer this program does not know");
 }
 
-// One operation: holds the port for itself, raises `exchangeBusy` and lowers it (with the rest
-// of the exchange state) when the outermost operation ends.
+// One operation: holds the port for itself; the outermost one starts uncancelled.
 struct BrewSession::Exchange {
     explicit Exchange(BrewSession &s) : session(&s), claim(s.m_link.claim(PhoneLink::Port::Diag))
     {
         if (s.m_depth++ == 0)
             s.m_cancelled = false;
-        s.m_link.state().exchangeBusy = true;
     }
     ~Exchange()
     {
-        if (!session || --session->m_depth > 0)
-            return;
-        ExchangeState &st = session->m_link.state();
-        st.exchangeBusy = false;
-        st.brewReading = false;
-        st.brewSeq = 0;
+        if (session)
+            --session->m_depth;
     }
     Exchange(const Exchange &) = delete;
     Exchange &operator=(const Exchange &) = delete;
@@ -121,8 +115,6 @@ void BrewSession::BitBtn9Click()
 {
     m_cancelled = true;
     m_link.brewTimer().stop();
-    m_link.state().brewReading = false;
-    m_link.state().brewSeq = 0;
     m_link.reader(PhoneLink::Port::Diag).cancel();
 }
 
@@ -292,7 +284,6 @@ QCoro::Task<Result<QByteArray>> BrewSession::ReadBrewFile(QString folder, QStrin
     }
 
     Exchange exchange(*this);
-    m_link.state().brewReading = true;
     brew::BrewReader reader;
     const auto first = reader.start(phoneName);
     if (!first)
@@ -315,7 +306,6 @@ QCoro::Task<Result<QByteArray>> BrewSession::ReadBrewFile(QString folder, QStrin
         if (n.step == Step::Send) {
             request = n.payload;
             firstBlock = false;
-            m_link.state().brewSeq = quint8(request.at(2));
             emit progress(reader.data().size(), reader.total());
             continue;
         }
@@ -388,7 +378,6 @@ QCoro::Task<BrewWrite> BrewSession::writeBrewData(QByteArray data, QString phone
         if (n.step == Step::Send) {
             request = n.payload;
             firstBlock = false;
-            m_link.state().brewSeq = quint8(request.at(2));
             emit progress(writer.progress(), writer.total());
             continue;
         }

@@ -68,7 +68,7 @@ public:
     // Creates `brewPath` + `name` (brackets around the name taken away). Status 7 is Refused.
     QCoro::Task<Outcome> MakeBrewFolder(QString brewPath, QString name);
 
-    // Ends the exchange in flight: its wait ends as cancelled, the exchange state is cleared.
+    // Ends the exchange in flight: its wait ends as cancelled.
     void BitBtn9Click();
     // After a cancelled exchange: the reply the phone still owed is awaited (at most `limit`)
     // and dropped, so that it cannot pass for the answer to the next request. Returns its

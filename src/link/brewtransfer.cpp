@@ -24,7 +24,6 @@ void BrewTransfer::cancel()
     if (!m_running || m_cancelled)
         return;
     m_cancelled = true;
-    m_link.state().cancelRequest = true;
     m_copier.cancel();
 }
 

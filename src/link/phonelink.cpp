@@ -141,7 +141,6 @@ Outcome PhoneLink::sendBytes(const QByteArray &block)
 {
     if (!m_modem->write(block))
         return Outcome::failed(FailureKind::LinkLost, QStringLiteral("Chyba pri posilani pole!"));
-    m_state.transferWait = true;
     return Outcome::completed();
 }
 
@@ -175,16 +174,11 @@ void PhoneLink::unregisterWorkWindow(QObject *window)
 
 void PhoneLink::fatalLinkError(const QString &text)
 {
-    m_state.atOnlyConnection = false;
     if (m_workWindow && m_closeWorkWindow) {
         auto close = std::exchange(m_closeWorkWindow, nullptr);
         m_workWindow = nullptr;
         close();
     }
-    m_state.exchangeBusy = false;
-    m_state.brewReading = false;
-    m_state.brewSeq = 0;
-    m_state.skipExisting = false;
     m_timer.stop();
     m_timer9.stop();
     m_brewTimer.stop();

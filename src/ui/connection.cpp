@@ -164,7 +164,6 @@ bool ConnectionController::connectFinished(const link::Outcome &outcome, quint64
         return false;
     const bool ok = outcome.ok();
     m_dispatcher.setConnecting(false);
-    m_link.state().atOnlyConnection = false;
     m_link.timer9().stop();
     m_link.timer().stop();
     if (m_connectWindow) {

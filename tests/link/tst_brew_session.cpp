@@ -119,7 +119,7 @@ private slots:
         QCOMPARE(rig.phone.requests.value(1), hex("590A0100000009") + "brew/mod" + '\0');
         QCOMPARE(rig.phone.requests.last(), hex("590C01"));
         QCOMPARE(rig.leftOver(), rig.expectedLeftOver());
-        QVERIFY(!rig.link.state().exchangeBusy);
+        QVERIFY(!rig.link.isClaimed(PhoneLink::Port::Diag));
     }
 
     void emptyRootShowsTheParentRow()
@@ -187,7 +187,7 @@ private slots:
         QVERIFY2(r.ok(), qPrintable(r.outcome.detail));
         QCOMPARE(r.value, data);
         QCOMPARE(rig.leftOver(), rig.expectedLeftOver());
-        QVERIFY(!rig.link.state().brewReading);
+        QVERIFY(!rig.link.isClaimed(PhoneLink::Port::Diag));
     }
 
     void exactTransferRequests_data()
