@@ -114,7 +114,7 @@ BrewSession::BrewSession(PhoneLink &link, QObject *parent) : QObject(parent), m_
 void BrewSession::BitBtn9Click()
 {
     m_cancelled = true;
-    m_link.brewTimer().stop();
+    m_link.diagSilenceTimer().stop();
     m_link.reader(PhoneLink::Port::Diag).cancel();
 }
 

@@ -36,9 +36,6 @@ PhoneLink::PhoneLink(SerialChannel *modem, SerialChannel *diag, QObject *parent)
     });
     m_modem->setBaudRate(14400);
     m_diag->setBaudRate(9600);
-    m_timer.setInterval(20);
-    m_timer9.setInterval(1000);
-    m_brewTimer.setInterval(10);
     for (SerialChannel *ch : {m_modem, m_diag})
         connect(ch, &SerialChannel::opened, this, [this] { m_fatalReported = false; });
     connect(m_modem, &SerialChannel::linkLost, this,
@@ -179,9 +176,7 @@ void PhoneLink::fatalLinkError(const QString &text)
         m_workWindow = nullptr;
         close();
     }
-    m_timer.stop();
-    m_timer9.stop();
-    m_brewTimer.stop();
+    m_diagSilenceTimer.stop();
     closePorts();
     // One failure, one report: the sessions that were waiting on the lost port end with the
     // same loss and must not report it again.

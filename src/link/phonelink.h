@@ -1,6 +1,6 @@
 #pragma once
-// The phone link: both serial ports, the exchange log, the link timers, the one way text is
-// written to the modem port (posliStr), and the fatal link error that ends a broken
+// The phone link: both serial ports, the exchange log, the diagnostic silence timer, the one
+// way text is written to the modem port (posliStr), and the fatal link error that ends a broken
 // connection. Owned by the main window (or the command-line tool) for the whole run.
 #include "channelnames.h"
 #include "exchangelog.h"
@@ -85,9 +85,9 @@ public:
     ExchangeLog &log() { return m_log; }
     Timing &timing() { return m_timing; }
 
-    QTimer &timer() { return m_timer; }         // 20 ms, started when a listing completes
-    QTimer &timer9() { return m_timer9; }       // 1 s, the connecting poll
-    QTimer &brewTimer() { return m_brewTimer; } // diagnostic silence
+    // Runs while a BREW connect waits for the phone's first listing; every byte on the
+    // diagnostic port starts it again. Stopped with the link.
+    QTimer &diagSilenceTimer() { return m_diagSilenceTimer; }
 
     // Sends a command or prepared packet on the modem port: "+++" first when the text is
     // exactly "AT^SQWE=0", a short pause, the text, and a CR when asked. A closed port writes
@@ -104,8 +104,8 @@ public:
     void unregisterWorkWindow(QObject *window);
     QObject *workWindow() const { return m_workWindow; }
 
-    // The fatal link error: forgets the connection, closes the work window, stops the timers
-    // and closes both ports, then reports `text` through
+    // The fatal link error: forgets the connection, closes the work window, stops the silence
+    // timer and closes both ports, then reports `text` through
     // fatalError (the UI shows it and resets its connection indicators) once per connection.
     void fatalLinkError(const QString &text);
     // Handles a session's failure: link failures end in the fatal link error.
@@ -133,9 +133,7 @@ private:
     bool m_modemAtMode = true;
     ExchangeLog m_log;
     Timing m_timing;
-    QTimer m_timer;
-    QTimer m_timer9;
-    QTimer m_brewTimer;
+    QTimer m_diagSilenceTimer;
     bool m_fatalReported = false;
     QPointer<QObject> m_workWindow;
     std::function<void()> m_closeWorkWindow;

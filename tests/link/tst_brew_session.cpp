@@ -477,7 +477,7 @@ private slots:
         QVERIFY2(r.ok(), qPrintable(r.outcome.detail));
         QVERIFY(rig.diag->isOpen());
         QVERIFY(r.value.freeBytes.has_value());
-        QVERIFY(!rig.link.brewTimer().isActive());
+        QVERIFY(!rig.link.diagSilenceTimer().isActive());
     }
 
     void silenceEndsTheConnection()

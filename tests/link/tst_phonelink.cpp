@@ -109,9 +109,7 @@ private slots:
         Rig rig;
         QVERIFY(!rig.modem->open());
         QVERIFY(!rig.diag->open());
-        rig.link.timer().start();
-        rig.link.timer9().start();
-        rig.link.brewTimer().start();
+        rig.link.diagSilenceTimer().start();
         // A stand-in for a transfer window.
         QObject window;
         int closedAsCancelled = 0;
@@ -124,9 +122,7 @@ private slots:
         QVERIFY(!rig.link.workWindow());
         QVERIFY(!rig.modem->isOpen());
         QVERIFY(!rig.diag->isOpen());
-        QVERIFY(!rig.link.timer().isActive());
-        QVERIFY(!rig.link.timer9().isActive());
-        QVERIFY(!rig.link.brewTimer().isActive());
+        QVERIFY(!rig.link.diagSilenceTimer().isActive());
         QCOMPARE(fatal.count(), 1);
         QCOMPARE(fatal.at(0).at(0).toString(), QStringLiteral("Chyba pri posilani stringu!"));
 
