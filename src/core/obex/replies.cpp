@@ -113,18 +113,6 @@ qsizetype obexPacketLength(const QByteArray &buffer)
     return buffer.size() >= length ? length : 0;
 }
 
-void ResponseAssembler::feed(QByteArrayView bytes) { m_buffer.append(bytes); }
-
-std::optional<QByteArray> ResponseAssembler::next()
-{
-    const qsizetype length = obexPacketLength(m_buffer);
-    if (length == 0)
-        return std::nullopt;
-    QByteArray packet = m_buffer.first(length);
-    m_buffer.remove(0, length);
-    return packet;
-}
-
 bool acceptedConnectionId(quint32 id, Acceptance acceptance)
 {
     switch (id) {

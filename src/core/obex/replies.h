@@ -33,18 +33,6 @@ Checked<Packet> parsePacket(QByteArrayView bytes, qsizetype prefixLength = 0);
 // 1-2), 0 while incomplete. A length field below 3 gives 3, so that parsePacket refuses it.
 qsizetype obexPacketLength(const QByteArray &buffer);
 
-// Collects bytes as they arrive and hands out whole packets by their length field.
-class ResponseAssembler {
-public:
-    void feed(QByteArrayView bytes);
-    std::optional<QByteArray> next();
-    const QByteArray &pending() const { return m_buffer; }
-    void clear() { m_buffer.clear(); }
-
-private:
-    QByteArray m_buffer;
-};
-
 // Which connection ids a reply may carry: the explorer accepts four, the transfer window three.
 enum class Acceptance { Explorer, Transfer };
 bool acceptedConnectionId(quint32 id, Acceptance acceptance);
