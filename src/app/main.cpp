@@ -1,9 +1,44 @@
-// vandrel-controller: the desktop program.
+// vandrel-controller: the desktop program, and the composition root: with --demo the virtual
+// phone is started here and the main window's ports are pointed at it.
+#include "demo.h"
+
+#include <link/phonelink.h>
 #include <ui/mainwindow.h>
-#include <ui/startup.h>
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <memory>
+
+namespace {
+
+// Builds the main window (on the real ports, or on the virtual phone), shows it, and runs the
+// event loop.
+int runApplication(bool demo)
+{
+    using namespace vandrel;
+    ui::MainWindowOptions options;
+    options.demo = demo;
+    options.saveSettings = !demo;
+    std::unique_ptr<app::Demo> phone;
+    if (demo) {
+        phone = std::make_unique<app::Demo>();
+        QString error;
+        if (!phone->start(&error)) {
+            qCritical("vandrel-controller --demo: %s", qPrintable(error));
+            return 1;
+        }
+    }
+    auto window = std::make_unique<ui::MainWindow>(link::PhoneLink::withSerialPorts(), options);
+    if (phone)
+        phone->attachTo(*window);
+    window->create();
+    window->show();
+    const int rc = QApplication::exec();
+    window.reset(); // the window lets go of the ports before the phone goes away
+    return rc;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -19,5 +54,5 @@ int main(int argc, char **argv)
     parser.addOption({QStringLiteral("demo"), QStringLiteral("Run on the virtual phone (no phone needed).")});
     parser.process(app);
 
-    return vandrel::ui::runApplication(parser.isSet(QStringLiteral("demo")));
+    return runApplication(parser.isSet(QStringLiteral("demo")));
 }

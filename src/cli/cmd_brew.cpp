@@ -22,7 +22,7 @@ using link::Outcome;
 
 QString shownPath(const QString &phonePath)
 {
-    const QString p = link::brewFolderPath(phonePath);
+    const QString p = brew::brewFolderPath(phonePath);
     return p.isEmpty() ? QStringLiteral("/") : p.chopped(1);
 }
 
@@ -112,7 +112,7 @@ int runGet(const GlobalOptions &options, QStringList args)
     }
     const QString remote = args.at(0);
     const QString local = args.value(1, QStringLiteral("."));
-    const QString name = link::brewBaseName(remote);
+    const QString name = brew::brewBaseName(remote);
     if (name.isEmpty() && !recursive) {
         fail(QStringLiteral("brew get needs a file name; copy a folder with -r"));
         return UsageError;
@@ -138,7 +138,7 @@ int runGet(const GlobalOptions &options, QStringList args)
     }
     QString target = local;
     if (QFileInfo(local).isDir()) {
-        const auto safe = link::safeLocalName(name);
+        const auto safe = brew::safeLocalName(name);
         if (!safe)
             return finish(*c.phone, Outcome::failed(link::FailureKind::Usage,
                                                   QStringLiteral("\"%1\" is not safe as a local file name").arg(name)),
@@ -176,7 +176,7 @@ int runPut(const GlobalOptions &options, QStringList args)
 int runRemove(const GlobalOptions &options, QStringList args)
 {
     const bool recursive = takeRecursive(args);
-    if (args.size() != 1 || link::brewBaseName(args.at(0)).isEmpty()) {
+    if (args.size() != 1 || brew::brewBaseName(args.at(0)).isEmpty()) {
         fail(QStringLiteral("brew rm takes one phone file or folder (not the root)"));
         return UsageError;
     }
@@ -187,7 +187,7 @@ int runRemove(const GlobalOptions &options, QStringList args)
     const auto entry = QCoro::waitFor(c.copier->lookup(args.at(0)));
     if (!entry.ok())
         return finish(*c.phone, entry.outcome, what);
-    const QString phoneName = link::brewFolderPath(args.at(0));
+    const QString phoneName = brew::brewFolderPath(args.at(0));
     Outcome o;
     if (!entry.value.isFolder)
         o = QCoro::waitFor(c.session->removeBrewFile(phoneName.chopped(1)));
@@ -200,7 +200,7 @@ int runRemove(const GlobalOptions &options, QStringList args)
 
 int runMakeFolder(const GlobalOptions &options, const QStringList &args)
 {
-    if (args.size() != 1 || link::brewBaseName(args.at(0)).isEmpty()) {
+    if (args.size() != 1 || brew::brewBaseName(args.at(0)).isEmpty()) {
         fail(QStringLiteral("brew mkdir takes one new phone folder"));
         return UsageError;
     }
@@ -209,7 +209,7 @@ int runMakeFolder(const GlobalOptions &options, const QStringList &args)
         return Failure;
     link::BrewSession session(*phone);
     const Outcome o = QCoro::waitFor(
-        session.MakeBrewFolder(link::brewParentPath(args.at(0)), link::brewBaseName(args.at(0))));
+        session.MakeBrewFolder(brew::brewParentPath(args.at(0)), brew::brewBaseName(args.at(0))));
     return finish(*phone, o, QStringLiteral("creating %1").arg(shownPath(args.at(0))));
 }
 

@@ -16,7 +16,7 @@ QCoro::Task<Result<BrewFolder>> connectBrewAndList(PhoneLink &link, ConnectSessi
         co_return Result<BrewFolder>::from(opened);
 
     // A timer on silence: every byte from the phone starts it again.
-    QTimer &timer = link.brewTimer();
+    QTimer &timer = link.diagSilenceTimer();
     bool silent = false;
     timer.setSingleShot(true);
     timer.setInterval(silence);

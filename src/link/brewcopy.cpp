@@ -10,9 +10,6 @@ namespace vandrel::link {
 
 namespace {
 
-QString parentOf(const QString &phoneName) { return brewParentPath(phoneName); }
-QString lastName(const QString &phoneName) { return brewBaseName(phoneName); }
-
 Outcome fromDecision(OverwriteDecision d)
 {
     return d == OverwriteDecision::Stop ? Outcome::cancelled() : Outcome::completed();
@@ -35,7 +32,7 @@ QString englishText(int n)
 
 QString folderCaption(const QString &phoneFolder)
 {
-    return QLatin1Char('[') + lastName(phoneFolder) + QLatin1Char(']');
+    return QLatin1Char('[') + brew::brewBaseName(phoneFolder) + QLatin1Char(']');
 }
 
 } // namespace
@@ -95,10 +92,10 @@ QCoro::Task<Result<explorer::DirEntry>> BrewCopier::lookup(QString phoneName)
 {
     using R = Result<explorer::DirEntry>;
     QPointer<BrewCopier> self(this);
-    const QString name = lastName(phoneName);
+    const QString name = brew::brewBaseName(phoneName);
     if (name.isEmpty())
         co_return R::of(explorer::DirEntry::folder(QString()));
-    const auto parent = co_await m_session.ListBrewFolders(parentOf(phoneName));
+    const auto parent = co_await m_session.ListBrewFolders(brew::brewParentPath(phoneName));
     if (stopped(self))
         co_return R::from(Outcome::cancelled());
     if (!parent.ok())
@@ -128,7 +125,7 @@ QCoro::Task<Outcome> BrewCopier::getFile(QString phoneName, QString localFile)
     }
     emit notice(QStringLiteral("%1 -> %2").arg(phoneName, QDir::toNativeSeparators(localFile)));
     emit linesChanged(text(70) + kLineGap + phoneName, text(72) + kLineGap + localDir);
-    const auto read = co_await m_session.ReadBrewFile(parentOf(phoneName), lastName(phoneName), QString(), localFile);
+    const auto read = co_await m_session.ReadBrewFile(brew::brewParentPath(phoneName), brew::brewBaseName(phoneName), QString(), localFile);
     if (stopped(self))
         co_return Outcome::cancelled();
     m_copied += read.ok();
@@ -140,13 +137,13 @@ QCoro::Task<Outcome> BrewCopier::getFile(QString phoneName, QString localFile)
 QCoro::Task<Outcome> BrewCopier::getFolder(QString phoneFolder, QString localParent)
 {
     QPointer<BrewCopier> self(this);
-    phoneFolder = brewFolderPath(phoneFolder);
+    phoneFolder = brew::brewFolderPath(phoneFolder);
     QString localDir = localParent;
     if (!phoneFolder.isEmpty()) {
-        const auto safe = safeLocalName(lastName(phoneFolder));
+        const auto safe = brew::safeLocalName(brew::brewBaseName(phoneFolder));
         if (!safe)
             co_return Outcome::failed(FailureKind::Malformed,
-                                      QStringLiteral("The phone folder name \"%1\" is not safe here.").arg(lastName(phoneFolder)));
+                                      QStringLiteral("The phone folder name \"%1\" is not safe here.").arg(brew::brewBaseName(phoneFolder)));
         localDir = QDir(localParent).filePath(*safe);
     }
     if (!QDir().mkpath(localDir))
@@ -159,7 +156,7 @@ QCoro::Task<Outcome> BrewCopier::getFolder(QString phoneFolder, QString localPar
         co_return listing.outcome;
     int unsafe = 0;
     for (const explorer::DirEntry &e : listing.value.entries) {
-        const auto safe = safeLocalName(e.name);
+        const auto safe = brew::safeLocalName(e.name);
         if (!safe) {
             // A name that would land outside the folder (or nowhere) is passed over.
             ++unsafe;
@@ -192,7 +189,7 @@ QCoro::Task<Outcome> BrewCopier::putFile(QString localFile, QString phoneFolder)
         co_return Outcome::cancelled();
     if (!existing.ok())
         co_return existing.outcome;
-    co_return co_await putFileInto(localFile, brewFolderPath(phoneFolder), existing.value);
+    co_return co_await putFileInto(localFile, brew::brewFolderPath(phoneFolder), existing.value);
 }
 
 QCoro::Task<Outcome> BrewCopier::putFileInto(QString localFile, QString phoneFolder, const BrewFolder &existing)
@@ -200,7 +197,7 @@ QCoro::Task<Outcome> BrewCopier::putFileInto(QString localFile, QString phoneFol
     QPointer<BrewCopier> self(this);
     if (m_cancelled)
         co_return Outcome::cancelled();
-    phoneFolder = brewFolderPath(phoneFolder);
+    phoneFolder = brew::brewFolderPath(phoneFolder);
     const QString name = QFileInfo(localFile).fileName();
     const QString phoneName = phoneFolder + name;
     bool replacing = false;
@@ -243,7 +240,7 @@ QCoro::Task<Outcome> BrewCopier::putFolder(QString localDir, QString phoneFolder
     QPointer<BrewCopier> self(this);
     if (m_cancelled)
         co_return Outcome::cancelled();
-    phoneFolder = brewFolderPath(phoneFolder);
+    phoneFolder = brew::brewFolderPath(phoneFolder);
     localDir = cleanLocalPath(localDir);
     const QString name = QFileInfo(localDir).fileName();
     const QDir dir(localDir);
@@ -295,7 +292,7 @@ QCoro::Task<Outcome> BrewCopier::removeFolder(QString phoneFolder)
     QPointer<BrewCopier> self(this);
     if (m_cancelled)
         co_return Outcome::cancelled();
-    phoneFolder = brewFolderPath(phoneFolder);
+    phoneFolder = brew::brewFolderPath(phoneFolder);
     if (phoneFolder.isEmpty())
         co_return Outcome::failed(FailureKind::Usage, QStringLiteral("The root folder cannot be removed."));
     emit captionChanged(text(68));

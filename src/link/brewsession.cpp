@@ -5,7 +5,6 @@
 #include <core/brew/requests.h>
 #include <core/brew/transfer.h>
 #include <core/diag/frame.h>
-#include <core/explorer/commandrules.h>
 #include <core/text/format.h>
 
 #include <QDateTime>
@@ -13,7 +12,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
-#include <QRegularExpression>
 #include <QSaveFile>
 
 namespace vandrel::link {
@@ -58,33 +56,6 @@ QString shown(const QString &phoneName)
 
 } // namespace
 
-QString brewFolderPath(const QString &path)
-{
-    const QStringList names = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
-    return names.isEmpty() ? QString() : names.join(QLatin1Char('/')) + QLatin1Char('/');
-}
-
-QString brewParentPath(const QString &phoneName)
-{
-    const QString path = brewFolderPath(phoneName);
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'), path.size() - 2);
-    return slash < 0 ? QString() : path.left(slash + 1);
-}
-
-QString brewBaseName(const QString &phoneName)
-{
-    const QString path = brewFolderPath(phoneName);
-    return path.isEmpty() ? QString() : path.chopped(1).section(QLatin1Char('/'), -1);
-}
-
-std::optional<QString> safeLocalName(const QString &name)
-{
-    static const QRegularExpression drive(QStringLiteral("^[A-Za-z]:"));
-    if (!explorer::isSingleName(name) || drive.match(name).hasMatch())
-        return std::nullopt;
-    return name;
-}
-
 QList<explorer::DirEntry> BrewFolder::paneRows() const
 {
     QList<explorer::DirEntry> rows;
@@ -119,23 +90,17 @@ QString describeBrewError(QByteArrayView payload)
     return QStringLiteral("the phone gave an answer this program does not know");
 }
 
-// One operation: holds the port for itself, raises `exchangeBusy` and lowers it (with the rest
-// of the exchange state) when the outermost operation ends.
+// One operation: holds the port for itself; the outermost one starts uncancelled.
 struct BrewSession::Exchange {
     explicit Exchange(BrewSession &s) : session(&s), claim(s.m_link.claim(PhoneLink::Port::Diag))
     {
         if (s.m_depth++ == 0)
             s.m_cancelled = false;
-        s.m_link.state().exchangeBusy = true;
     }
     ~Exchange()
     {
-        if (!session || --session->m_depth > 0)
-            return;
-        ExchangeState &st = session->m_link.state();
-        st.exchangeBusy = false;
-        st.brewReading = false;
-        st.brewSeq = 0;
+        if (session)
+            --session->m_depth;
     }
     Exchange(const Exchange &) = delete;
     Exchange &operator=(const Exchange &) = delete;
@@ -149,9 +114,7 @@ BrewSession::BrewSession(PhoneLink &link, QObject *parent) : QObject(parent), m_
 void BrewSession::BitBtn9Click()
 {
     m_cancelled = true;
-    m_link.brewTimer().stop();
-    m_link.state().brewReading = false;
-    m_link.state().brewSeq = 0;
+    m_link.diagSilenceTimer().stop();
     m_link.reader(PhoneLink::Port::Diag).cancel();
 }
 
@@ -242,7 +205,7 @@ QCoro::Task<Result<BrewFolder>> BrewSession::ListBrewFolders(QString path, bool 
     QPointer<BrewSession> self(this);
     Exchange exchange(*this);
     BrewFolder folder;
-    folder.path = brewFolderPath(path);
+    folder.path = brew::brewFolderPath(path);
     brew::BrewLister lister;
     const auto first = lister.start(folder.path, text::dateTimeText(QDateTime::currentDateTime()));
     if (!first)
@@ -306,11 +269,11 @@ QCoro::Task<Result<QByteArray>> BrewSession::ReadBrewFile(QString folder, QStrin
                                                           QString brewMemoryTarget)
 {
     QPointer<BrewSession> self(this);
-    const QString phoneName = brewFolderPath(folder) + name;
+    const QString phoneName = brew::brewFolderPath(folder) + name;
     // Where the bytes go is settled before the phone is asked for them.
     QString localFile = brewMemoryTarget;
     if (localFile.isEmpty() && !brewLocalDir.isEmpty()) {
-        const auto safe = safeLocalName(name);
+        const auto safe = brew::safeLocalName(name);
         if (!safe)
             co_return failure<QByteArray>(FailureKind::Usage,
                                           QStringLiteral("\"%1\" cannot be saved as a file name on this computer.").arg(name));
@@ -321,7 +284,6 @@ QCoro::Task<Result<QByteArray>> BrewSession::ReadBrewFile(QString folder, QStrin
     }
 
     Exchange exchange(*this);
-    m_link.state().brewReading = true;
     brew::BrewReader reader;
     const auto first = reader.start(phoneName);
     if (!first)
@@ -344,7 +306,6 @@ QCoro::Task<Result<QByteArray>> BrewSession::ReadBrewFile(QString folder, QStrin
         if (n.step == Step::Send) {
             request = n.payload;
             firstBlock = false;
-            m_link.state().brewSeq = quint8(request.at(2));
             emit progress(reader.data().size(), reader.total());
             continue;
         }
@@ -417,7 +378,6 @@ QCoro::Task<BrewWrite> BrewSession::writeBrewData(QByteArray data, QString phone
         if (n.step == Step::Send) {
             request = n.payload;
             firstBlock = false;
-            m_link.state().brewSeq = quint8(request.at(2));
             emit progress(writer.progress(), writer.total());
             continue;
         }
@@ -466,7 +426,7 @@ QCoro::Task<Outcome> BrewSession::MakeBrewFolder(QString brewPath, QString name)
         name = name.mid(1, name.size() - 2);
     if (name.isEmpty() || name.contains(QLatin1Char('/')))
         co_return Outcome::failed(FailureKind::Usage, QStringLiteral("\"%1\" is no folder name.").arg(name));
-    const QString phoneName = brewFolderPath(brewPath) + name;
+    const QString phoneName = brew::brewFolderPath(brewPath) + name;
     const auto request = brew::makeFolderRequest(phoneName);
     const Outcome o = co_await statusRequest(request, &brew::parseMakeFolder,
                                              QStringLiteral("The phone did not create the folder %1").arg(phoneName));

@@ -5,6 +5,7 @@
 // core engines. A frame that does not answer the request in flight is passed over.
 #include "phonelink.h"
 
+#include <core/brew/paths.h>
 #include <core/brew/replies.h>
 #include <core/brew/step.h>
 #include <core/explorer/direntry.h>
@@ -34,15 +35,6 @@ struct BrewWrite {
     Outcome outcome;
     bool begun = false;
 };
-
-// A phone folder path in the form the requests take: names each followed by "/", "" the root.
-QString brewFolderPath(const QString &path);
-// "a/b/c" -> "a/b/" and "c"; the root has neither.
-QString brewParentPath(const QString &phoneName);
-QString brewBaseName(const QString &phoneName);
-// The bare name a phone or a user gave, when it is safe as one local file name in a folder:
-// not empty, no ".", "..", "/", "\", NUL, control characters or drive prefix.
-std::optional<QString> safeLocalName(const QString &name);
 
 class BrewSession : public QObject {
     Q_OBJECT
@@ -76,7 +68,7 @@ public:
     // Creates `brewPath` + `name` (brackets around the name taken away). Status 7 is Refused.
     QCoro::Task<Outcome> MakeBrewFolder(QString brewPath, QString name);
 
-    // Ends the exchange in flight: its wait ends as cancelled, the exchange state is cleared.
+    // Ends the exchange in flight: its wait ends as cancelled.
     void BitBtn9Click();
     // After a cancelled exchange: the reply the phone still owed is awaited (at most `limit`)
     // and dropped, so that it cannot pass for the answer to the next request. Returns its

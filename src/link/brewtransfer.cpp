@@ -24,7 +24,6 @@ void BrewTransfer::cancel()
     if (!m_running || m_cancelled)
         return;
     m_cancelled = true;
-    m_link.state().cancelRequest = true;
     m_copier.cancel();
 }
 
@@ -92,7 +91,7 @@ QCoro::Task<Outcome> BrewTransfer::run(Job job)
     // The port is this operation's until it ends, questions and all.
     const PhoneLink::Claim claim = m_link.claim(PhoneLink::Port::Diag);
     m_job = std::move(job);
-    m_job.brewPath = brewFolderPath(m_job.brewPath);
+    m_job.brewPath = brew::brewFolderPath(m_job.brewPath);
     // A new folder without a name: nothing to do, nothing to list.
     if (m_job.op == Op::CreateFolder && m_job.name.isEmpty()) {
         m_running = false;
@@ -172,7 +171,7 @@ QCoro::Task<Outcome> BrewTransfer::downloadEntry(QString caption)
     const QString name = explorer::bareName(caption);
     if (explorer::isFolderCaption(caption))
         co_return co_await m_copier.getFolder(m_job.brewPath + name + QLatin1Char('/'), m_job.localDir);
-    const auto safe = safeLocalName(name);
+    const auto safe = brew::safeLocalName(name);
     if (!safe)
         co_return Outcome::failed(FailureKind::Malformed,
                                   QStringLiteral("\"%1\" cannot be saved as a file name on this computer.").arg(name));
@@ -250,7 +249,7 @@ QCoro::Task<Result<QByteArray>> BrewTransfer::readFile(QString brewName, QString
     // The port is this operation's until it ends, questions and all.
     const PhoneLink::Claim claim = m_link.claim(PhoneLink::Port::Diag);
     emit linesChanged(text(70) + kLineGap + brewName, text(72) + kLineGap + QDir::toNativeSeparators(brewMemoryTarget));
-    R r = co_await m_session.ReadBrewFile(brewParentPath(brewName), brewBaseName(brewName), QString(), brewMemoryTarget);
+    R r = co_await m_session.ReadBrewFile(brew::brewParentPath(brewName), brew::brewBaseName(brewName), QString(), brewMemoryTarget);
     if (!self)
         co_return R::from(Outcome::cancelled());
     if (m_cancelled && !r.ok())
@@ -272,7 +271,7 @@ QCoro::Task<Outcome> BrewTransfer::writeFile(QString brewUploadFile, QString bre
     const PhoneLink::Claim claim = m_link.claim(PhoneLink::Port::Diag);
     emit captionChanged(text(75));
     emit linesChanged(text(70) + kLineGap + QDir::toNativeSeparators(brewUploadFile),
-                      text(72) + kLineGap + QLatin1Char('/') + brewParentPath(brewName));
+                      text(72) + kLineGap + QLatin1Char('/') + brew::brewParentPath(brewName));
     const BrewWrite write = co_await m_session.WriteBrewFile(brewUploadFile, brewName);
     if (!self)
         co_return Outcome::cancelled();

@@ -130,7 +130,6 @@ QCoro::Task<Outcome> ConnectSession::connectWithoutObex()
         co_return opened;
     if (m_mode == ConnectMode::AtOnly) {
         m_link.log().append(QStringLiteral("OBEX CONNECTING BEGIN"));
-        m_link.state().atOnlyConnection = true;
         m_link.setModemAtMode(true);
         // The reply goes to the receive dispatcher; the connection stands at once.
         co_return co_await m_link.posliStr(QByteArrayLiteral("ATE1"), true);

@@ -36,9 +36,6 @@ PhoneLink::PhoneLink(SerialChannel *modem, SerialChannel *diag, QObject *parent)
     });
     m_modem->setBaudRate(14400);
     m_diag->setBaudRate(9600);
-    m_timer.setInterval(20);
-    m_timer9.setInterval(1000);
-    m_brewTimer.setInterval(10);
     for (SerialChannel *ch : {m_modem, m_diag})
         connect(ch, &SerialChannel::opened, this, [this] { m_fatalReported = false; });
     connect(m_modem, &SerialChannel::linkLost, this,
@@ -141,7 +138,6 @@ Outcome PhoneLink::sendBytes(const QByteArray &block)
 {
     if (!m_modem->write(block))
         return Outcome::failed(FailureKind::LinkLost, QStringLiteral("Chyba pri posilani pole!"));
-    m_state.transferWait = true;
     return Outcome::completed();
 }
 
@@ -175,19 +171,12 @@ void PhoneLink::unregisterWorkWindow(QObject *window)
 
 void PhoneLink::fatalLinkError(const QString &text)
 {
-    m_state.atOnlyConnection = false;
     if (m_workWindow && m_closeWorkWindow) {
         auto close = std::exchange(m_closeWorkWindow, nullptr);
         m_workWindow = nullptr;
         close();
     }
-    m_state.exchangeBusy = false;
-    m_state.brewReading = false;
-    m_state.brewSeq = 0;
-    m_state.skipExisting = false;
-    m_timer.stop();
-    m_timer9.stop();
-    m_brewTimer.stop();
+    m_diagSilenceTimer.stop();
     closePorts();
     // One failure, one report: the sessions that were waiting on the lost port end with the
     // same loss and must not report it again.

@@ -1,11 +1,11 @@
 #pragma once
-// The phone link: both serial ports, the exchange flags and log, the link timers, the one way
-// text is written to the modem port (posliStr), and the fatal link error that ends a broken
+// The phone link: both serial ports, the exchange log, the diagnostic silence timer, the one
+// way text is written to the modem port (posliStr), and the fatal link error that ends a broken
 // connection. Owned by the main window (or the command-line tool) for the whole run.
+#include "channelnames.h"
 #include "exchangelog.h"
 #include "replyreader.h"
 #include "result.h"
-#include "serialchannel.h"
 
 #include <QCoroTask>
 #include <QObject>
@@ -16,19 +16,6 @@
 #include <memory>
 
 namespace vandrel::link {
-
-// The flags every exchange shares.
-struct ExchangeState {
-    bool exchangeBusy = false;
-    bool replyDone = false;
-    bool transferWait = false;
-    bool atOnlyConnection = false;
-    bool cancelRequest = false;
-    // BREW exchange state, cleared by the fatal link error.
-    bool brewReading = false;
-    int brewSeq = 0;
-    bool skipExisting = false;
-};
 
 // The intervals sessions wait with; tests shorten them.
 struct Timing {
@@ -95,20 +82,18 @@ public:
     QCoro::Task<Result<QByteArray>> atCommand(QByteArray command);
     QCoro::Task<Result<QByteArray>> atCommand(QByteArray command, std::chrono::milliseconds limit);
 
-    ExchangeState &state() { return m_state; }
-    const ExchangeState &state() const { return m_state; }
     ExchangeLog &log() { return m_log; }
     Timing &timing() { return m_timing; }
 
-    QTimer &timer() { return m_timer; }         // 20 ms, started when a listing completes
-    QTimer &timer9() { return m_timer9; }       // 1 s, the connecting poll
-    QTimer &brewTimer() { return m_brewTimer; } // diagnostic silence
+    // Runs while a BREW connect waits for the phone's first listing; every byte on the
+    // diagnostic port starts it again. Stopped with the link.
+    QTimer &diagSilenceTimer() { return m_diagSilenceTimer; }
 
     // Sends a command or prepared packet on the modem port: "+++" first when the text is
     // exactly "AT^SQWE=0", a short pause, the text, and a CR when asked. A closed port writes
     // nothing and is no failure.
     QCoro::Task<Outcome> posliStr(QByteArray text, bool appendCR);
-    // Writes a byte block of any length on the modem port and raises `transferWait`.
+    // Writes a byte block of any length on the modem port.
     Outcome sendBytes(const QByteArray &block);
     // Writes on either port at once (no escape, no pause). A closed port is PortClosed.
     Outcome writeRaw(Port p, const QByteArray &bytes);
@@ -119,8 +104,8 @@ public:
     void unregisterWorkWindow(QObject *window);
     QObject *workWindow() const { return m_workWindow; }
 
-    // The fatal link error: forgets the connection, closes the work window, clears the
-    // exchange state, stops the timers and closes both ports, then reports `text` through
+    // The fatal link error: forgets the connection, closes the work window, stops the silence
+    // timer and closes both ports, then reports `text` through
     // fatalError (the UI shows it and resets its connection indicators) once per connection.
     void fatalLinkError(const QString &text);
     // Handles a session's failure: link failures end in the fatal link error.
@@ -152,12 +137,9 @@ private:
     ReplyReader *m_modemReader;
     ReplyReader *m_diagReader;
     bool m_modemAtMode = true;
-    ExchangeState m_state;
     ExchangeLog m_log;
     Timing m_timing;
-    QTimer m_timer;
-    QTimer m_timer9;
-    QTimer m_brewTimer;
+    QTimer m_diagSilenceTimer;
     bool m_fatalReported = false;
     QPointer<QObject> m_workWindow;
     std::function<void()> m_closeWorkWindow;

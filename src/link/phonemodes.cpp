@@ -56,8 +56,7 @@ void PhoneModes::act(ModeReplyAction action)
         return;
     case ModeReplyAction::Restart:
         send(PhoneMode::Restart);
-        m_link.timer9().stop();
-        m_link.brewTimer().stop();
+        m_link.diagSilenceTimer().stop();
         m_link.javaPort()->close();
         emit restarted();
         return;

@@ -1,5 +1,5 @@
 #pragma once
-#include "serialchannel.h"
+#include "channelnames.h"
 
 #include <QSerialPort>
 #include <QTimer>

@@ -7,8 +7,8 @@
 // One coroutine waits on a port at a time. Closing the port, losing it, or cancelling the
 // operation that holds it wakes that coroutine at once with a typed outcome; a wait started
 // after the port was opened again is never ended by what happened to the earlier connection.
+#include "channelnames.h"
 #include "result.h"
-#include "serialchannel.h"
 
 #include <QByteArray>
 #include <QCoroTask>

@@ -8,14 +8,14 @@
 
 namespace vandrel::phonesim {
 
-PtyChannel::PtyChannel(QObject *parent) : link::SerialChannel(parent) {}
+PtyChannel::PtyChannel(QObject *parent) : channel::SerialChannel(parent) {}
 
 PtyChannel::~PtyChannel()
 {
     close();
 }
 
-link::OpenError PtyChannel::open()
+channel::OpenError PtyChannel::open()
 {
     if (m_master >= 0)
         return {};
@@ -24,7 +24,7 @@ link::OpenError PtyChannel::open()
         const QString why = QString::fromLocal8Bit(std::strerror(errno));
         if (master >= 0)
             ::close(master);
-        return {link::OpenError::Kind::Other, QStringLiteral("No pseudo-terminal can be made (%1).").arg(why)};
+        return {channel::OpenError::Kind::Other, QStringLiteral("No pseudo-terminal can be made (%1).").arg(why)};
     }
     const char *slave = ::ptsname(master);
     m_slavePath = slave ? QString::fromLocal8Bit(slave) : QString();

@@ -2,14 +2,14 @@
 // The phone's end of a pseudo-terminal: the master side in raw mode (no echo, no CR/LF
 // translation). The client opens the slave through a symbolic link as it would a real port.
 // Closing the master is a pulled cable: the client sees a hang-up.
-#include <link/serialchannel.h>
+#include <channel/serialchannel.h>
 
 #include <QSocketNotifier>
 #include <memory>
 
 namespace vandrel::phonesim {
 
-class PtyChannel final : public link::SerialChannel {
+class PtyChannel final : public channel::SerialChannel {
     Q_OBJECT
 public:
     explicit PtyChannel(QObject *parent = nullptr);
@@ -24,7 +24,7 @@ public:
     int baudRate() const override { return m_speed; }
 
     // Makes a new pseudo-terminal pair.
-    link::OpenError open() override;
+    channel::OpenError open() override;
     void close() override;
     bool isOpen() const override { return m_master >= 0; }
 

@@ -44,22 +44,22 @@ QString VirtualPhone::brewRoot() const
     return brewRootOf(m_root);
 }
 
-void VirtualPhone::wire(link::SerialChannel *channel, PortOutput &out, int port)
+void VirtualPhone::wire(channel::SerialChannel *serial, PortOutput &out, int port)
 {
-    if (!channel->isOpen())
-        channel->open();
-    QPointer<link::SerialChannel> ch = channel;
+    if (!serial->isOpen())
+        serial->open();
+    QPointer<channel::SerialChannel> ch = serial;
     out.setSink([ch](const QByteArray &b) { return ch && ch->write(b); },
                 [ch] {
                     if (!ch)
                         return;
                     // A pulled cable: the client's end must see the hang-up.
-                    if (auto *fake = qobject_cast<link::FakeSerialChannel *>(ch.data()))
+                    if (auto *fake = qobject_cast<channel::FakeSerialChannel *>(ch.data()))
                         fake->hangUp();
                     else
                         ch->close();
                 });
-    connect(channel, &link::SerialChannel::readyRead, this, [this, ch, port] {
+    connect(serial, &channel::SerialChannel::readyRead, this, [this, ch, port] {
         if (!ch)
             return;
         const QByteArray bytes = ch->readAll();
@@ -70,7 +70,7 @@ void VirtualPhone::wire(link::SerialChannel *channel, PortOutput &out, int port)
     });
 }
 
-void VirtualPhone::attach(link::SerialChannel *modem, link::SerialChannel *diag)
+void VirtualPhone::attach(channel::SerialChannel *modem, channel::SerialChannel *diag)
 {
     if (m_modemChannel)
         disconnect(m_modemChannel, nullptr, this, nullptr);
@@ -89,15 +89,15 @@ void VirtualPhone::attach(link::SerialChannel *modem, link::SerialChannel *diag)
 
 VirtualPhone::ClientEnds VirtualPhone::plugInProcess(QObject *owner)
 {
-    auto *phoneModem = new link::FakeSerialChannel(this);
-    auto *phoneDiag = new link::FakeSerialChannel(this);
+    auto *phoneModem = new channel::FakeSerialChannel(this);
+    auto *phoneDiag = new channel::FakeSerialChannel(this);
     phoneModem->setPortName(QStringLiteral("virtual-modem"));
     phoneDiag->setPortName(QStringLiteral("virtual-diag"));
-    ClientEnds ends{new link::FakeSerialChannel(owner), new link::FakeSerialChannel(owner)};
+    ClientEnds ends{new channel::FakeSerialChannel(owner), new channel::FakeSerialChannel(owner)};
     ends.modem->setPortName(QStringLiteral("virtual-modem"));
     ends.diag->setPortName(QStringLiteral("virtual-diag"));
-    link::FakeSerialChannel::connectPair(ends.modem, phoneModem);
-    link::FakeSerialChannel::connectPair(ends.diag, phoneDiag);
+    channel::FakeSerialChannel::connectPair(ends.modem, phoneModem);
+    channel::FakeSerialChannel::connectPair(ends.diag, phoneDiag);
     attach(phoneModem, phoneDiag);
     return ends;
 }

@@ -14,8 +14,8 @@
 #include "rules.h"
 #include "seed.h"
 
-#include <link/fakeserialchannel.h>
-#include <link/serialchannel.h>
+#include <channel/fakeserialchannel.h>
+#include <channel/serialchannel.h>
 
 #include <QObject>
 #include <QPointer>
@@ -39,11 +39,11 @@ public:
     QString brewRoot() const;
 
     // Serves the phone's ends of two channels (opened here when closed).
-    void attach(link::SerialChannel *modem, link::SerialChannel *diag);
+    void attach(channel::SerialChannel *modem, channel::SerialChannel *diag);
 
     struct ClientEnds {
-        link::FakeSerialChannel *modem = nullptr;
-        link::FakeSerialChannel *diag = nullptr;
+        channel::FakeSerialChannel *modem = nullptr;
+        channel::FakeSerialChannel *diag = nullptr;
     };
     // Makes two connected channel pairs, serves the phone's ends and returns the client's
     // ends (closed, parented to `owner`; the caller opens them or hands them to a PhoneLink).
@@ -82,7 +82,7 @@ signals:
     void linkDropped(int port); // Controls::Port
 
 private:
-    void wire(link::SerialChannel *channel, PortOutput &out, int port);
+    void wire(channel::SerialChannel *serial, PortOutput &out, int port);
     void dropped(int port);
     bool linkPty(int port, QString *error);
 
@@ -95,8 +95,8 @@ private:
     Controls m_controls;
     std::unique_ptr<ModemPort> m_modem;
     std::unique_ptr<DiagPort> m_diag;
-    QPointer<link::SerialChannel> m_modemChannel;
-    QPointer<link::SerialChannel> m_diagChannel;
+    QPointer<channel::SerialChannel> m_modemChannel;
+    QPointer<channel::SerialChannel> m_diagChannel;
     QString m_modemLink;
     QString m_diagLink;
     int m_replugMs = -1;

@@ -69,7 +69,6 @@ BrewWindow::~BrewWindow()
 
 void BrewWindow::cancelWork()
 {
-    m_link.state().exchangeBusy = false;
     if (m_transfer)
         m_transfer->cancel();
 }
@@ -125,13 +124,8 @@ QCoro::Task<void> runBrew(QPointer<BrewWindow> window, QPointer<link::PhoneLink>
         if (transfer->hasListing())
             emit window->listed(transfer->listing());
     }
-    if (phone) {
-        link::ExchangeState &st = phone->state();
-        st.cancelRequest = false;
-        st.skipExisting = false;
-        if (outcome.isLinkFailure())
-            phone->handleFailure(outcome); // closes the window as cancelled
-    }
+    if (phone && outcome.isLinkFailure())
+        phone->handleFailure(outcome); // closes the window as cancelled
     if (window)
         window->workEnded(outcome, memory);
 }

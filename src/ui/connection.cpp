@@ -164,9 +164,6 @@ bool ConnectionController::connectFinished(const link::Outcome &outcome, quint64
         return false;
     const bool ok = outcome.ok();
     m_dispatcher.setConnecting(false);
-    m_link.state().atOnlyConnection = false;
-    m_link.timer9().stop();
-    m_link.timer().stop();
     if (m_connectWindow) {
         m_connectWindow->done(ok ? QDialog::Accepted : QDialog::Rejected);
         m_connectWindow = nullptr;
@@ -214,7 +211,6 @@ void ConnectionController::disconnectPhone()
     applyDisconnectedIndicators();
     setAccessMode(m_chosenAccess);
     emit memoryLabel(QString());
-    m_link.timer().stop();
     m_listing = false;
     emit connectedChanged(false);
 }

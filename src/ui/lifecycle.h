@@ -19,7 +19,7 @@ enum class Step {
     LoadSettings,         // settings, shortcuts, language, drive list, icons
     HelpMenuRight,        // help menu at the right end of the menu bar
     ComputerFreeSpace,    // free and total space label of the computer pane
-    ResetFlags,           // exchange state
+    ResetFlags,           // the receive dispatcher's flags
     LoadNameLists,        // "addr.vdl", "grp.vdl"
     LoadFavourites,       // "PCdirs.vdl", "MOdirs.vdl", "Bdirs.vdl"
     // after the window is on screen

@@ -322,7 +322,6 @@ void MainWindow::attachOwnSteps()
         loadLanguage(*this, m_settings.language);
     });
     m_lifecycle.on(Step::HelpMenuRight, [this] { applyCaptions(); });
-    m_lifecycle.on(Step::ResetFlags, [this] { m_link->state() = link::ExchangeState{}; });
     m_lifecycle.on(Step::Relayout, [this] {
         if (QLayout *l = layout())
             l->activate();

@@ -147,7 +147,7 @@ private slots:
             BrewWriter w;
             QList<QByteArray> out{*w.start(u"brew/a.bin", fill(600).first(size))};
             for (int round = 0; round < 10; ++round) {
-                const Fed fed = feed<vandrel::diag::DiagFrameSplitter>(ack, split, hex("5905"));
+                const Fed fed = feed(vandrel::diag::diagFrameLength, ack, split, hex("5905"));
                 QCOMPARE(fed.items.size(), 1);
                 const auto next = w.onReply(vandrel::diag::decodeDiagFrame(fed.items.first())->payload);
                 if (next.step == Step::Done)
@@ -217,7 +217,7 @@ private slots:
         // From the wire: framed, split the three ways, the end of the listing behind it.
         const QByteArray stream = framed({payload, hex("590B1C")});
         for (const Split split : allSplits()) {
-            const Fed fed = feed<vandrel::diag::DiagFrameSplitter>(stream, split, hex("590B"));
+            const Fed fed = feed(vandrel::diag::diagFrameLength, stream, split, hex("590B"));
             const QList<QByteArray> payloads = payloadsOf(fed.items);
             QCOMPARE(payloads.size(), 2);
             QCOMPARE(classifyListingReply(payloads[0]), ListingReply::Entry);
@@ -348,7 +348,7 @@ private slots:
         QFETCH(QList<QByteArray>, requests);
         const QByteArray stream = framed(replies);
         for (const Split split : allSplits()) {
-            const Fed fed = feed<vandrel::diag::DiagFrameSplitter>(stream, split, hex("5904"));
+            const Fed fed = feed(vandrel::diag::diagFrameLength, stream, split, hex("5904"));
             BrewReader reader;
             QCOMPARE(*reader.start(u"brew/a.bin"), hex("5904000B") + "brew/a.bin" + hex("00"));
             QList<QByteArray> sent;

@@ -46,7 +46,7 @@ private slots:
         const QList<QByteArray> expectedRequests{listRequest(0x0A, 1, folder), listRequest(0x0A, 2, folder),
                                                  listRequest(0x0B, 0, files), listRequest(0x0B, 1, files)};
         for (const Split split : allSplits()) {
-            const Fed fed = feed<vandrel::diag::DiagFrameSplitter>(replies, split, hex("590A"));
+            const Fed fed = feed(vandrel::diag::diagFrameLength, replies, split, hex("590A"));
             BrewLister lister;
             QCOMPARE(*lister.start(QStringLiteral("brew/mod/"), kDate), listRequest(0x0A, 0, folder));
             QList<QByteArray> sent;

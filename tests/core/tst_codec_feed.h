@@ -1,7 +1,8 @@
 #pragma once
-// Feeding a stream engine (frame splitter, response assembler) the three ways every receive
-// path must survive: all at once, one byte at a time, and followed by trailing bytes that must
-// stay pending untouched.
+// Feeding a reply-reader framer (diag::diagFrameLength, obex::obexPacketLength) the three ways
+// every receive path must survive: all at once, one byte at a time, and followed by trailing
+// bytes that must stay pending untouched. Bytes are taken the way the link's reply reader
+// takes them: appended as they arrive, every complete item cut off the front at once.
 #include <QByteArray>
 #include <QList>
 #include <QRandomGenerator>
@@ -36,63 +37,56 @@ struct Fed {
     QByteArray pending;
 };
 
-// `trailing` must not complete an item for the engine; it is fed only in Split::Trailing.
-template<typename Engine>
-Fed feed(const QByteArray &input, Split split, const QByteArray &trailing)
+// The length of the complete item at the start of the buffer, 0 while incomplete.
+using Framer = std::function<qsizetype(const QByteArray &buffer)>;
+
+// Receives `bytes` into `buffer` and takes every complete item off its front.
+inline void receive(Fed &out, const QByteArray &bytes, const Framer &framer)
 {
-    Engine engine;
+    out.pending += bytes;
+    while (const qsizetype n = framer(out.pending)) {
+        out.items.append(out.pending.first(n));
+        out.pending.remove(0, n);
+    }
+}
+
+// Applies a framer to a buffer until it reports nothing complete.
+inline Fed frameAll(const QByteArray &buffer, const Framer &framer)
+{
     Fed out;
-    auto drain = [&] {
-        while (auto item = engine.next())
-            out.items.append(*item);
-    };
+    receive(out, buffer, framer);
+    return out;
+}
+
+// `trailing` must not complete an item for the framer; it is fed only in Split::Trailing.
+inline Fed feed(const Framer &framer, const QByteArray &input, Split split, const QByteArray &trailing)
+{
+    Fed out;
     switch (split) {
     case Split::Whole:
-        engine.feed(input);
-        drain();
+        receive(out, input, framer);
         break;
     case Split::ByteByByte:
-        for (qsizetype i = 0; i < input.size(); ++i) {
-            engine.feed(input.sliced(i, 1));
-            drain();
-        }
+        for (qsizetype i = 0; i < input.size(); ++i)
+            receive(out, input.sliced(i, 1), framer);
         break;
     case Split::Trailing:
-        engine.feed(input + trailing);
-        drain();
+        receive(out, input + trailing, framer);
         break;
     }
-    out.pending = engine.pending();
     return out;
 }
 
 // Cuts `input` at random places, as serial drivers do.
-template<typename Engine>
-Fed feedRandomly(const QByteArray &input, quint32 seed)
+inline Fed feedRandomly(const Framer &framer, const QByteArray &input, quint32 seed)
 {
     QRandomGenerator rng(seed);
-    Engine engine;
     Fed out;
     for (qsizetype at = 0; at < input.size();) {
         const qsizetype n = qMin<qsizetype>(input.size() - at, 1 + rng.bounded(70));
-        engine.feed(input.sliced(at, n));
+        receive(out, input.sliced(at, n), framer);
         at += n;
-        while (auto item = engine.next())
-            out.items.append(*item);
     }
-    out.pending = engine.pending();
-    return out;
-}
-
-// Applies a reply-reader framer to a buffer until it reports nothing complete.
-inline Fed frameAll(QByteArray buffer, const std::function<qsizetype(const QByteArray &)> &framer)
-{
-    Fed out;
-    while (const qsizetype n = framer(buffer)) {
-        out.items.append(buffer.first(n));
-        buffer.remove(0, n);
-    }
-    out.pending = buffer;
     return out;
 }
 

@@ -2,6 +2,7 @@
 
 #include <core/explorer/desktopentry.h>
 #include <core/explorer/favourites.h>
+#include <core/explorer/pcpath.h>
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -46,7 +47,7 @@ private slots:
     void storedFormGoesBackToTheSameNames()
     {
         QFETCH(QStringList, names);
-        const QString stored = obexFavouritePath(names);
+        const QString stored = obexPathBar(names);
         QCOMPARE(stored.count(QLatin1Char('\\')), names.size());
         QVERIFY(names.isEmpty() || stored.endsWith(QLatin1Char('\\')));
         QCOMPARE(obexNamesFromFavourite(stored), names);

@@ -108,11 +108,11 @@ private slots:
         QFETCH(QByteArray, xml);
         QFETCH(QList<DirEntry>, rows);
         QFETCH(bool, lenient);
-        // The text reaches the parser through the packet assembler, however the bytes were split.
+        // The text reaches the parser through the packet framer, however the bytes were split.
         const QByteArray stream = asPackets(xml, 40);
         const QByteArray trailing = QByteArray::fromHex("A000");
         for (const Split split : allSplits()) {
-            const Fed fed = feed<ResponseAssembler>(stream, split, trailing);
+            const Fed fed = feed(obexPacketLength, stream, split, trailing);
             QByteArray text;
             for (const QByteArray &packet : fed.items)
                 text += parsePacket(packet)->body();

@@ -20,8 +20,8 @@ inline QString scratchTemplate()
 struct PhoneRig {
     QTemporaryDir dir{scratchTemplate()};
     std::unique_ptr<vandrel::phonesim::VirtualPhone> phone;
-    vandrel::link::FakeSerialChannel *modem = nullptr;
-    vandrel::link::FakeSerialChannel *diag = nullptr;
+    vandrel::channel::FakeSerialChannel *modem = nullptr;
+    vandrel::channel::FakeSerialChannel *diag = nullptr;
     std::unique_ptr<vandrel::link::PhoneLink> link;
 
     // `prepare` runs on the empty root before the phone starts (an empty root is seeded).

@@ -72,7 +72,7 @@ QStringList filesBelow(const QString &dir)
 }
 
 // The OBEX packets the client wrote (AT commands and escapes left out).
-QList<QByteArray> packetsWritten(const link::FakeSerialChannel &client, quint8 opcodeMask = 0x7F, quint8 opcode = 0x02)
+QList<QByteArray> packetsWritten(const channel::FakeSerialChannel &client, quint8 opcodeMask = 0x7F, quint8 opcode = 0x02)
 {
     QList<QByteArray> out;
     for (const QByteArray &w : client.writes())
@@ -104,7 +104,7 @@ struct Rig {
     QTemporaryDir phoneDir;
     QTemporaryDir localDir;
     std::unique_ptr<phonesim::VirtualPhone> phone;
-    link::FakeSerialChannel *client = nullptr;
+    channel::FakeSerialChannel *client = nullptr;
     std::unique_ptr<link::PhoneLink> link;
     ScriptAsker asker;
     std::unique_ptr<link::ObexTransfer> transfer;

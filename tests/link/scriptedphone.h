@@ -1,7 +1,7 @@
 #pragma once
 // A few lines of phone for link tests: answers AT commands from a table, can stay silent,
 // and knows whether it is in OBEX mode. The full virtual phone lives in src/phone-sim.
-#include <link/fakeserialchannel.h>
+#include <channel/fakeserialchannel.h>
 
 #include <QMap>
 #include <QSet>
@@ -9,18 +9,18 @@
 
 class ScriptedPhone : public QObject {
 public:
-    vandrel::link::FakeSerialChannel end;
+    vandrel::channel::FakeSerialChannel end;
     bool obexMode = false;
     bool echo = true;
     QMap<QByteArray, QByteArray> answers;  // command -> information lines (without final code)
     QSet<QByteArray> refuse;               // answered with ERROR
     QList<QByteArray> received;            // commands and escapes, in order
 
-    explicit ScriptedPhone(vandrel::link::FakeSerialChannel *client)
+    explicit ScriptedPhone(vandrel::channel::FakeSerialChannel *client)
     {
-        vandrel::link::FakeSerialChannel::connectPair(client, &end);
+        vandrel::channel::FakeSerialChannel::connectPair(client, &end);
         (void)end.open();
-        connect(&end, &vandrel::link::SerialChannel::readyRead, this, [this] { take(end.readAll()); });
+        connect(&end, &vandrel::channel::SerialChannel::readyRead, this, [this] { take(end.readAll()); });
     }
 
 private:

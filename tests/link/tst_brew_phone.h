@@ -2,7 +2,7 @@
 // A small BREW file system behind a fake diagnostic port, for session tests: files and folders
 // in memory, replies in the phone's layouts, and the faults the tests need. Its own frame code,
 // so a client bug cannot hide behind shared code. The full virtual phone lives in src/phone-sim.
-#include <link/fakeserialchannel.h>
+#include <channel/fakeserialchannel.h>
 
 #include <QMap>
 #include <QRandomGenerator>
@@ -30,7 +30,7 @@ class BrewPhone : public QObject {
 public:
     enum class Split { Whole, ByteByByte, Trailing, Random };
 
-    vandrel::link::FakeSerialChannel end;
+    vandrel::channel::FakeSerialChannel end;
     QMap<QByteArray, QByteArray> files;  // full name -> contents
     QSet<QByteArray> folders;            // full names without trailing "/"
     QList<QByteArray> requests;          // payloads received, in order
@@ -49,11 +49,11 @@ public:
     static QByteArray strayFrame() { return frame(QByteArray::fromHex("290400")); }
     static QByteArray strayHead() { return strayFrame().left(3); }
 
-    explicit BrewPhone(vandrel::link::FakeSerialChannel *client, quint32 seed = 1) : m_random(seed)
+    explicit BrewPhone(vandrel::channel::FakeSerialChannel *client, quint32 seed = 1) : m_random(seed)
     {
-        vandrel::link::FakeSerialChannel::connectPair(client, &end);
+        vandrel::channel::FakeSerialChannel::connectPair(client, &end);
         (void)end.open();
-        connect(&end, &vandrel::link::SerialChannel::readyRead, this, [this] { take(end.readAll()); });
+        connect(&end, &vandrel::channel::SerialChannel::readyRead, this, [this] { take(end.readAll()); });
     }
 
     static quint16 crc(const QByteArray &bytes)

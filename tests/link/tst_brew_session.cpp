@@ -14,6 +14,7 @@
 #include <QTest>
 
 using namespace vandrel::link;
+using vandrel::channel::FakeSerialChannel;
 using namespace std::chrono_literals;
 
 namespace {
@@ -118,7 +119,7 @@ private slots:
         QCOMPARE(rig.phone.requests.value(1), hex("590A0100000009") + "brew/mod" + '\0');
         QCOMPARE(rig.phone.requests.last(), hex("590C01"));
         QCOMPARE(rig.leftOver(), rig.expectedLeftOver());
-        QVERIFY(!rig.link.state().exchangeBusy);
+        QVERIFY(!rig.link.isClaimed(PhoneLink::Port::Diag));
     }
 
     void emptyRootShowsTheParentRow()
@@ -186,7 +187,7 @@ private slots:
         QVERIFY2(r.ok(), qPrintable(r.outcome.detail));
         QCOMPARE(r.value, data);
         QCOMPARE(rig.leftOver(), rig.expectedLeftOver());
-        QVERIFY(!rig.link.state().brewReading);
+        QVERIFY(!rig.link.isClaimed(PhoneLink::Port::Diag));
     }
 
     void exactTransferRequests_data()
@@ -406,7 +407,7 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(bool, safe);
-        QCOMPARE(safeLocalName(name).has_value(), safe);
+        QCOMPARE(vandrel::brew::safeLocalName(name).has_value(), safe);
         if (safe)
             return;
         Rig rig;
@@ -476,7 +477,7 @@ private slots:
         QVERIFY2(r.ok(), qPrintable(r.outcome.detail));
         QVERIFY(rig.diag->isOpen());
         QVERIFY(r.value.freeBytes.has_value());
-        QVERIFY(!rig.link.brewTimer().isActive());
+        QVERIFY(!rig.link.diagSilenceTimer().isActive());
     }
 
     void silenceEndsTheConnection()

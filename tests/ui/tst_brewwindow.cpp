@@ -196,7 +196,7 @@ private slots:
         QCOMPARE(listed.size(), 1);
         QVERIFY(captionsOf(listed.first().at(0).value<link::BrewFolder>()).contains(u"game.mod"_qs));
         QCOMPARE(allEntries(rig.local.path()), QStringList());
-        QVERIFY(!rig.phone.link->state().cancelRequest);
+        QVERIFY(!rig.phone.link->isClaimed(link::PhoneLink::Port::Diag));
         QTRY_VERIFY(!w);
         QVERIFY(!rig.parent.findChild<QMessageBox *>(u"ErrorBox"_qs));
         QVERIFY(rig.phone.anomalies().isEmpty());

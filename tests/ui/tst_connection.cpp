@@ -31,8 +31,8 @@ public:
 };
 
 struct Window {
-    link::FakeSerialChannel *modem = new link::FakeSerialChannel;
-    link::FakeSerialChannel *diag = new link::FakeSerialChannel;
+    channel::FakeSerialChannel *modem = new channel::FakeSerialChannel;
+    channel::FakeSerialChannel *diag = new channel::FakeSerialChannel;
     std::unique_ptr<MainWindow> w;
     std::unique_ptr<ScriptedPhone> phone;
     FakeProcesses processes;

@@ -3,7 +3,7 @@
 
 #include <core/explorer/drives.h>
 #include <core/text/format.h>
-#include <link/fakeserialchannel.h>
+#include <channel/fakeserialchannel.h>
 #include <ui/connection.h>
 #include <ui/explorer/dirtablemodel.h>
 #include <ui/explorer/explorertab.h>
@@ -42,7 +42,7 @@ namespace {
 
 struct Window {
     std::unique_ptr<MainWindow> w{std::make_unique<MainWindow>(
-        std::make_unique<link::PhoneLink>(new link::FakeSerialChannel, new link::FakeSerialChannel))};
+        std::make_unique<link::PhoneLink>(new channel::FakeSerialChannel, new channel::FakeSerialChannel))};
     ExplorerTab *tab = nullptr;
     Window()
     {

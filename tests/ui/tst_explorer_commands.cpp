@@ -2,7 +2,7 @@
 #include "common/testmain.h"
 #include "tst_explorer_helpers.h"
 
-#include <link/fakeserialchannel.h>
+#include <channel/fakeserialchannel.h>
 #include <ui/explorer/dirtablemodel.h>
 #include <ui/explorer/explorercommands.h>
 #include <ui/explorer/explorertab.h>
@@ -29,7 +29,7 @@ namespace {
 
 struct Window {
     std::unique_ptr<MainWindow> w{std::make_unique<MainWindow>(
-        std::make_unique<link::PhoneLink>(new link::FakeSerialChannel, new link::FakeSerialChannel))};
+        std::make_unique<link::PhoneLink>(new channel::FakeSerialChannel, new channel::FakeSerialChannel))};
     ExplorerTab *tab = nullptr;
     QTemporaryDir dir;
     QString folder;

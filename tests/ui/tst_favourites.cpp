@@ -1,7 +1,7 @@
 #include "common/testmain.h"
 
 #include <core/explorer/favourites.h>
-#include <link/fakeserialchannel.h>
+#include <channel/fakeserialchannel.h>
 #include <link/favouritesfile.h>
 #include <link/paths.h>
 #include <ui/explorer/favourites.h>
@@ -29,7 +29,7 @@ namespace {
 
 struct Window {
     std::unique_ptr<MainWindow> w{std::make_unique<MainWindow>(
-        std::make_unique<link::PhoneLink>(new link::FakeSerialChannel, new link::FakeSerialChannel))};
+        std::make_unique<link::PhoneLink>(new channel::FakeSerialChannel, new channel::FakeSerialChannel))};
     Favourites *favourites = new Favourites(*w);
     Window() { w->create(); }
 

@@ -7,7 +7,7 @@
 
 #include "phonewindow.h"
 
-#include <link/fakeserialchannel.h>
+#include <channel/fakeserialchannel.h>
 #include <link/paths.h>
 #include <ui/brewwindow.h>
 #include <ui/phoneinfowindow.h>
@@ -55,7 +55,7 @@ QByteArray readFile(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
-link::FakeSerialChannel *fake(link::SerialChannel *channel) { return static_cast<link::FakeSerialChannel *>(channel); }
+channel::FakeSerialChannel *fake(link::SerialChannel *port) { return static_cast<channel::FakeSerialChannel *>(port); }
 
 } // namespace
 

@@ -1,7 +1,7 @@
 #include "common/testmain.h"
 
 #include <core/settings/messagetable.h>
-#include <link/fakeserialchannel.h>
+#include <channel/fakeserialchannel.h>
 #include <link/phonelink.h>
 #include <ui/language.h>
 #include <ui/mainwindow.h>
@@ -30,7 +30,7 @@ using ui::SettingsWindow;
 namespace {
 
 struct Window {
-    MainWindow main{std::make_unique<link::PhoneLink>(new link::FakeSerialChannel, new link::FakeSerialChannel)};
+    MainWindow main{std::make_unique<link::PhoneLink>(new channel::FakeSerialChannel, new channel::FakeSerialChannel)};
     QListWidget *phonePane = new QListWidget;
     Window()
     {
@@ -191,8 +191,8 @@ private slots:
     {
         QTemporaryDir dir;
         writeLanguage(dir.path(), QStringLiteral("DE"), 226);
-        auto *modem = new link::FakeSerialChannel;
-        MainWindow w(std::make_unique<link::PhoneLink>(modem, new link::FakeSerialChannel));
+        auto *modem = new channel::FakeSerialChannel;
+        MainWindow w(std::make_unique<link::PhoneLink>(modem, new channel::FakeSerialChannel));
         QVERIFY(!modem->open());
         w.setStatusPanel(1, QStringLiteral("/dev/ttyACM0 & 115200 Bd"));
         QVERIFY(ui::loadLanguage(w, QStringLiteral("DE"), {dir.path()}));

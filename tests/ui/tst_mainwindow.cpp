@@ -1,6 +1,6 @@
 #include "common/testmain.h"
 
-#include <link/fakeserialchannel.h>
+#include <channel/fakeserialchannel.h>
 #include <link/paths.h>
 #include <ui/mainwindow.h>
 #include <ui/shell.h>
@@ -22,8 +22,8 @@ using namespace vandrel::ui;
 namespace {
 
 struct Window {
-    link::FakeSerialChannel *modem = new link::FakeSerialChannel;
-    link::FakeSerialChannel *diag = new link::FakeSerialChannel;
+    channel::FakeSerialChannel *modem = new channel::FakeSerialChannel;
+    channel::FakeSerialChannel *diag = new channel::FakeSerialChannel;
     std::unique_ptr<MainWindow> w;
     explicit Window(MainWindowOptions o = {})
         : w(std::make_unique<MainWindow>(std::make_unique<link::PhoneLink>(modem, diag), o))

@@ -1,7 +1,7 @@
 #include "common/testmain.h"
 
 #include <core/settings/appsettings.h>
-#include <link/fakeserialchannel.h>
+#include <channel/fakeserialchannel.h>
 #include <link/phonelink.h>
 #include <ui/mainwindow.h>
 #include <core/settings/shortcuts.h>
@@ -42,8 +42,8 @@ void writeHomeFile(const char *name, const QByteArray &contents)
 }
 
 struct Window {
-    link::FakeSerialChannel *modem = new link::FakeSerialChannel;
-    link::FakeSerialChannel *diag = new link::FakeSerialChannel;
+    channel::FakeSerialChannel *modem = new channel::FakeSerialChannel;
+    channel::FakeSerialChannel *diag = new channel::FakeSerialChannel;
     MainWindow main{std::make_unique<link::PhoneLink>(modem, diag)};
     Window() { main.create(); }
 };

@@ -1,6 +1,6 @@
 #include "common/testmain.h"
 
-#include <link/fakeserialchannel.h>
+#include <channel/fakeserialchannel.h>
 #include <link/obextransfer.h>
 #include <link/phonelink.h>
 #include <ui/questionasker.h>
@@ -25,8 +25,8 @@ namespace {
 struct Rig {
     Rig()
     {
-        modem = new link::FakeSerialChannel;
-        phone = std::make_unique<link::PhoneLink>(modem, new link::FakeSerialChannel);
+        modem = new channel::FakeSerialChannel;
+        phone = std::make_unique<link::PhoneLink>(modem, new channel::FakeSerialChannel);
         phone->timing().escapePause = std::chrono::milliseconds(0);
         phone->timing().replyLimit = std::chrono::milliseconds(5000);
     }
@@ -39,12 +39,12 @@ struct Rig {
         return ui::openTransferWindow(*phone, messages, request, &parent);
     }
     QWidget parent;
-    link::FakeSerialChannel *modem;
+    channel::FakeSerialChannel *modem;
     std::unique_ptr<link::PhoneLink> phone;
     settings::MessageTable messages;
 };
 
-bool writtenContains(const link::FakeSerialChannel &c, const QByteArray &bytes)
+bool writtenContains(const channel::FakeSerialChannel &c, const QByteArray &bytes)
 {
     return c.written().contains(bytes);
 }
@@ -146,7 +146,7 @@ private slots:
                          [phone](link::PhoneLink::Port, const QString &why) { phone->fatalLinkError(why); });
         QSignalSpy fatal(phone, &link::PhoneLink::fatalError);
         QVERIFY(!rig.modem->open());
-        QTimer::singleShot(50, rig.modem, &link::FakeSerialChannel::hangUp);
+        QTimer::singleShot(50, rig.modem, &channel::FakeSerialChannel::hangUp);
         QPointer<ui::TransferWindow> w = rig.open();
         QSignalSpy ended(w.data(), &ui::TransferWindow::transferEnded);
         QTRY_COMPARE(ended.size(), 1);

@@ -71,22 +71,4 @@ qsizetype diagFrameLength(const QByteArray &buffer)
     return at < 0 ? 0 : at + 1;
 }
 
-void DiagFrameSplitter::feed(QByteArrayView bytes)
-{
-    m_buffer.append(bytes);
-}
-
-std::optional<QByteArray> DiagFrameSplitter::next()
-{
-    for (;;) {
-        const qsizetype length = diagFrameLength(m_buffer);
-        if (length == 0)
-            return std::nullopt;
-        QByteArray frame = m_buffer.first(length);
-        m_buffer.remove(0, length);
-        if (length > 1)
-            return frame;
-    }
-}
-
 } // namespace vandrel::diag

@@ -29,19 +29,4 @@ Checked<DiagFrame> decodeDiagFrame(QByteArrayView frame);
 // including the first 0x7E), 0 while incomplete.
 qsizetype diagFrameLength(const QByteArray &buffer);
 
-// Collects bytes as they arrive and hands out whole frames at each 0x7E. A flag with nothing
-// before it (an idle or opening flag) is no frame. One instance per port.
-class DiagFrameSplitter {
-public:
-    void feed(QByteArrayView bytes);
-    // The next whole frame, flag included, or nothing while none is complete.
-    std::optional<QByteArray> next();
-    // Bytes received after the last complete frame.
-    const QByteArray &pending() const { return m_buffer; }
-    void clear() { m_buffer.clear(); }
-
-private:
-    QByteArray m_buffer;
-};
-
 } // namespace vandrel::diag

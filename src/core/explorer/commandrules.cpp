@@ -1,5 +1,7 @@
 #include "commandrules.h"
 
+#include "core/brew/paths.h"
+
 namespace vandrel::explorer {
 
 namespace {
@@ -43,13 +45,8 @@ QString renameTarget(QStringView answer, bool folder)
 
 BrewUp brewPathUp(QStringView path)
 {
-    QStringView p = path;
-    if (p.endsWith(u'/'))
-        p.chop(1);
-    const qsizetype cut = p.lastIndexOf(u'/');
-    if (cut < 0)
-        return {QString(), p.toString()};
-    return {p.left(cut + 1).toString(), p.mid(cut + 1).toString()};
+    const QString p = path.toString();
+    return {brew::brewParentPath(p), brew::brewBaseName(p)};
 }
 
 } // namespace vandrel::explorer

@@ -62,14 +62,6 @@ QList<Favourite> decodeFavourites(QByteArrayView file)
     return out;
 }
 
-QString obexFavouritePath(const QStringList &names)
-{
-    QString path;
-    for (const QString &name : names)
-        path += name + QLatin1Char('\\');
-    return path;
-}
-
 QStringList obexNamesFromFavourite(const QString &path)
 {
     QStringList pieces = path.split(QLatin1Char('\\'));

@@ -27,8 +27,7 @@ Checked<QByteArray> encodeFavourites(const QList<Favourite> &favourites);
 // Every whole record of a file (size / 307 of them); a length byte beyond its field is clamped.
 QList<Favourite> decodeFavourites(QByteArrayView file);
 
-// The stored form of an OBEX folder: each name followed by "\" ("mmc\photos\").
-QString obexFavouritePath(const QStringList &names);
+// An OBEX folder is stored as the phone path bar shows it (obexPathBar, "mmc\photos\").
 // Back to the names: every piece ending in "\" is one name, in order; text after the last
 // "\" is ignored. Empty pieces ("mmc\\") are dropped: no folder has an empty name.
 QStringList obexNamesFromFavourite(const QString &path);

@@ -36,7 +36,8 @@ struct DroppedPath {
 // name for a file.
 QStringList droppedCaptions(const QList<DroppedPath> &dropped);
 
-// The phone path bar in OBEX access: every folder name followed by "\" ("mmc\photos\").
+// The phone path bar in OBEX access, and the stored form of an OBEX favourite: every folder
+// name followed by "\" ("mmc\photos\").
 QString obexPathBar(const QStringList &names);
 
 } // namespace vandrel::explorer

@@ -141,18 +141,6 @@ QByteArrayView replyContent(QByteArrayView reply)
     return reply.sliced(leadingLineEnds(reply));
 }
 
-void ResponseAssembler::feed(QByteArrayView bytes) { m_buffer.append(bytes); }
-
-std::optional<QByteArray> ResponseAssembler::next()
-{
-    const qsizetype length = obexPacketLength(m_buffer);
-    if (length == 0)
-        return std::nullopt;
-    QByteArray packet = m_buffer.first(length);
-    m_buffer.remove(0, length);
-    return packet;
-}
-
 bool acceptedConnectionId(quint32 id, Acceptance acceptance)
 {
     switch (id) {

@@ -41,18 +41,6 @@ qsizetype replyLength(const QByteArray &buffer);
 // A reply without the line ends before it.
 QByteArrayView replyContent(QByteArrayView reply);
 
-// Collects bytes as they arrive and hands out whole packets by their length field.
-class ResponseAssembler {
-public:
-    void feed(QByteArrayView bytes);
-    std::optional<QByteArray> next();
-    const QByteArray &pending() const { return m_buffer; }
-    void clear() { m_buffer.clear(); }
-
-private:
-    QByteArray m_buffer;
-};
-
 // Which connection ids a reply may carry: the explorer accepts four, the transfer window three.
 enum class Acceptance { Explorer, Transfer };
 bool acceptedConnectionId(quint32 id, Acceptance acceptance);

@@ -495,7 +495,7 @@ void ExplorerCommands::copyDropped(const QStringList &droppedList)
 
 std::optional<QString> ExplorerCommands::workCopyOf(const QString &caption)
 {
-    const auto name = link::safeLocalName(caption);
+    const auto name = brew::safeLocalName(caption);
     if (!name) {
         showError(&m_window, QStringLiteral("The phone file name \"%1\" is not safe as a local file name.").arg(caption));
         return std::nullopt;

@@ -497,7 +497,7 @@ void ExplorerTab::wireFavourites()
         QString path;
         switch (list) {
         case List::Computer: path = m_computer->path(); break;
-        case List::Obex: path = explorer::obexFavouritePath(m_window.connection().obexPath()); break;
+        case List::Obex: path = explorer::obexPathBar(m_window.connection().obexPath()); break;
         case List::Brew: path = m_window.connection().brewPath(); break;
         }
         m_favourites->addCurrent(list, path);

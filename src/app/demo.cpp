@@ -1,10 +1,9 @@
 #include "demo.h"
 
-#include "mainwindow.h"
-
 #include <phone-sim/virtualphone.h>
+#include <ui/mainwindow.h>
 
-namespace vandrel::ui {
+namespace vandrel::app {
 
 Demo::Demo(QObject *parent) : QObject(parent), m_dir(QDir::tempPath() + QStringLiteral("/vandrel-demo-XXXXXX")) {}
 
@@ -38,11 +37,11 @@ bool Demo::start(QString *error)
     return true;
 }
 
-void Demo::attachTo(MainWindow &window)
+void Demo::attachTo(ui::MainWindow &window)
 {
-    MainWindow *w = &window;
+    ui::MainWindow *w = &window;
     // Runs after the window's own settings loading; nothing here is saved.
-    window.lifecycle().on(Step::LoadSettings, [this, w] {
+    window.lifecycle().on(ui::Step::LoadSettings, [this, w] {
         w->appSettings().portName = modemPort();
         w->appSettings().portName2 = diagPort();
         w->phoneLink().port()->setPortName(modemPort());
@@ -51,4 +50,4 @@ void Demo::attachTo(MainWindow &window)
     });
 }
 
-} // namespace vandrel::ui
+} // namespace vandrel::app

@@ -2,7 +2,7 @@
 
 #include <QMetaObject>
 
-namespace vandrel::link {
+namespace vandrel::channel {
 
 FakeSerialChannel::FakeSerialChannel(QObject *parent) : SerialChannel(parent) {}
 
@@ -90,4 +90,4 @@ QByteArray FakeSerialChannel::written() const
     return all;
 }
 
-} // namespace vandrel::link
+} // namespace vandrel::channel

@@ -4,7 +4,7 @@
 #include <QList>
 #include <QPointer>
 
-namespace vandrel::link {
+namespace vandrel::channel {
 
 // A port for tests and for the in-process virtual phone: bytes are fed by hand or arrive from
 // a linked peer; writes are recorded; a write, an open or the whole link can be made to fail.
@@ -64,4 +64,4 @@ private:
     QPointer<FakeSerialChannel> m_peer;
 };
 
-} // namespace vandrel::link
+} // namespace vandrel::channel

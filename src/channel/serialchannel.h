@@ -5,7 +5,7 @@
 #include <QObject>
 #include <QString>
 
-namespace vandrel::link {
+namespace vandrel::channel {
 
 struct OpenError {
     enum class Kind { None, NotFound, Permission, Busy, Other };
@@ -44,4 +44,4 @@ signals:
     void linkLost(const QString &reason);
 };
 
-} // namespace vandrel::link
+} // namespace vandrel::channel

@@ -11,8 +11,10 @@ class VirtualPhone;
 }
 
 namespace vandrel::ui {
-
 class MainWindow;
+}
+
+namespace vandrel::app {
 
 class Demo : public QObject {
     Q_OBJECT
@@ -24,7 +26,7 @@ public:
     bool start(QString *error);
     // Points the window's ports at the phone after the window has loaded its settings, and
     // says in the status bar that this is a demo. Call after constructing the window.
-    void attachTo(MainWindow &window);
+    void attachTo(ui::MainWindow &window);
 
     QString modemPort() const;
     QString diagPort() const;
@@ -35,4 +37,4 @@ private:
     std::unique_ptr<phonesim::VirtualPhone> m_phone;
 };
 
-} // namespace vandrel::ui
+} // namespace vandrel::app
