@@ -1,6 +1,5 @@
 #include "cliasker.h"
 
-#include <QRegularExpression>
 #include <QTextStream>
 #include <cstdio>
 
@@ -44,7 +43,7 @@ link::Answer askOnTerminal(const QString &text, bool withAll)
 }
 } // namespace
 
-QCoro::Task<link::Answer> CliAsker::askOverwrite(QString text)
+QCoro::Task<link::Answer> CliAsker::askReplace(QString where)
 {
     switch (m_mode) {
     case Overwrite::Yes:
@@ -54,6 +53,7 @@ QCoro::Task<link::Answer> CliAsker::askOverwrite(QString text)
     case Overwrite::Ask:
         break;
     }
+    const QString text = QStringLiteral("%1 already exists. Overwrite it?").arg(where);
     if (!onTerminal()) {
         m_refusedQuestion = text;
         co_return link::Answer::Cancel;
@@ -61,14 +61,17 @@ QCoro::Task<link::Answer> CliAsker::askOverwrite(QString text)
     co_return askOnTerminal(text, true);
 }
 
-QCoro::Task<link::Answer> CliAsker::askYesNoCancel(QString text)
+QCoro::Task<link::Answer> CliAsker::askGoOn(link::GoOnQuestion question, QString subject)
 {
-    // The question's own "go on?" is the terminal's business; the record keeps the fact.
-    static const QRegularExpression goOn(QStringLiteral("\\s*(Continue|Pokračovat)\\?\\s*$"),
-                                         QRegularExpression::CaseInsensitiveOption);
-    m_problems.append(QString(text).remove(goOn).trimmed());
+    QString problem;
+    switch (question) {
+    case link::GoOnQuestion::NotRemoved: problem = QStringLiteral("%1 – cannot be deleted.").arg(subject); break;
+    case link::GoOnQuestion::NotSent: problem = QStringLiteral("%1 – the phone did not send this file.").arg(subject); break;
+    case link::GoOnQuestion::DeleteBrewFolder: co_return link::Answer::Yes;
+    }
+    m_problems.append(problem);
     if (m_mode == Overwrite::Ask && onTerminal())
-        co_return askOnTerminal(text, false);
+        co_return askOnTerminal(problem + QStringLiteral(" Continue?"), false);
     co_return link::Answer::Yes;
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 // The command line's answers to the questions of an operation. Questions about replacing a file
 // are answered by --overwrite yes|no, or asked on the terminal; with "ask" and no terminal such a
-// question is refused and the command fails. Every other question reports something that was not
-// done ("... cannot be deleted. Continue?"): it is asked on a terminal with "ask", otherwise the
-// operation goes on; either way the command exits 1 and names what was not done.
+// question is refused and the command fails. A question about something that was not done
+// ("... cannot be deleted. Continue?") is asked on a terminal with "ask", otherwise the
+// operation goes on; either way the command exits 1 and names what was not done. The warning
+// before a BREW folder goes is the command's own -r: it is not asked again.
 #include "cli.h"
 
 #include <link/overwrite.h>
@@ -17,8 +18,8 @@ class CliAsker final : public link::QuestionAsker {
 public:
     explicit CliAsker(Overwrite mode) : m_mode(mode) {}
 
-    QCoro::Task<link::Answer> askOverwrite(QString text) override;
-    QCoro::Task<link::Answer> askYesNoCancel(QString text) override;
+    QCoro::Task<link::Answer> askReplace(QString where) override;
+    QCoro::Task<link::Answer> askGoOn(link::GoOnQuestion question, QString subject) override;
 
     // The replace question that could not be asked (no terminal), else empty.
     const QString &refusedQuestion() const { return m_refusedQuestion; }

@@ -25,8 +25,15 @@ QString describeFailure(const link::Outcome &outcome)
     if (outcome.isCancelled())
         return QStringLiteral("cancelled");
     QString text = link::describe(outcome.kind);
-    if (!outcome.detail.isEmpty())
-        text += QStringLiteral(": ") + outcome.detail;
+    QString detail = outcome.detail;
+    switch (outcome.wording) {
+    case link::Wording::None: break;
+    case link::Wording::NotEnoughSpace: detail = QStringLiteral("not enough free space"); break;
+    case link::Wording::CannotOpenFile: detail = QStringLiteral("cannot open the file %1").arg(outcome.detail); break;
+    case link::Wording::NoSuchPhoneFile: detail = QStringLiteral("the phone has no file %1").arg(outcome.detail); break;
+    }
+    if (!detail.isEmpty())
+        text += QStringLiteral(": ") + detail;
     return text;
 }
 

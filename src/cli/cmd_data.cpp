@@ -66,7 +66,7 @@ bool mayReplace(const GlobalOptions &options, const QString &path)
     if (!QFileInfo::exists(path))
         return true;
     CliAsker asker(options.overwrite);
-    const auto answer = QCoro::waitFor(asker.askOverwrite(QStringLiteral("%1 already exists. Overwrite it?").arg(path)));
+    const auto answer = QCoro::waitFor(asker.askReplace(path));
     if (answer == link::Answer::Yes || answer == link::Answer::YesToAll)
         return true;
     const QString refusal = refusalOf(asker);

@@ -63,6 +63,16 @@ bool takeRecursive(QStringList &args)
     return args.removeAll(QStringLiteral("-r")) > 0;
 }
 
+QString lineText(const link::TransferLine &line)
+{
+    switch (line.prefix) {
+    case link::LinePrefix::None: break;
+    case link::LinePrefix::From: return QStringLiteral("From: ") + line.text;
+    case link::LinePrefix::To: return QStringLiteral("To: ") + line.text;
+    }
+    return line.text;
+}
+
 QString shown(const QStringList &path)
 {
     return path.isEmpty() ? QStringLiteral("the root") : path.join(QLatin1Char('/'));
@@ -82,9 +92,9 @@ public:
             return Failure;
         link::ObexTransfer transfer(*phone, m_asker);
         const bool terminal = onTerminal();
-        QObject::connect(&transfer, &link::ObexTransfer::linesChanged, &transfer,
-                         [this](const QString &upper, const QString &) { m_line = upper.simplified(); });
-        QObject::connect(&transfer, &link::ObexTransfer::progressChanged, &transfer,
+        QObject::connect(&transfer, &link::Transfer::linesChanged, &transfer,
+                         [this](const link::TransferLine &upper, const link::TransferLine &) { m_line = lineText(upper); });
+        QObject::connect(&transfer, &link::Transfer::progressChanged, &transfer,
                          [this, terminal](qint64 value, qint64 maximum) {
                              if (!terminal)
                                  return;
@@ -93,7 +103,7 @@ public:
                              std::fflush(stderr);
                              m_progressShown = true;
                          });
-        QObject::connect(&transfer, &link::ObexTransfer::warning, &transfer, [this](const QString &text) {
+        QObject::connect(&transfer, &link::Transfer::warning, &transfer, [this](const QString &text) {
             endProgressLine();
             m_asker.addProblem(text);
         });

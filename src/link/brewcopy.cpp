@@ -15,21 +15,6 @@ Outcome fromDecision(OverwriteDecision d)
     return d == OverwriteDecision::Stop ? Outcome::cancelled() : Outcome::completed();
 }
 
-// What the lines and questions say when no language is loaded.
-QString englishText(int n)
-{
-    switch (n) {
-    case 52: return QStringLiteral(" – cannot be deleted. Continue?");
-    case 54: return QStringLiteral(" already exists. Overwrite it?");
-    case 68: return QStringLiteral("Deleting");
-    case 70: return QStringLiteral("From:");
-    case 72: return QStringLiteral("To:");
-    case 75: return QStringLiteral("Uploading to the phone");
-    case 223: return QStringLiteral("Delete the BREW folder with everything in it? Deleting it may break functions of the phone.");
-    default: return {};
-    }
-}
-
 QString folderCaption(const QString &phoneFolder)
 {
     return QLatin1Char('[') + brew::brewBaseName(phoneFolder) + QLatin1Char(']');
@@ -60,12 +45,6 @@ BrewCopier::BrewCopier(BrewSession &session, OverwriteQuestions &questions, QObj
 {
 }
 
-QString BrewCopier::text(int n) const
-{
-    const QString t = m_messages ? m_messages->text(n) : QString();
-    return t.isEmpty() ? englishText(n) : t;
-}
-
 void BrewCopier::cancel()
 {
     m_cancelled = true;
@@ -79,7 +58,7 @@ QCoro::Task<Outcome> BrewCopier::goOnAfter(Outcome failure, QString caption)
     const bool askable = failure.isFailed() && (failure.kind == FailureKind::Refused || failure.kind == FailureKind::LocalFile);
     if (!m_askAfterFailure || !askable || m_cancelled)
         co_return failure;
-    const Answer answer = co_await m_questions.asker().askYesNoCancel(caption + text(52));
+    const Answer answer = co_await m_questions.asker().askGoOn(GoOnQuestion::NotRemoved, caption);
     if (stopped(self))
         co_return Outcome::cancelled();
     if (answer != Answer::Yes)
@@ -114,7 +93,8 @@ QCoro::Task<Outcome> BrewCopier::getFile(QString phoneName, QString localFile)
     const QString localDir = QDir::toNativeSeparators(info.absolutePath() + QLatin1Char('/'));
     bool replacing = false;
     if (info.exists() || info.isSymLink()) {
-        const auto decision = co_await m_questions.decide(localDir + info.fileName() + text(54));
+        const QString where = localDir + info.fileName();
+        const auto decision = co_await m_questions.decide(where);
         if (stopped(self))
             co_return Outcome::cancelled();
         if (decision != OverwriteDecision::Replace) {
@@ -124,7 +104,7 @@ QCoro::Task<Outcome> BrewCopier::getFile(QString phoneName, QString localFile)
         replacing = true;
     }
     emit notice(QStringLiteral("%1 -> %2").arg(phoneName, QDir::toNativeSeparators(localFile)));
-    emit linesChanged(text(70) + kLineGap + phoneName, text(72) + kLineGap + localDir);
+    emit linesChanged({LinePrefix::From, phoneName}, {LinePrefix::To, localDir});
     const auto read = co_await m_session.ReadBrewFile(brew::brewParentPath(phoneName), brew::brewBaseName(phoneName), QString(), localFile);
     if (stopped(self))
         co_return Outcome::cancelled();
@@ -205,7 +185,8 @@ QCoro::Task<Outcome> BrewCopier::putFileInto(QString localFile, QString phoneFol
         if (e->isFolder)
             co_return Outcome::failed(FailureKind::Refused,
                                       QStringLiteral("The phone has a folder named %1.").arg(phoneName));
-        const auto decision = co_await m_questions.decide(phoneFolder + name + text(54));
+        const QString where = phoneFolder + name;
+        const auto decision = co_await m_questions.decide(where);
         if (stopped(self))
             co_return Outcome::cancelled();
         if (decision != OverwriteDecision::Replace) {
@@ -220,8 +201,8 @@ QCoro::Task<Outcome> BrewCopier::putFileInto(QString localFile, QString phoneFol
         replacing = true;
     }
     emit notice(QStringLiteral("%1 -> %2").arg(QDir::toNativeSeparators(localFile), phoneName));
-    emit captionChanged(text(75));
-    emit linesChanged(text(70) + kLineGap + QDir::toNativeSeparators(localFile), text(72) + kLineGap + QLatin1Char('/') + phoneFolder);
+    emit phaseChanged(TransferPhase::Uploading);
+    emit linesChanged({LinePrefix::From, QDir::toNativeSeparators(localFile)}, {LinePrefix::To, QLatin1Char('/') + phoneFolder});
     m_unfinishedWrite = phoneName;
     const BrewWrite write = co_await m_session.WriteBrewFile(localFile, phoneName);
     if (!self)
@@ -295,7 +276,7 @@ QCoro::Task<Outcome> BrewCopier::removeFolder(QString phoneFolder)
     phoneFolder = brew::brewFolderPath(phoneFolder);
     if (phoneFolder.isEmpty())
         co_return Outcome::failed(FailureKind::Usage, QStringLiteral("The root folder cannot be removed."));
-    emit captionChanged(text(68));
+    emit phaseChanged(TransferPhase::Deleting);
     const auto listing = co_await m_session.ListBrewFolders(phoneFolder);
     if (stopped(self))
         co_return Outcome::cancelled();
@@ -307,7 +288,7 @@ QCoro::Task<Outcome> BrewCopier::removeFolder(QString phoneFolder)
         if (e.isFolder) {
             o = co_await removeFolder(phoneFolder + e.name + QLatin1Char('/'));
         } else {
-            emit linesChanged(QString(), text(70) + kLineGap + phoneFolder + e.name);
+            emit linesChanged({}, {LinePrefix::From, phoneFolder + e.name});
             o = co_await m_session.removeBrewFile(phoneFolder + e.name);
             if (stopped(self))
                 co_return Outcome::cancelled();
@@ -320,7 +301,7 @@ QCoro::Task<Outcome> BrewCopier::removeFolder(QString phoneFolder)
             co_return o;
     }
     // The folder itself, its path with the trailing "/".
-    emit linesChanged(QString(), text(70) + kLineGap + phoneFolder);
+    emit linesChanged({}, {LinePrefix::From, phoneFolder});
     const Outcome removed = co_await m_session.removeBrewFolder(phoneFolder);
     if (stopped(self))
         co_return Outcome::cancelled();

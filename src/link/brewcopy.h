@@ -4,8 +4,7 @@
 // shared overwrite questions; Cancel stops the operation.
 #include "brewsession.h"
 #include "overwrite.h"
-
-#include <core/settings/messagetable.h>
+#include "transfer.h"
 
 #include <QFileInfo>
 #include <QPointer>
@@ -19,9 +18,6 @@ class BrewCopier : public QObject {
 public:
     BrewCopier(BrewSession &session, OverwriteQuestions &questions, QObject *parent = nullptr);
 
-    // Texts of questions and lines; built-in English where the table has none.
-    void setMessages(const settings::MessageTable *messages) { m_messages = messages; }
-    QString text(int n) const;
     // On: a file or folder the phone would not remove, and a file that could not be replaced,
     // are asked about (name + message 52, Yes/No/Cancel); Yes goes on with the next entry, any
     // other answer stops as cancelled. Off: such a failure ends the operation.
@@ -70,16 +66,15 @@ signals:
     void notice(const QString &text);
     // Something the operation was asked to do and did not (an entry passed over).
     void warning(const QString &text);
-    // What a progress window shows: its caption and its two lines.
-    void captionChanged(const QString &caption);
-    void linesChanged(const QString &upper, const QString &lower);
+    // What a progress window shows: what is being done and its two lines.
+    void phaseChanged(link::TransferPhase phase);
+    void linesChanged(const link::TransferLine &upper, const link::TransferLine &lower);
 
 private:
     bool stopped(const QPointer<BrewCopier> &self) const { return !self || m_cancelled; }
 
     BrewSession &m_session;
     OverwriteQuestions &m_questions;
-    const settings::MessageTable *m_messages = nullptr;
     bool m_askAfterFailure = false;
     bool m_cancelled = false;
     QString m_unfinishedWrite;
@@ -93,8 +88,5 @@ private:
 bool mayLeavePartialWrite(const BrewWrite &written);
 // The outcome of a write over an existing phone file, saying when the old file is gone.
 Outcome replacementOutcome(const BrewWrite &written, const QString &phoneName);
-
-// The gap between "From:" / "To:" and the name on a progress window's lines.
-inline constexpr QLatin1StringView kLineGap("      ");
 
 } // namespace vandrel::link

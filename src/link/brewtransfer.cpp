@@ -10,10 +10,10 @@
 namespace vandrel::link {
 
 BrewTransfer::BrewTransfer(PhoneLink &link, QuestionAsker &asker, QObject *parent)
-    : QObject(parent), m_link(link), m_session(link), m_questions(asker), m_copier(m_session, m_questions)
+    : Transfer(parent), m_link(link), m_session(link), m_questions(asker), m_copier(m_session, m_questions)
 {
     m_copier.setAskAfterFailure(true);
-    connect(&m_copier, &BrewCopier::captionChanged, this, &BrewTransfer::captionChanged);
+    connect(&m_copier, &BrewCopier::phaseChanged, this, &BrewTransfer::phaseChanged);
     connect(&m_copier, &BrewCopier::linesChanged, this, &BrewTransfer::linesChanged);
     connect(&m_copier, &BrewCopier::warning, this, &BrewTransfer::warning);
     connect(&m_session, &BrewSession::progress, this, &BrewTransfer::progressChanged);
@@ -60,6 +60,26 @@ QCoro::Task<void> BrewTransfer::settle(QString unfinished)
     // says nothing was written, so nothing is removed.
     if (!unfinished.isEmpty() && !brew::isWriteRefused(late))
         (void)co_await m_session.removeBrewFile(unfinished);
+}
+
+QCoro::Task<Result<QByteArray>> BrewTransfer::run(TransferRequest r)
+{
+    using R = Result<QByteArray>;
+    const QString path = brew::brewFolderPath(r.phoneFolder.join(QLatin1Char('/')));
+    const QString phoneName = path + r.name;
+    Outcome o;
+    switch (r.op) {
+    case TransferOp::Download: o = co_await download(path, r.captions, r.localFolder); break;
+    case TransferOp::Upload: o = co_await upload(path, r.captions, r.localFolder); break;
+    case TransferOp::Delete: o = co_await remove(path, r.captions, r.folderWarning); break;
+    case TransferOp::CreateFolder: o = co_await createFolder(path, r.name); break;
+    case TransferOp::Rename:
+        o = Outcome::failed(FailureKind::Usage, QStringLiteral("The BREW file system has no rename."));
+        break;
+    case TransferOp::ReadFile: co_return co_await readFile(phoneName, r.localFile);
+    case TransferOp::WriteFile: o = co_await writeFile(r.localFile, phoneName); break;
+    }
+    co_return R::from(o);
 }
 
 QCoro::Task<Outcome> BrewTransfer::download(QString brewPath, QStringList captions, QString brewLocalDir)
@@ -193,7 +213,7 @@ QCoro::Task<Outcome> BrewTransfer::removeEntries()
     QPointer<BrewTransfer> self(this);
     QStringList captions = m_job.captions;
     captions.removeIf([](const QString &c) { return explorer::isParentCaption(c); });
-    emit captionChanged(text(68));
+    emit phaseChanged(TransferPhase::Deleting);
     emit progressChanged(0, captions.size());
     bool warned = false;
     qint64 done = 0;
@@ -206,8 +226,7 @@ QCoro::Task<Outcome> BrewTransfer::removeEntries()
             // One warning per operation, however many folders are selected.
             if (m_job.dirWarning && !warned) {
                 warned = true;
-                QuestionAsker &asker = m_warningAsker ? *m_warningAsker : m_questions.asker();
-                const Answer answer = co_await asker.askYesNoCancel(text(223));
+                const Answer answer = co_await m_questions.asker().askGoOn(GoOnQuestion::DeleteBrewFolder, QString());
                 if (!self)
                     co_return Outcome::cancelled();
                 if (answer != Answer::Yes || m_cancelled)
@@ -215,7 +234,7 @@ QCoro::Task<Outcome> BrewTransfer::removeEntries()
             }
             o = co_await m_copier.removeFolder(m_job.brewPath + name + QLatin1Char('/'));
         } else {
-            emit linesChanged(QString(), text(70) + kLineGap + m_job.brewPath + name);
+            emit linesChanged({}, {LinePrefix::From, m_job.brewPath + name});
             o = co_await m_session.removeBrewFile(m_job.brewPath + name);
             if (!self)
                 co_return Outcome::cancelled();
@@ -248,7 +267,7 @@ QCoro::Task<Result<QByteArray>> BrewTransfer::readFile(QString brewName, QString
     begin();
     // The port is this operation's until it ends, questions and all.
     const PhoneLink::Claim claim = m_link.claim(PhoneLink::Port::Diag);
-    emit linesChanged(text(70) + kLineGap + brewName, text(72) + kLineGap + QDir::toNativeSeparators(brewMemoryTarget));
+    emit linesChanged({LinePrefix::From, brewName}, {LinePrefix::To, QDir::toNativeSeparators(brewMemoryTarget)});
     R r = co_await m_session.ReadBrewFile(brew::brewParentPath(brewName), brew::brewBaseName(brewName), QString(), brewMemoryTarget);
     if (!self)
         co_return R::from(Outcome::cancelled());
@@ -269,9 +288,9 @@ QCoro::Task<Outcome> BrewTransfer::writeFile(QString brewUploadFile, QString bre
     begin();
     // The port is this operation's until it ends, questions and all.
     const PhoneLink::Claim claim = m_link.claim(PhoneLink::Port::Diag);
-    emit captionChanged(text(75));
-    emit linesChanged(text(70) + kLineGap + QDir::toNativeSeparators(brewUploadFile),
-                      text(72) + kLineGap + QLatin1Char('/') + brew::brewParentPath(brewName));
+    emit phaseChanged(TransferPhase::Uploading);
+    emit linesChanged({LinePrefix::From, QDir::toNativeSeparators(brewUploadFile)},
+                      {LinePrefix::To, QLatin1Char('/') + brew::brewParentPath(brewName)});
     const BrewWrite write = co_await m_session.WriteBrewFile(brewUploadFile, brewName);
     if (!self)
         co_return Outcome::cancelled();

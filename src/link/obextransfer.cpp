@@ -19,34 +19,12 @@ using obex::Step;
 
 namespace {
 
-constexpr auto kColumnGap = QLatin1StringView("      ");
-
-// What the lines and questions say when no language is loaded.
-QString builtInText(int n)
-{
-    switch (n) {
-    case 52: return QStringLiteral(" – cannot be deleted. Continue?");
-    case 54: return QStringLiteral(" already exists. Overwrite it?");
-    case 65: return QStringLiteral("Cannot open the file ");
-    case 67: return QStringLiteral("Downloading from the phone");
-    case 68: return QStringLiteral("Deleting");
-    case 70: return QStringLiteral("From:");
-    case 72: return QStringLiteral("To:");
-    case 75: return QStringLiteral("Uploading to the phone");
-    case 82: return QStringLiteral(" – the phone did not send this file. Continue?");
-    case 83: return QStringLiteral("Not enough free space!");
-    default: return {};
-    }
-}
-
-const QString kNotFound = QStringLiteral("Daný soubor neexistuje!");
-
 // A step that is not the success an exchange waits for.
 Outcome refusedBy(const obex::Next &next, const QString &what)
 {
     switch (next.step) {
     case Step::NotFound:
-        return Outcome::failed(FailureKind::NotFound, kNotFound);
+        return Outcome::failed(FailureKind::NotFound, Wording::NoSuchPhoneFile, what);
     case Step::Invalid:
         return Outcome::failed(FailureKind::Usage, next.error);
     case Step::Malformed:
@@ -77,15 +55,9 @@ bool isSafeLocalName(QStringView name)
 }
 
 ObexTransfer::ObexTransfer(PhoneLink &link, QuestionAsker &asker, QObject *parent)
-    : QObject(parent), m_link(link), m_questions(asker),
+    : Transfer(parent), m_link(link), m_questions(asker),
       m_commandJudge([command = m_command](QByteArrayView reply) { return command.onReply(reply); })
 {
-}
-
-QString ObexTransfer::text(int n) const
-{
-    const QString t = m_messages ? m_messages->text(n) : QString();
-    return t.isEmpty() ? builtInText(n) : t;
 }
 
 QString ObexTransfer::phonePathText() const
@@ -134,6 +106,40 @@ bool ObexTransfer::refuseName(const QString &name)
 
 // ---------------------------------------------------------------------------------------------
 // The pass
+
+QCoro::Task<Result<QByteArray>> ObexTransfer::run(TransferRequest r)
+{
+    using R = Result<QByteArray>;
+    if (r.phoneFree)
+        m_phoneFree = r.phoneFree;
+    Outcome o;
+    switch (r.op) {
+    case TransferOp::Download: o = co_await download(r.phoneFolder, r.captions, r.localFolder); break;
+    case TransferOp::Upload: o = co_await upload(r.phoneFolder, r.captions, r.localFolder); break;
+    case TransferOp::Delete: o = co_await remove(r.phoneFolder, r.captions); break;
+    case TransferOp::CreateFolder: o = co_await createFolder(r.phoneFolder, r.name); break;
+    case TransferOp::Rename: o = co_await rename(r.phoneFolder, r.name, r.newName); break;
+    case TransferOp::ReadFile: {
+        o = co_await getFile(r.phoneFolder, r.name, r.localFile);
+        if (!o.ok())
+            co_return R::from(o);
+        QFile file(r.localFile);
+        if (!file.open(QIODevice::ReadOnly))
+            co_return R::from(Outcome::failed(FailureKind::LocalFile, Wording::CannotOpenFile,
+                                              QDir::toNativeSeparators(r.localFile)));
+        co_return R::of(file.readAll());
+    }
+    case TransferOp::WriteFile: {
+        const QFileInfo local(r.localFile);
+        if (local.fileName() != r.name)
+            co_return R::from(Outcome::failed(FailureKind::Usage, QStringLiteral("An OBEX upload keeps the file's name.")));
+        const QStringList one{local.fileName()};
+        o = co_await upload(r.phoneFolder, one, local.absolutePath());
+        break;
+    }
+    }
+    co_return R::from(o);
+}
 
 QCoro::Task<Outcome> ObexTransfer::busy()
 {
@@ -339,9 +345,9 @@ QCoro::Task<Result<QStringList>> ObexTransfer::phoneNames()
 }
 
 // "... cannot be deleted. Continue?" and the like: only Yes goes on.
-QCoro::Task<Outcome> ObexTransfer::goOnAfter(QString question)
+QCoro::Task<Outcome> ObexTransfer::goOnAfter(GoOnQuestion question, QString subject)
 {
-    const Answer a = co_await m_questions.asker().askYesNoCancel(question);
+    const Answer a = co_await m_questions.asker().askGoOn(question, std::move(subject));
     co_return a == Answer::Yes ? Outcome::completed() : Outcome::cancelled();
 }
 
@@ -409,8 +415,8 @@ QCoro::Task<Outcome> ObexTransfer::downloadFile(QString name, QString localFolde
     const QFileInfo info(target);
     if (info.exists() || info.isSymLink()) {
         const QString folderText = QDir::toNativeSeparators(QDir(localFolder).absolutePath() + QLatin1Char('/'));
-        const QString question = folderText + name + text(54);
-        const OverwriteDecision decision = co_await m_questions.decide(question);
+        const QString where = folderText + name;
+        const OverwriteDecision decision = co_await m_questions.decide(where);
         if (decision != OverwriteDecision::Replace)
             co_return decision == OverwriteDecision::Skip ? Outcome::completed() : Outcome::cancelled();
     }
@@ -427,9 +433,8 @@ QCoro::Task<Outcome> ObexTransfer::getFile(QStringList phonePath, QString name, 
 // file beside the target that replaces it only once every byte arrived.
 QCoro::Task<Outcome> ObexTransfer::fetch(QString name, QString target)
 {
-    emit captionChanged(text(67));
-    emit linesChanged(text(70) + kColumnGap + phonePathText() + name,
-                      text(72) + kColumnGap + QDir::toNativeSeparators(target));
+    emit phaseChanged(TransferPhase::Downloading);
+    emit linesChanged({LinePrefix::From, phonePathText() + name}, {LinePrefix::To, QDir::toNativeSeparators(target)});
     emit progressChanged(0, 0);
     obex::Download get;
     obex::Next next = get.start(name);
@@ -453,7 +458,7 @@ QCoro::Task<Outcome> ObexTransfer::fetch(QString name, QString target)
             if (m_job.op == Op::GetFile)
                 co_return refusedBy(next, name);
             // A short reply instead of the file: the user decides whether the rest goes on.
-            co_return co_await goOnAfter(phonePathText() + name + text(82));
+            co_return co_await goOnAfter(GoOnQuestion::NotSent, phonePathText() + name);
         }
         if (!opened) {
             opened = true;
@@ -461,10 +466,11 @@ QCoro::Task<Outcome> ObexTransfer::fetch(QString name, QString target)
             if (get.expected() > 0) {
                 const qint64 room = localFree(folder);
                 if (room >= 0 && get.expected() > room)
-                    co_return Outcome::failed(FailureKind::LocalFile, text(83));
+                    co_return Outcome::failed(FailureKind::LocalFile, Wording::NotEnoughSpace);
             }
             if (!file.open(QIODevice::WriteOnly))
-                co_return Outcome::failed(FailureKind::LocalFile, text(65) + QDir::toNativeSeparators(target));
+                co_return Outcome::failed(FailureKind::LocalFile, Wording::CannotOpenFile,
+                                          QDir::toNativeSeparators(target));
         }
         const QByteArray &data = get.data();
         if (!data.isEmpty() && file.write(data) != data.size())
@@ -474,7 +480,7 @@ QCoro::Task<Outcome> ObexTransfer::fetch(QString name, QString target)
             break;
     }
     if (!file.commit())
-        co_return co_await goOnAfter(name + text(52));
+        co_return co_await goOnAfter(GoOnQuestion::NotRemoved, name);
     co_return Outcome::completed();
 }
 
@@ -554,8 +560,8 @@ QCoro::Task<Outcome> ObexTransfer::uploadFile(QString localPath, QString name, Q
 {
     const bool replacing = existing.contains(name);
     if (replacing) {
-        const QString question = phonePathText() + name + text(54);
-        const OverwriteDecision decision = co_await m_questions.decide(question);
+        const QString where = phonePathText() + name;
+        const OverwriteDecision decision = co_await m_questions.decide(where);
         if (decision != OverwriteDecision::Replace)
             co_return decision == OverwriteDecision::Skip ? Outcome::completed() : Outcome::cancelled();
     }
@@ -569,15 +575,14 @@ QCoro::Task<Outcome> ObexTransfer::sendFile(QString localPath, QString name, boo
     using Stage = obex::Upload::Stage;
     QFile file(localPath);
     if (!file.open(QIODevice::ReadOnly))
-        co_return Outcome::failed(FailureKind::LocalFile, text(65) + QDir::toNativeSeparators(localPath));
+        co_return Outcome::failed(FailureKind::LocalFile, Wording::CannotOpenFile, QDir::toNativeSeparators(localPath));
     const qint64 size = file.size();
     if (size > obex::kMaxFileSize)
         co_return Outcome::failed(FailureKind::Usage, QStringLiteral("%1 is too large for the phone.").arg(name));
     if (m_phoneFree && quint64(size) > *m_phoneFree)
-        co_return Outcome::failed(FailureKind::Refused, text(83));
-    emit captionChanged(text(75));
-    emit linesChanged(text(70) + kColumnGap + QDir::toNativeSeparators(localPath),
-                      text(72) + kColumnGap + phonePathText());
+        co_return Outcome::failed(FailureKind::Refused, Wording::NotEnoughSpace);
+    emit phaseChanged(TransferPhase::Uploading);
+    emit linesChanged({LinePrefix::From, QDir::toNativeSeparators(localPath)}, {LinePrefix::To, phonePathText()});
     emit progressChanged(0, size);
 
     const QString temp = obex::uploadTempName(name);
@@ -628,7 +633,7 @@ QCoro::Task<Outcome> ObexTransfer::sendFile(QString localPath, QString name, boo
     const auto removed = co_await exchange(std::move(request), m_commandJudge);
     if (removed.ok() && removed.value.step == Step::Done)
         m_orphan.clear();
-    co_return co_await goOnAfter(phonePathText() + name + text(52));
+    co_return co_await goOnAfter(GoOnQuestion::NotRemoved, phonePathText() + name);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -644,21 +649,21 @@ QCoro::Task<Outcome> ObexTransfer::remove(QStringList phonePath, QStringList cap
 QCoro::Task<Outcome> ObexTransfer::removeEntries(QStringList captions)
 {
     qint64 done = 0;
-    emit captionChanged(text(68));
+    emit phaseChanged(TransferPhase::Deleting);
     for (const QString &caption : captions) {
         if (m_cancelled)
             co_return Outcome::cancelled();
         const QString name = explorer::bareName(caption);
         emit progressChanged(++done, captions.size());
-        emit linesChanged(text(70) + kColumnGap, phonePathText() + name);
+        emit linesChanged({LinePrefix::From, QString()}, {LinePrefix::None, phonePathText() + name});
         obex::Next request = m_command.remove(name);
         const auto reply = co_await exchange(std::move(request), m_commandJudge);
         if (!reply.ok())
             co_return reply.outcome;
         if (reply.value.step == Step::NotFound)
-            co_return Outcome::failed(FailureKind::NotFound, kNotFound);
+            co_return Outcome::failed(FailureKind::NotFound, Wording::NoSuchPhoneFile, name);
         if (reply.value.step != Step::Done) {
-            const Outcome step = co_await goOnAfter(caption + text(52));
+            const Outcome step = co_await goOnAfter(GoOnQuestion::NotRemoved, caption);
             if (!step.ok())
                 co_return step;
         }

@@ -8,9 +8,9 @@
 #include "obexsession.h"
 #include "overwrite.h"
 #include "phonelink.h"
+#include "transfer.h"
 
 #include <core/obex/transfer.h>
-#include <core/settings/messagetable.h>
 
 #include <QCoroTask>
 #include <QFileInfo>
@@ -25,13 +25,11 @@ namespace vandrel::link {
 // path separators, no NUL, not "." or "..", no drive prefix.
 bool isSafeLocalName(QStringView name);
 
-class ObexTransfer : public QObject {
+class ObexTransfer : public Transfer {
     Q_OBJECT
 public:
     ObexTransfer(PhoneLink &link, QuestionAsker &asker, QObject *parent = nullptr);
 
-    // Texts of questions and lines; built-in English where the table has none.
-    void setMessages(const settings::MessageTable *messages) { m_messages = messages; }
     // The phone folder's free space from the last listing; without a figure, an upload asks
     // the phone first.
     void setPhoneFreeSpace(std::optional<quint64> bytes) { m_phoneFree = bytes; }
@@ -51,10 +49,14 @@ public:
     // One phone file to a fixed local path; a phone that does not send it is a failure.
     QCoro::Task<Outcome> getFile(QStringList phonePath, QString name, QString localPath);
 
+    // Any operation by its request: ReadFile needs `localFile` (OBEX reads go to a file);
+    // WriteFile is an upload of that one file.
+    QCoro::Task<Result<QByteArray>> run(TransferRequest request) override;
+
     // Ends the operation: the current wait at once, the pass after leaving OBEX mode.
-    void cancel();
-    bool isCancelled() const { return m_cancelled; }
-    bool isRunning() const { return m_running; }
+    void cancel() override;
+    bool isCancelled() const override { return m_cancelled; }
+    bool isRunning() const override { return m_running; }
 
     // The listing that ended the operation, when it made one, and the folder it shows.
     bool hasListing() const { return m_hasListing; }
@@ -62,14 +64,6 @@ public:
     const QStringList &listingPath() const { return m_listingPath; }
     // Names from the phone refused as local names.
     const QStringList &refusedNames() const { return m_refused; }
-
-signals:
-    void captionChanged(const QString &caption);
-    void linesChanged(const QString &upper, const QString &lower);
-    void progressChanged(qint64 value, qint64 maximum);
-    // A top-level entry is handled (its row may be deselected).
-    void entryDone(const QString &caption);
-    void warning(const QString &text);
 
 private:
     // The operation of the running pass, kept here rather than in lambdas handed between
@@ -109,19 +103,17 @@ private:
     QCoro::Task<Outcome> removeEntries(QStringList captions);
 
     QCoro::Task<Result<QStringList>> phoneNames();
-    QCoro::Task<Outcome> goOnAfter(QString text);
+    QCoro::Task<Outcome> goOnAfter(GoOnQuestion question, QString subject);
     bool refuseName(const QString &name);
     // A computer entry an upload cannot copy: warned about and remembered.
     bool passOver(const QFileInfo &entry);
 
-    QString text(int n) const;
     QString phonePathText() const;
     qint64 localFree(const QString &folder) const;
 
     PhoneLink &m_link;
     OverwriteQuestions m_questions;
     Job m_job;
-    const settings::MessageTable *m_messages = nullptr;
     std::optional<quint64> m_phoneFree;
     std::function<qint64(const QString &)> m_localFree;
     ObexSession *m_obex = nullptr;

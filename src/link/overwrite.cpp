@@ -2,12 +2,12 @@
 
 namespace vandrel::link {
 
-QCoro::Task<OverwriteDecision> OverwriteQuestions::decide(QString text)
+QCoro::Task<OverwriteDecision> OverwriteQuestions::decide(QString where)
 {
     if (m_skipExisting)
         co_return OverwriteDecision::Skip;
     if (m_ask)
-        m_last = co_await m_asker.askOverwrite(std::move(text));
+        m_last = co_await m_asker.askReplace(std::move(where));
     switch (m_last) {
     case Answer::YesToAll:
         m_ask = false;

@@ -11,13 +11,22 @@ namespace vandrel::link {
 enum class Answer { Yes, No, Cancel, YesToAll, NoToAll };
 enum class OverwriteDecision { Replace, Skip, Stop };
 
+// The questions an operation asks besides "replace?": something could not be done, go on?
+// (Yes, No, Cancel; only Yes goes on), or the warning before a BREW folder is deleted.
+enum class GoOnQuestion {
+    NotRemoved,       // <subject> could not be deleted or replaced
+    NotSent,          // the phone did not send <subject>
+    DeleteBrewFolder, // deleting a BREW folder may break functions of the phone
+};
+
+// Asks the user; the GUI words the questions from the message table, the command line in
+// English.
 class QuestionAsker {
 public:
     virtual ~QuestionAsker() = default;
-    // "<destination folder><name><message 54>" with Yes, No, Cancel, Yes to all, No to all.
-    virtual QCoro::Task<Answer> askOverwrite(QString text) = 0;
-    // A question with Yes, No and Cancel only (such as "could not delete ..., go on?").
-    virtual QCoro::Task<Answer> askYesNoCancel(QString text) = 0;
+    // <where> (folder and name) exists already: replace it? Yes, No, Cancel, Yes to all, No to all.
+    virtual QCoro::Task<Answer> askReplace(QString where) = 0;
+    virtual QCoro::Task<Answer> askGoOn(GoOnQuestion question, QString subject) = 0;
 };
 
 class OverwriteQuestions {
@@ -31,8 +40,8 @@ public:
         m_skipExisting = false;
     }
 
-    // What to do with one existing destination file.
-    QCoro::Task<OverwriteDecision> decide(QString text);
+    // What to do with one existing destination file, <where> being its folder and name.
+    QCoro::Task<OverwriteDecision> decide(QString where);
 
     bool askOverwrite() const { return m_ask; }
     bool skipExisting() const { return m_skipExisting; }
@@ -45,12 +54,12 @@ private:
     Answer m_last = Answer::Yes;
 };
 
-// Answers every question the same way (the command line's --overwrite yes / no).
+// Answers every question the same way (tests).
 class FixedAsker final : public QuestionAsker {
 public:
     explicit FixedAsker(Answer answer) : m_answer(answer) {}
-    QCoro::Task<Answer> askOverwrite(QString) override { co_return m_answer; }
-    QCoro::Task<Answer> askYesNoCancel(QString) override
+    QCoro::Task<Answer> askReplace(QString) override { co_return m_answer; }
+    QCoro::Task<Answer> askGoOn(GoOnQuestion, QString) override
     {
         co_return m_answer == Answer::YesToAll ? Answer::Yes : m_answer == Answer::NoToAll ? Answer::No : m_answer;
     }

@@ -19,15 +19,21 @@ enum class FailureKind {
     Busy,       // another operation holds the port
 };
 
+// Failures the user is told in the program's own words (the message table): the detail then
+// holds only what the words are about (a file name).
+enum class Wording { None, NotEnoughSpace, CannotOpenFile, NoSuchPhoneFile };
+
 struct Outcome {
     enum class Status { Completed, Cancelled, Failed };
     Status status = Status::Completed;
     FailureKind kind = FailureKind::LinkLost;
     QString detail;
+    Wording wording = Wording::None;
 
     static Outcome completed() { return {}; }
-    static Outcome cancelled() { return {Status::Cancelled, FailureKind::LinkLost, {}}; }
-    static Outcome failed(FailureKind k, QString d) { return {Status::Failed, k, std::move(d)}; }
+    static Outcome cancelled() { return {Status::Cancelled, FailureKind::LinkLost, {}, Wording::None}; }
+    static Outcome failed(FailureKind k, QString d) { return {Status::Failed, k, std::move(d), Wording::None}; }
+    static Outcome failed(FailureKind k, Wording w, QString subject = {}) { return {Status::Failed, k, std::move(subject), w}; }
 
     bool ok() const { return status == Status::Completed; }
     bool isCancelled() const { return status == Status::Cancelled; }

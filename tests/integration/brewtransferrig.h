@@ -24,14 +24,18 @@ public:
     QStringList overwriteQuestions;
     QStringList goOnQuestions;
 
-    QCoro::Task<Answer> askOverwrite(QString text) override
+    // Recorded as the message number the desktop words the question with.
+    QCoro::Task<Answer> askReplace(QString where) override
     {
-        overwriteQuestions << text;
+        overwriteQuestions << where + QStringLiteral("<54>");
         co_return overwriteAnswers.isEmpty() ? fallback : overwriteAnswers.dequeue();
     }
-    QCoro::Task<Answer> askYesNoCancel(QString text) override
+    QCoro::Task<Answer> askGoOn(vandrel::link::GoOnQuestion question, QString subject) override
     {
-        goOnQuestions << text;
+        using Q = vandrel::link::GoOnQuestion;
+        goOnQuestions << (question == Q::DeleteBrewFolder ? QStringLiteral("<223>")
+                          : question == Q::NotRemoved     ? subject + QStringLiteral("<52>")
+                                                          : subject + QStringLiteral("<82>"));
         co_return goOnAnswers.isEmpty() ? fallback : goOnAnswers.dequeue();
     }
 };

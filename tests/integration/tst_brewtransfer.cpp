@@ -23,7 +23,6 @@ namespace {
 
 struct Rig {
     itest::PhoneRig phone;
-    settings::MessageTable messages = brewrig::markedMessages();
     brewrig::ScriptedAsker asker;
     BrewTransfer transfer{*phone.link, asker};
     QTemporaryDir local;
@@ -31,7 +30,6 @@ struct Rig {
     explicit Rig(quint32 seed = 1) : phone(seed)
     {
         (void)phone.diag->open();
-        transfer.setMessages(&messages);
     }
     QString brew(const QString &rel) const { return phone.phone->brewRoot() + QLatin1Char('/') + rel; }
     QString here(const QString &rel) const { return local.filePath(rel); }
@@ -416,11 +414,11 @@ private slots:
         Rig rig(quint32(13 + size));
         const QByteArray data = brewtest::pattern(size);
         QVERIFY(putFile(rig.here(u"pbm.dat"_qs), data));
-        QSignalSpy caption(&rig.transfer, &BrewTransfer::captionChanged);
+        QSignalSpy phase(&rig.transfer, &BrewTransfer::phaseChanged);
         const Outcome o = QCoro::waitFor(rig.transfer.writeFile(rig.here(u"pbm.dat"_qs), u"brew/shared/pbm.dat"_qs));
         VERIFY_OK(o);
         QCOMPARE(fileBytes(rig.brew(u"brew/shared/pbm.dat"_qs)), data);
-        QCOMPARE(caption.value(0).value(0).toString(), u"<75>"_qs);
+        QCOMPARE(phase.value(0).value(0).value<link::TransferPhase>(), link::TransferPhase::Uploading);
         VERIFY_NO_ANOMALIES(rig);
     }
 

@@ -26,14 +26,14 @@ class ScriptAsker final : public link::QuestionAsker {
 public:
     QList<Answer> answers;
     QStringList asked;
-    QCoro::Task<Answer> askOverwrite(QString text) override
+    QCoro::Task<Answer> askReplace(QString where) override
     {
-        asked.append(text);
+        asked.append(QStringLiteral("replace ") + where);
         co_return answers.isEmpty() ? Answer::Cancel : answers.takeFirst();
     }
-    QCoro::Task<Answer> askYesNoCancel(QString text) override
+    QCoro::Task<Answer> askGoOn(link::GoOnQuestion question, QString subject) override
     {
-        asked.append(text);
+        asked.append((question == link::GoOnQuestion::NotSent ? QStringLiteral("not sent ") : QStringLiteral("not removed ")) + subject);
         co_return answers.isEmpty() ? Answer::Cancel : answers.takeFirst();
     }
 };
@@ -190,7 +190,7 @@ private slots:
         const Outcome o = rig.run(rig.transfer->upload({QStringLiteral("mmc")}, captions, rig.local()));
         QCOMPARE(o.ok(), completed);
         QCOMPARE(rig.asker.asked.size(), questions);
-        QCOMPARE(rig.asker.asked.first(), QStringLiteral("mmc\\a.txt already exists. Overwrite it?"));
+        QCOMPARE(rig.asker.asked.first(), QStringLiteral("replace mmc\\a.txt"));
         for (const char *n : {"a", "b", "c"}) {
             const QByteArray now = readFile(rig.onPhone(QStringLiteral("mmc/") + QLatin1String(n) + QStringLiteral(".txt")));
             QCOMPARE(now, replaced.contains(QLatin1Char(*n)) ? "new " + QByteArray(n) : QByteArray("old"));
@@ -211,7 +211,7 @@ private slots:
         const Outcome o = rig.run(rig.transfer->upload({QStringLiteral("mmc")}, {QStringLiteral("locked.txt")}, rig.local()));
         QVERIFY(o.isCancelled());
         QCOMPARE(rig.asker.asked.size(), 2);
-        QVERIFY(rig.asker.asked.at(1).endsWith(QStringLiteral(" – cannot be deleted. Continue?")));
+        QVERIFY(rig.asker.asked.at(1).startsWith(QStringLiteral("not removed ")));
         QCOMPARE(readFile(old), QByteArray("precious"));
         QVERIFY(!QFileInfo::exists(rig.onPhone(QStringLiteral("mmc/~locked.txt.tmp"))));
         QFile::setPermissions(old, QFile::ReadOwner | QFile::WriteOwner);
@@ -258,7 +258,7 @@ private slots:
         QCOMPARE(o.ok(), fits);
         QVERIFY(rig.transfer->phoneFreeSpace().has_value());
         if (!fits)
-            QCOMPARE(o.detail, QStringLiteral("Not enough free space!"));
+            QCOMPARE(o.wording, link::Wording::NotEnoughSpace);
         QCOMPARE(QFileInfo::exists(rig.onPhone(QStringLiteral("user/f.bin"))), fits);
         QVERIFY(packetsWritten(*rig.client, 0xFF, 0x83).size() >= 2); // the two memory queries
         CHECK_ANOMALIES(rig);
@@ -341,7 +341,7 @@ private slots:
         const Outcome o = rig.run(rig.transfer->download({QStringLiteral("mmc")}, captions, rig.local()));
         QCOMPARE(o.ok(), completed);
         QCOMPARE(rig.asker.asked.size(), questions);
-        QVERIFY(rig.asker.asked.first().endsWith(QStringLiteral("a.txt already exists. Overwrite it?")));
+        QVERIFY(rig.asker.asked.first().startsWith(QStringLiteral("replace ")) && rig.asker.asked.first().endsWith(QStringLiteral("a.txt")));
         for (const char *n : {"a", "b", "c"})
             QCOMPARE(readFile(rig.local(QLatin1String(n) + QStringLiteral(".txt"))),
                      replaced.contains(QLatin1Char(*n)) ? "phone " + QByteArray(n) : QByteArray("mine"));
@@ -425,7 +425,7 @@ private slots:
         rig.asker.answers = {Answer::Yes};
         const Outcome o = rig.run(rig.transfer->download({QStringLiteral("mmc")}, {QStringLiteral("big.bin")}, rig.local()));
         QVERIFY(o.isFailed());
-        QCOMPARE(o.detail, QStringLiteral("Not enough free space!"));
+        QCOMPARE(o.wording, link::Wording::NotEnoughSpace);
         QCOMPARE(readFile(rig.local(QStringLiteral("big.bin"))), QByteArray("old"));
         QCOMPARE(filesBelow(rig.local()).size(), 1);
         CHECK_ANOMALIES(rig);
@@ -449,7 +449,7 @@ private slots:
         const Outcome o = rig.run(rig.transfer->download(
             {QStringLiteral("mmc")}, {QStringLiteral("gone.txt"), QStringLiteral("there.txt")}, rig.local()));
         QCOMPARE(o.ok(), secondFetched);
-        QCOMPARE(rig.asker.asked, QStringList{QStringLiteral("mmc\\gone.txt – the phone did not send this file. Continue?")});
+        QCOMPARE(rig.asker.asked, QStringList{QStringLiteral("not sent mmc\\gone.txt")});
         QCOMPARE(QFileInfo::exists(rig.local(QStringLiteral("there.txt"))), secondFetched);
         QVERIFY(!QFileInfo::exists(rig.local(QStringLiteral("gone.txt"))));
         CHECK_ANOMALIES(rig);
@@ -525,7 +525,7 @@ private slots:
         const Outcome o = rig.run(rig.transfer->remove({QStringLiteral("mmc"), QStringLiteral("r")},
                                                        {QStringLiteral("locked.txt"), QStringLiteral("free.txt")}));
         QVERIFY(o.ok());
-        QCOMPARE(rig.asker.asked, QStringList{QStringLiteral("locked.txt – cannot be deleted. Continue?")});
+        QCOMPARE(rig.asker.asked, QStringList{QStringLiteral("not removed locked.txt")});
         QVERIFY(QFileInfo::exists(locked));
         QVERIFY(!QFileInfo::exists(rig.onPhone(QStringLiteral("mmc/r/free.txt"))));
         QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner);

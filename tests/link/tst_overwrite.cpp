@@ -12,12 +12,12 @@ class ScriptedAsker final : public QuestionAsker {
 public:
     QList<Answer> answers;
     QStringList asked;
-    QCoro::Task<Answer> askOverwrite(QString text) override
+    QCoro::Task<Answer> askReplace(QString where) override
     {
-        asked << text;
+        asked << where;
         co_return answers.isEmpty() ? Answer::Cancel : answers.takeFirst();
     }
-    QCoro::Task<Answer> askYesNoCancel(QString text) override { co_return co_await askOverwrite(text); }
+    QCoro::Task<Answer> askGoOn(GoOnQuestion, QString subject) override { co_return co_await askReplace(subject); }
 };
 } // namespace
 

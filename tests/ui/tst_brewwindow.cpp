@@ -1,12 +1,13 @@
-// The BREW progress window on the in-process virtual phone, offscreen.
+// The transfer window over the BREW file system on the in-process virtual phone, offscreen.
 #include "common/testmain.h"
 
 #ifdef VANDREL_HAVE_PHONESIM
 
 #include "integration/brewtransferrig.h"
 
+#include <core/brew/paths.h>
 #include <link/brewtransfer.h>
-#include <ui/brewwindow.h>
+#include <ui/transferwindow.h>
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -27,7 +28,7 @@ using brewrig::putFile;
 
 namespace {
 
-const auto kFinished = qOverload<const link::Outcome &, const QByteArray &>(&BrewWindow::finished);
+const auto kFinished = &TransferWindow::finished;
 
 struct Rig {
     itest::PhoneRig phone;
@@ -38,15 +39,18 @@ struct Rig {
     explicit Rig(quint32 seed = 1) : phone(seed) { (void)phone.diag->open(); }
     QString brew(const QString &rel) const { return phone.phone->brewRoot() + QLatin1Char('/') + rel; }
     QString here(const QString &rel) const { return local.filePath(rel); }
-    BrewWindow *open(BrewRequest request) { return openBrewWindow(*phone.link, messages, std::move(request), &parent); }
-    // A copy of phone rows into the test's local folder.
-    BrewRequest download(const QString &brewPath, const QStringList &captions) const
+    TransferWindow *open(link::TransferRequest request)
     {
-        BrewRequest r;
-        r.brewState = 12;
-        r.brewPath = brewPath;
+        return openTransferWindow(*phone.link, messages, Access::Brew, std::move(request), &parent);
+    }
+    // A copy of phone rows into the test's local folder.
+    link::TransferRequest download(const QString &brewPath, const QStringList &captions) const
+    {
+        link::TransferRequest r;
+        r.op = link::TransferOp::Download;
+        r.phoneFolder = brew::brewFolderNames(brewPath);
         r.captions = captions;
-        r.brewLocalDir = local.path();
+        r.localFolder = local.path();
         return r;
     }
 };
@@ -74,7 +78,7 @@ private slots:
     void looksLikeTheForm()
     {
         Rig rig;
-        QPointer<BrewWindow> w = new BrewWindow(*rig.phone.link, rig.messages, {}, &rig.parent);
+        QPointer<TransferWindow> w = new TransferWindow(*rig.phone.link, rig.messages, Access::Brew, {}, &rig.parent);
         QCOMPARE(w->objectName(), u"TBrewForm"_qs);
         QCOMPARE(w->windowTitle(), u"Vandrel Controller Brew"_qs);
         QCOMPARE(w->upperLine()->objectName(), u"Label2"_qs);
@@ -93,11 +97,12 @@ private slots:
     void readsIntoMemory()
     {
         Rig rig(2);
-        BrewRequest r;
-        r.brewState = 2;
-        r.brewName = u"brew/mod/game/game.mif"_qs;
-        r.brewMemoryTarget = rig.here(u"copy.mif"_qs);
-        QPointer<BrewWindow> w = new BrewWindow(*rig.phone.link, rig.messages, r, &rig.parent);
+        link::TransferRequest r;
+        r.op = link::TransferOp::ReadFile;
+        r.phoneFolder = QStringList{u"brew"_qs, u"mod"_qs, u"game"_qs};
+        r.name = u"game.mif"_qs;
+        r.localFile = rig.here(u"copy.mif"_qs);
+        QPointer<TransferWindow> w = new TransferWindow(*rig.phone.link, rig.messages, Access::Brew, r, &rig.parent);
         QSignalSpy finished(w.data(), kFinished);
         QTest::qWait(20);
         QVERIFY(rig.phone.diag->written().isEmpty());
@@ -106,9 +111,9 @@ private slots:
         QTRY_COMPARE(finished.size(), 1);
         const auto outcome = finished.first().at(0).value<link::Outcome>();
         QVERIFY2(outcome.ok(), qPrintable(outcome.detail));
-        const QByteArray expected = fileBytes(rig.brew(r.brewName));
+        const QByteArray expected = fileBytes(rig.brew(u"brew/mod/game/game.mif"_qs));
         QCOMPARE(finished.first().at(1).toByteArray(), expected);
-        QCOMPARE(fileBytes(r.brewMemoryTarget), expected);
+        QCOMPARE(fileBytes(r.localFile), expected);
         QTRY_VERIFY(!w);
         QVERIFY(rig.phone.anomalies().isEmpty());
     }
@@ -117,19 +122,19 @@ private slots:
     void runAwaited()
     {
         Rig rig(3);
-        BrewRequest r;
-        r.brewState = 2;
-        r.brewName = u"pbm_master_v_20.dat"_qs;
+        link::TransferRequest r;
+        r.op = link::TransferOp::ReadFile;
+        r.name = u"pbm_master_v_20.dat"_qs;
         rig.phone.phone->controls().delayReplies(20, phonesim::Controls::Diag);
-        auto task = runBrewWindow(*rig.phone.link, rig.messages, r, &rig.parent);
-        QPointer<BrewWindow> w = rig.parent.findChild<BrewWindow *>();
+        auto task = runTransferWindow(*rig.phone.link, rig.messages, Access::Brew, r, &rig.parent);
+        QPointer<TransferWindow> w = rig.parent.findChild<TransferWindow *>();
         QVERIFY(w);
         QTRY_VERIFY(w->isWorking());
         QCOMPARE(w->upperLine()->text(), u"<70>      pbm_master_v_20.dat"_qs);
         QCOMPARE(w->lowerLine()->text(), u"<72>      "_qs);
         const auto [outcome, memory] = QCoro::waitFor(std::move(task));
         QVERIFY2(outcome.ok(), qPrintable(outcome.detail));
-        QCOMPARE(memory, fileBytes(rig.brew(r.brewName)));
+        QCOMPARE(memory, fileBytes(rig.brew(r.name)));
         QTRY_VERIFY(!w);
     }
 
@@ -146,13 +151,13 @@ private slots:
         Rig rig(4);
         QVERIFY(putFile(rig.brew(u"brew/shared/a/1.txt"_qs), "1"));
         QVERIFY(putFile(rig.brew(u"brew/shared/b/2.txt"_qs), "2"));
-        BrewRequest r;
-        r.brewState = 8;
-        r.brewPath = u"brew/shared/"_qs;
+        link::TransferRequest r;
+        r.op = link::TransferOp::Delete;
+        r.phoneFolder = QStringList{u"brew"_qs, u"shared"_qs};
         r.captions = {u"[a]"_qs, u"[b]"_qs};
-        r.brewDirWarning = setting;
-        QPointer<BrewWindow> w = rig.open(r);
-        QSignalSpy listed(w.data(), &BrewWindow::listed);
+        r.folderWarning = setting;
+        QPointer<TransferWindow> w = rig.open(r);
+        QSignalSpy listed(w.data(), &TransferWindow::brewListed);
         QSignalSpy finished(w.data(), kFinished);
         int warnings = 0;
         while (finished.isEmpty()) {
@@ -183,8 +188,8 @@ private slots:
     {
         Rig rig(5);
         rig.phone.phone->controls().delayReplies(15, phonesim::Controls::Diag);
-        QPointer<BrewWindow> w = rig.open(rig.download(u"brew/mod/game/"_qs, {u"game.mod"_qs, u"game.mif"_qs}));
-        QSignalSpy listed(w.data(), &BrewWindow::listed);
+        QPointer<TransferWindow> w = rig.open(rig.download(u"brew/mod/game/"_qs, {u"game.mod"_qs, u"game.mif"_qs}));
+        QSignalSpy listed(w.data(), &TransferWindow::brewListed);
         QSignalSpy finished(w.data(), kFinished);
         QTRY_VERIFY(w->progress()->value() > 2048);
         QVERIFY(w->upperLine()->text().startsWith(u"<70>      brew/mod/game/game.mod"_qs));
@@ -206,7 +211,7 @@ private slots:
     void closedBeforeTheStart()
     {
         Rig rig(10);
-        QPointer<BrewWindow> w = rig.open(rig.download(u"brew/shared"_qs, {u"readme.txt"_qs}));
+        QPointer<TransferWindow> w = rig.open(rig.download(u"brew/shared"_qs, {u"readme.txt"_qs}));
         QSignalSpy finished(w.data(), kFinished);
         w->close();
         QTRY_COMPARE(finished.size(), 1);
@@ -221,7 +226,7 @@ private slots:
     {
         Rig rig(6);
         QVERIFY(putFile(rig.here(u"readme.txt"_qs), "mine"));
-        QPointer<BrewWindow> w = rig.open(rig.download(u"brew/shared"_qs, {u"readme.txt"_qs}));
+        QPointer<TransferWindow> w = rig.open(rig.download(u"brew/shared"_qs, {u"readme.txt"_qs}));
         QSignalSpy finished(w.data(), kFinished);
         QMessageBox *box = waitForBox(*w, u"QuestionBox"_qs);
         QVERIFY(box);
@@ -237,12 +242,12 @@ private slots:
     void refusalIsShown()
     {
         Rig rig(7);
-        BrewRequest r;
-        r.brewState = 3;
-        r.brewPath = u"brew/"_qs;
-        r.newFolderName = u"mod"_qs;
-        QPointer<BrewWindow> w = rig.open(r);
-        QSignalSpy listed(w.data(), &BrewWindow::listed);
+        link::TransferRequest r;
+        r.op = link::TransferOp::CreateFolder;
+        r.phoneFolder = QStringList{u"brew"_qs};
+        r.name = u"mod"_qs;
+        QPointer<TransferWindow> w = rig.open(r);
+        QSignalSpy listed(w.data(), &TransferWindow::brewListed);
         QSignalSpy finished(w.data(), kFinished);
         QTRY_COMPARE(finished.size(), 1);
         QCOMPARE(finished.first().at(0).value<link::Outcome>().kind, link::FailureKind::Refused);
@@ -261,7 +266,7 @@ private slots:
         QObject::connect(phone, &link::PhoneLink::portLost, phone,
                          [phone](link::PhoneLink::Port, const QString &why) { phone->fatalLinkError(why); });
         QSignalSpy fatal(phone, &link::PhoneLink::fatalError);
-        QPointer<BrewWindow> w = rig.open(rig.download(u"brew/mod/game"_qs, {u"game.mod"_qs}));
+        QPointer<TransferWindow> w = rig.open(rig.download(u"brew/mod/game"_qs, {u"game.mod"_qs}));
         QSignalSpy finished(w.data(), kFinished);
         QTRY_COMPARE(finished.size(), 1);
         QVERIFY(!finished.first().at(0).value<link::Outcome>().ok());
@@ -277,11 +282,13 @@ private slots:
         Rig rig(9);
         const QByteArray data = brewtest::pattern(1000);
         QVERIFY(putFile(rig.here(u"pbm.tmp"_qs), data));
-        BrewRequest r;
-        r.brewState = 6;
-        r.brewUploadFile = rig.here(u"pbm.tmp"_qs);
-        r.brewName = u"brew/shared/pbm.dat"_qs;
-        const auto [outcome, memory] = QCoro::waitFor(runBrewWindow(*rig.phone.link, rig.messages, r, &rig.parent));
+        link::TransferRequest r;
+        r.op = link::TransferOp::WriteFile;
+        r.localFile = rig.here(u"pbm.tmp"_qs);
+        r.phoneFolder = QStringList{u"brew"_qs, u"shared"_qs};
+        r.name = u"pbm.dat"_qs;
+        const auto [outcome, memory] =
+            QCoro::waitFor(runTransferWindow(*rig.phone.link, rig.messages, Access::Brew, r, &rig.parent));
         QVERIFY2(outcome.ok(), qPrintable(outcome.detail));
         QVERIFY(memory.isEmpty());
         QCOMPARE(fileBytes(rig.brew(u"brew/shared/pbm.dat"_qs)), data);

@@ -7,7 +7,7 @@
 #include "phonewindow.h"
 
 #include <link/paths.h>
-#include <ui/brewwindow.h>
+#include <ui/transferwindow.h>
 #include <ui/shell.h>
 
 #include <QAction>
@@ -30,8 +30,8 @@ struct BrewWindowRig : PhoneWindow {
     }
     bool brewWindowDone() const
     {
-        return QTest::qWaitFor([&] { return w->findChild<BrewWindow *>() != nullptr; }, 5000) &&
-               QTest::qWaitFor([&] { return !w->findChild<BrewWindow *>(); }, 30000);
+        return QTest::qWaitFor([&] { return w->findChild<TransferWindow *>() != nullptr; }, 5000) &&
+               QTest::qWaitFor([&] { return !w->findChild<TransferWindow *>(); }, 30000);
     }
     void selectRows(QTableView *view, const DirTableModel *model, const QStringList &rows)
     {
@@ -198,7 +198,7 @@ private slots:
                      QString::number(original.size() + 7));
         } else {
             QTest::qWait(200);
-            QVERIFY(!r.w->findChild<BrewWindow *>());
+            QVERIFY(!r.w->findChild<TransferWindow *>());
             QCOMPARE(read(r.brew(u"brew/shared/readme.txt"_qs)), original.toLatin1());
         }
         QVERIFY2(r.clean(), qPrintable(r.phone.anomalies().join(u'\n')));

@@ -9,7 +9,7 @@
 
 #include <channel/fakeserialchannel.h>
 #include <link/paths.h>
-#include <ui/brewwindow.h>
+#include <ui/transferwindow.h>
 #include <ui/phoneinfowindow.h>
 #include <ui/transferwindow.h>
 #include <ui/workwindow.h>

@@ -20,8 +20,20 @@
 using namespace vandrel;
 
 Q_DECLARE_METATYPE(vandrel::link::Answer)
+Q_DECLARE_METATYPE(vandrel::link::TransferPhase)
 
 namespace {
+// Texts "<N>", so a test sees which message worded what.
+settings::MessageTable markedMessages()
+{
+    QStringList lines;
+    for (int n = 0; n < settings::MessageTable::Count; ++n)
+        lines << QStringLiteral("<%1>").arg(n);
+    settings::MessageTable table;
+    table.loadLines(lines);
+    return table;
+}
+
 struct Rig {
     Rig()
     {
@@ -30,18 +42,18 @@ struct Rig {
         phone->timing().escapePause = std::chrono::milliseconds(0);
         phone->timing().replyLimit = std::chrono::milliseconds(5000);
     }
-    ui::TransferWindow *open(ui::TransferRequest request = {})
+    ui::TransferWindow *open(link::TransferRequest request = {})
     {
-        if (request.phonePath.isEmpty())
-            request.phonePath = {QStringLiteral("mmc")};
+        if (request.phoneFolder.isEmpty())
+            request.phoneFolder = {QStringLiteral("mmc")};
         if (request.captions.isEmpty())
             request.captions = {QStringLiteral("a.txt")};
-        return ui::openTransferWindow(*phone, messages, request, &parent);
+        return ui::openTransferWindow(*phone, messages, ui::Access::Obex, request, &parent);
     }
     QWidget parent;
     channel::FakeSerialChannel *modem;
     std::unique_ptr<link::PhoneLink> phone;
-    settings::MessageTable messages;
+    settings::MessageTable messages = markedMessages();
 };
 
 bool writtenContains(const channel::FakeSerialChannel &c, const QByteArray &bytes)
@@ -72,22 +84,27 @@ private slots:
         QTRY_VERIFY(!w);
     }
 
-    // The lines, the caption and the bar follow the session, large files included.
+    // The caption, the lines and the bar follow the transfer's events, worded by the window.
     void showsProgress_data()
     {
+        QTest::addColumn<link::TransferPhase>("phase");
+        QTest::addColumn<QString>("caption");
         QTest::addColumn<qint64>("value");
         QTest::addColumn<qint64>("maximum");
         QTest::addColumn<int>("barValue");
         QTest::addColumn<int>("barMaximum");
-        QTest::newRow("small") << qint64(4096) << qint64(10000) << 4096 << 10000;
-        QTest::newRow("done") << qint64(10000) << qint64(10000) << 10000 << 10000;
-        QTest::newRow("past the end") << qint64(12000) << qint64(10000) << 10000 << 10000;
-        QTest::newRow("over 2 GiB") << qint64(3) * 1024 * 1024 * 1024 << qint64(4) * 1024 * 1024 * 1024 << 3 * 1024 * 1024
-                                    << 4 * 1024 * 1024;
-        QTest::newRow("unknown size") << qint64(5) << qint64(0) << 0 << 1;
+        using P = link::TransferPhase;
+        QTest::newRow("small") << P::Downloading << "<67>" << qint64(4096) << qint64(10000) << 4096 << 10000;
+        QTest::newRow("done") << P::Uploading << "<75>" << qint64(10000) << qint64(10000) << 10000 << 10000;
+        QTest::newRow("past the end") << P::Deleting << "<68>" << qint64(12000) << qint64(10000) << 10000 << 10000;
+        QTest::newRow("over 2 GiB") << P::Downloading << "<67>" << qint64(3) * 1024 * 1024 * 1024
+                                    << qint64(4) * 1024 * 1024 * 1024 << 3 * 1024 * 1024 << 4 * 1024 * 1024;
+        QTest::newRow("unknown size") << P::Downloading << "<67>" << qint64(5) << qint64(0) << 0 << 1;
     }
     void showsProgress()
     {
+        QFETCH(link::TransferPhase, phase);
+        QFETCH(QString, caption);
         QFETCH(qint64, value);
         QFETCH(qint64, maximum);
         QFETCH(int, barValue);
@@ -96,16 +113,43 @@ private slots:
         QVERIFY(!rig.modem->open());
         QPointer<ui::TransferWindow> w = rig.open();
         QTRY_VERIFY(w->transfer());
-        emit w->transfer()->captionChanged(QStringLiteral("Downloading from the phone"));
-        emit w->transfer()->linesChanged(QStringLiteral("From:      mmc\\a.txt"), QStringLiteral("To:      /tmp/a.txt"));
+        emit w->transfer()->phaseChanged(phase);
+        emit w->transfer()->linesChanged({link::LinePrefix::From, QStringLiteral("mmc\\a.txt")},
+                                         {link::LinePrefix::To, QStringLiteral("/tmp/a.txt")});
         emit w->transfer()->progressChanged(value, maximum);
-        QCOMPARE(w->windowTitle(), QStringLiteral("Downloading from the phone"));
-        QCOMPARE(w->upperLine()->text(), QStringLiteral("From:      mmc\\a.txt"));
-        QCOMPARE(w->lowerLine()->text(), QStringLiteral("To:      /tmp/a.txt"));
+        QCOMPARE(w->windowTitle(), caption);
+        QCOMPARE(w->upperLine()->text(), QStringLiteral("<70>      mmc\\a.txt"));
+        QCOMPARE(w->lowerLine()->text(), QStringLiteral("<72>      /tmp/a.txt"));
         QCOMPARE(w->progress()->value(), barValue);
         QCOMPARE(w->progress()->maximum(), barMaximum);
+        emit w->transfer()->linesChanged({}, {link::LinePrefix::None, QStringLiteral("mmc\\b.txt")});
+        QCOMPARE(w->upperLine()->text(), QString());
+        QCOMPARE(w->lowerLine()->text(), QStringLiteral("mmc\\b.txt"));
         w->reject();
         QTRY_VERIFY(!w);
+    }
+
+    // Failures the transfer leaves to the program's words.
+    void wordsOutcomes_data()
+    {
+        QTest::addColumn<link::Outcome>("outcome");
+        QTest::addColumn<QString>("text");
+        using link::FailureKind;
+        using link::Wording;
+        QTest::newRow("space") << link::Outcome::failed(FailureKind::Refused, Wording::NotEnoughSpace) << "<83>";
+        QTest::newRow("open") << link::Outcome::failed(FailureKind::LocalFile, Wording::CannotOpenFile, QStringLiteral("/x/a"))
+                              << "<65>/x/a";
+        QTest::newRow("no file") << link::Outcome::failed(FailureKind::NotFound, Wording::NoSuchPhoneFile, QStringLiteral("a"))
+                                 << QStringLiteral("Daný soubor neexistuje!");
+        QTest::newRow("own words") << link::Outcome::failed(FailureKind::Refused, QStringLiteral("The phone said no."))
+                                   << "The phone said no.";
+    }
+    void wordsOutcomes()
+    {
+        QFETCH(link::Outcome, outcome);
+        QFETCH(QString, text);
+        QCOMPARE(ui::outcomeText(outcome, markedMessages()), text);
+        QCOMPARE(ui::outcomeText(outcome, settings::MessageTable()).isEmpty(), false);
     }
 
     // Closing cancels at once: the rows are deselected, the work ends as cancelled, the port
@@ -117,7 +161,7 @@ private slots:
         QSignalSpy fatal(rig.phone.get(), &link::PhoneLink::fatalError);
         QPointer<ui::TransferWindow> w = rig.open();
         QSignalSpy cancelled(w.data(), &ui::TransferWindow::cancelRequested);
-        QSignalSpy ended(w.data(), &ui::TransferWindow::transferEnded);
+        QSignalSpy ended(w.data(), &ui::TransferWindow::finished);
         QTRY_VERIFY(writtenContains(*rig.modem, "AT^SQWE=0\r"));
         QVERIFY(rig.phone->isClaimed(link::PhoneLink::Port::Modem));
         w->close();
@@ -148,7 +192,7 @@ private slots:
         QVERIFY(!rig.modem->open());
         QTimer::singleShot(50, rig.modem, &channel::FakeSerialChannel::hangUp);
         QPointer<ui::TransferWindow> w = rig.open();
-        QSignalSpy ended(w.data(), &ui::TransferWindow::transferEnded);
+        QSignalSpy ended(w.data(), &ui::TransferWindow::finished);
         QTRY_COMPARE(ended.size(), 1);
         // The fatal error closed the window first: its work ended as cancelled, not reported.
         QVERIFY(!ended.first().first().value<link::Outcome>().ok());
@@ -165,7 +209,7 @@ private slots:
         QVERIFY(!rig.modem->open());
         QSignalSpy fatal(rig.phone.get(), &link::PhoneLink::fatalError);
         QPointer<ui::TransferWindow> w = rig.open();
-        QSignalSpy ended(w.data(), &ui::TransferWindow::transferEnded);
+        QSignalSpy ended(w.data(), &ui::TransferWindow::finished);
         QTRY_COMPARE(ended.size(), 1);
         QCOMPARE(ended.first().first().value<link::Outcome>().kind, link::FailureKind::TimeOut);
         QCOMPARE(fatal.size(), 1);
@@ -176,31 +220,46 @@ private slots:
 class BoxQuestionAskerTest : public QObject {
     Q_OBJECT
 private slots:
+    // Each question: its words, its buttons and icon, and the answer of each button.
     void answers_data()
     {
-        QTest::addColumn<bool>("overwrite");
+        QTest::addColumn<int>("question"); // -1: replace, else a GoOnQuestion
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("icon");
         QTest::addColumn<int>("button");
         QTest::addColumn<link::Answer>("answer");
         QTest::addColumn<int>("buttons");
-        QTest::newRow("yes") << true << int(QMessageBox::Yes) << link::Answer::Yes << 5;
-        QTest::newRow("no") << true << int(QMessageBox::No) << link::Answer::No << 5;
-        QTest::newRow("yes to all") << true << int(QMessageBox::YesToAll) << link::Answer::YesToAll << 5;
-        QTest::newRow("no to all") << true << int(QMessageBox::NoToAll) << link::Answer::NoToAll << 5;
-        QTest::newRow("cancel") << true << int(QMessageBox::Cancel) << link::Answer::Cancel << 5;
-        QTest::newRow("go on? yes") << false << int(QMessageBox::Yes) << link::Answer::Yes << 3;
-        QTest::newRow("go on? no") << false << int(QMessageBox::No) << link::Answer::No << 3;
+        const int q = int(QMessageBox::Question);
+        const int warn = int(QMessageBox::Warning);
+        QTest::newRow("yes") << -1 << "mmc\\x<54>" << q << int(QMessageBox::Yes) << link::Answer::Yes << 5;
+        QTest::newRow("no") << -1 << "mmc\\x<54>" << q << int(QMessageBox::No) << link::Answer::No << 5;
+        QTest::newRow("yes to all") << -1 << "mmc\\x<54>" << q << int(QMessageBox::YesToAll) << link::Answer::YesToAll << 5;
+        QTest::newRow("no to all") << -1 << "mmc\\x<54>" << q << int(QMessageBox::NoToAll) << link::Answer::NoToAll << 5;
+        QTest::newRow("cancel") << -1 << "mmc\\x<54>" << q << int(QMessageBox::Cancel) << link::Answer::Cancel << 5;
+        QTest::newRow("not removed") << int(link::GoOnQuestion::NotRemoved) << "mmc\\x<52>" << q << int(QMessageBox::Yes)
+                                     << link::Answer::Yes << 3;
+        QTest::newRow("not sent") << int(link::GoOnQuestion::NotSent) << "mmc\\x<82>" << q << int(QMessageBox::No)
+                                  << link::Answer::No << 3;
+        QTest::newRow("BREW folder") << int(link::GoOnQuestion::DeleteBrewFolder) << "<223>" << warn
+                                     << int(QMessageBox::Cancel) << link::Answer::Cancel << 3;
     }
     void answers()
     {
-        QFETCH(bool, overwrite);
+        QFETCH(int, question);
+        QFETCH(QString, text);
+        QFETCH(int, icon);
         QFETCH(int, button);
         QFETCH(link::Answer, answer);
         QFETCH(int, buttons);
         QWidget parent;
-        ui::BoxQuestionAsker asker(&parent);
-        auto task = overwrite ? asker.askOverwrite(QStringLiteral("x exists")) : asker.askYesNoCancel(QStringLiteral("go on?"));
+        const settings::MessageTable messages = markedMessages();
+        ui::BoxQuestionAsker asker(&parent, messages);
+        const QString subject = QStringLiteral("mmc\\x");
+        auto task = question < 0 ? asker.askReplace(subject) : asker.askGoOn(link::GoOnQuestion(question), subject);
         QMessageBox *box = nullptr;
         QTRY_VERIFY((box = parent.findChild<QMessageBox *>(QStringLiteral("QuestionBox"))));
+        QCOMPARE(box->text(), text);
+        QCOMPARE(int(box->icon()), icon);
         QCOMPARE(box->buttons().size(), buttons);
         QAbstractButton *b = box->button(QMessageBox::StandardButton(button));
         QVERIFY(b);
@@ -212,8 +271,9 @@ private slots:
     void parentGone()
     {
         auto *parent = new QWidget;
-        ui::BoxQuestionAsker asker(parent);
-        auto task = asker.askOverwrite(QStringLiteral("x exists"));
+        const settings::MessageTable messages;
+        ui::BoxQuestionAsker asker(parent, messages);
+        auto task = asker.askReplace(QStringLiteral("x"));
         QTRY_VERIFY(parent->findChild<QMessageBox *>(QStringLiteral("QuestionBox")));
         delete parent;
         QCOMPARE(QCoro::waitFor(std::move(task)), link::Answer::Cancel);

@@ -7,9 +7,14 @@
 
 namespace vandrel::brew {
 
+QStringList brewFolderNames(const QString &path)
+{
+    return path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+}
+
 QString brewFolderPath(const QString &path)
 {
-    const QStringList names = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    const QStringList names = brewFolderNames(path);
     return names.isEmpty() ? QString() : names.join(QLatin1Char('/')) + QLatin1Char('/');
 }
 

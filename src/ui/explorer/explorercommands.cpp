@@ -5,12 +5,12 @@
 #include "explorertab.h"
 #include "quillview.h"
 
+#include <core/brew/paths.h>
 #include <core/explorer/commandrules.h>
 #include <core/explorer/direntry.h>
 #include <link/brewsession.h>
 #include <link/localfiles.h>
 #include <link/paths.h>
-#include <ui/brewwindow.h>
 #include <ui/connection.h>
 #include <ui/inputbox.h>
 #include <ui/mainwindow.h>
@@ -49,25 +49,33 @@ const QMessageBox::StandardButtons kYesNoCancel = QMessageBox::Yes | QMessageBox
 
 // Opens the BREW transfer window; its closing listing goes to the phone pane, and `after` runs
 // once it has closed.
-void openBrew(MainWindow &window, BrewRequest request, std::function<void(const link::Outcome &)> after = {},
+void openBrew(MainWindow &window, link::TransferRequest request, std::function<void(const link::Outcome &)> after = {},
               ExplorerTab *tab = nullptr)
 {
-    request.brewDirWarning = window.appSettings().BrewDirWarning;
-    const Pane source = request.brewState == 7 ? Pane::Computer : Pane::Phone;
-    BrewWindow *brew = openBrewWindow(window.phoneLink(), window.messages(), std::move(request), &window);
+    request.folderWarning = window.appSettings().BrewDirWarning;
+    const Pane source = request.op == link::TransferOp::Upload ? Pane::Computer : Pane::Phone;
+    TransferWindow *brew = openTransferWindow(window.phoneLink(), window.messages(), Access::Brew, std::move(request), &window);
     // The pane shows the closing listing only while it shows the BREW file system.
     if (window.connection().brewAccess())
-        QObject::connect(brew, &BrewWindow::listed, &window.connection(), &ConnectionController::brewListing);
+        QObject::connect(brew, &TransferWindow::brewListed, &window.connection(), &ConnectionController::brewListing);
     if (tab)
-        QObject::connect(brew, &BrewWindow::entryDone, tab,
+        QObject::connect(brew, &TransferWindow::entryDone, tab,
                          [tab, source](const QString &caption) { tab->deselect(source, caption); });
     if (after)
-        QObject::connect(brew, qOverload<const link::Outcome &, const QByteArray &>(&BrewWindow::finished), &window,
+        QObject::connect(brew, &TransferWindow::finished, &window,
                          [after](const link::Outcome &o, const QByteArray &) { after(o); });
 }
 
+// Opens the OBEX transfer window; its closing listing goes to the phone pane.
+TransferWindow *openObex(MainWindow &window, link::TransferRequest request)
+{
+    TransferWindow *transfer = openTransferWindow(window.phoneLink(), window.messages(), Access::Obex, std::move(request), &window);
+    QObject::connect(transfer, &TransferWindow::obexListed, &window.connection(), &ConnectionController::obexListing);
+    return transfer;
+}
+
 QCoro::Task<void> askThenBrew(QPointer<MainWindow> window, QPointer<ExplorerTab> tab, Msg question, QString builtIn,
-                              QMessageBox::StandardButtons buttons, BrewRequest request,
+                              QMessageBox::StandardButtons buttons, link::TransferRequest request,
                               std::function<void(const link::Outcome &)> after)
 {
     const auto answer = co_await ask(window, window->message(question, builtIn), buttons, QMessageBox::Question,
@@ -80,23 +88,21 @@ QCoro::Task<void> askThenBrew(QPointer<MainWindow> window, QPointer<ExplorerTab>
 
 // Coroutine inputs are parameters, not captures: they live in the coroutine's frame.
 QCoro::Task<void> askThenTransfer(QPointer<MainWindow> window, QPointer<ExplorerTab> tab, Msg question,
-                                  QString builtIn, TransferRequest request)
+                                  QString builtIn, link::TransferRequest request)
 {
     const auto answer = co_await ask(window, window->message(question, builtIn), kYesNoCancel, QMessageBox::Question,
                                      Closes::WithLink);
     if (!window || !tab || answer != QMessageBox::Yes || !window->connection().phonePortReady())
         co_return;
-    ConnectionController &connection = window->connection();
-    const bool localChanges = request.kind == TransferRequest::Kind::Download;
-    const Pane source = request.kind == TransferRequest::Kind::Upload ? Pane::Computer : Pane::Phone;
-    TransferWindow *transfer = openTransferWindow(window->phoneLink(), window->messages(), request, window);
-    QObject::connect(transfer, &TransferWindow::listed, &connection, &ConnectionController::obexListing);
+    const bool localChanges = request.op == link::TransferOp::Download;
+    const Pane source = request.op == link::TransferOp::Upload ? Pane::Computer : Pane::Phone;
+    TransferWindow *transfer = openObex(*window, std::move(request));
     QObject::connect(transfer, &TransferWindow::entryDone, tab, [tab, source](const QString &caption) {
         tab->deselect(source, caption);
     });
     QObject::connect(transfer, &TransferWindow::cancelRequested, tab, &ExplorerTab::clearSelections);
     if (localChanges)
-        QObject::connect(transfer, &TransferWindow::transferEnded, tab, [tab](const link::Outcome &) {
+        QObject::connect(transfer, &TransferWindow::finished, tab, [tab](const link::Outcome &, const QByteArray &) {
             tab->computer().list(tab->computerPath());
         });
 }
@@ -123,13 +129,12 @@ QCoro::Task<void> renameRow(QPointer<MainWindow> window, QPointer<ExplorerTab> t
     }
     if (!window->connection().phonePortReady())
         co_return;
-    TransferRequest request;
-    request.kind = TransferRequest::Kind::Rename;
-    request.phonePath = window->connection().obexPath();
+    link::TransferRequest request;
+    request.op = link::TransferOp::Rename;
+    request.phoneFolder = window->connection().obexPath();
     request.name = bareName(caption);
     request.newName = target;
-    TransferWindow *transfer = openTransferWindow(window->phoneLink(), window->messages(), request, window);
-    QObject::connect(transfer, &TransferWindow::listed, &window->connection(), &ConnectionController::obexListing);
+    openObex(*window, std::move(request));
 }
 
 QCoro::Task<void> makeFolder(QPointer<MainWindow> window, QPointer<ExplorerTab> tab, Pane pane)
@@ -164,20 +169,16 @@ QCoro::Task<void> makeFolder(QPointer<MainWindow> window, QPointer<ExplorerTab> 
     ConnectionController &connection = window->connection();
     if (!connection.phonePortReady())
         co_return;
+    link::TransferRequest request;
+    request.op = link::TransferOp::CreateFolder;
+    request.name = name;
     if (connection.brewAccess()) {
-        BrewRequest brew;
-        brew.brewState = 3;
-        brew.brewPath = connection.brewPath();
-        brew.newFolderName = name;
-        openBrew(*window, std::move(brew));
+        request.phoneFolder = brew::brewFolderNames(connection.brewPath());
+        openBrew(*window, std::move(request));
         co_return;
     }
-    TransferRequest request;
-    request.kind = TransferRequest::Kind::CreateFolder;
-    request.phonePath = window->connection().obexPath();
-    request.name = name;
-    TransferWindow *transfer = openTransferWindow(window->phoneLink(), window->messages(), request, window);
-    QObject::connect(transfer, &TransferWindow::listed, &window->connection(), &ConnectionController::obexListing);
+    request.phoneFolder = connection.obexPath();
+    openObex(*window, std::move(request));
 }
 
 // After a BREW file was changed in the editor: send it back on Yes, then list the pane again.
@@ -201,11 +202,11 @@ QCoro::Task<void> offerUpload(QPointer<MainWindow> window, QPointer<ExplorerTab>
     } else if (!window->connection().portReady(link::PhoneLink::Port::Diag)) {
         co_return;
     }
-    BrewRequest brew;
-    brew.brewState = 6;
-    brew.brewPath = folder;
-    brew.brewUploadFile = local;
-    brew.brewName = folder + name;
+    link::TransferRequest brew;
+    brew.op = link::TransferOp::WriteFile;
+    brew.phoneFolder = brew::brewFolderNames(folder);
+    brew.localFile = local;
+    brew.name = name;
     QPointer<link::PhoneLink> guard(&phone);
     openBrew(*window, std::move(brew), [tab, guard, opened](const link::Outcome &) {
         if (opened && guard)
@@ -225,11 +226,11 @@ QCoro::Task<void> askAndRemoveComputerRows(QPointer<ExplorerCommands> commands, 
         commands->removeComputerRows(captions);
 }
 
-QCoro::Task<void> fetchAndOpen(QPointer<MainWindow> window, TransferRequest request)
+QCoro::Task<void> fetchAndOpen(QPointer<MainWindow> window, link::TransferRequest request)
 {
-    TransferWindow *transfer = openTransferWindow(window->phoneLink(), window->messages(), request, window);
-    const QString target = request.localPath;
-    QObject::connect(transfer, &TransferWindow::transferEnded, window, [window, target](const link::Outcome &o) {
+    const QString target = request.localFile;
+    TransferWindow *transfer = openObex(*window, std::move(request));
+    QObject::connect(transfer, &TransferWindow::finished, window, [window, target](const link::Outcome &o, const QByteArray &) {
         if (window && o.ok())
             openWithShell(target, window);
     });
@@ -271,13 +272,13 @@ bool ExplorerCommands::brewAccess() const { return m_window.connection().brewAcc
 
 bool ExplorerCommands::phonePortReady() { return m_window.connection().phonePortReady(); }
 
-BrewRequest ExplorerCommands::brewRequest(int brewState, const QStringList &captions) const
+link::TransferRequest ExplorerCommands::phoneRequest(link::TransferOp op, const QStringList &captions) const
 {
-    BrewRequest brew;
-    brew.brewState = brewState;
-    brew.brewPath = m_window.connection().brewPath();
-    brew.captions = captions;
-    return brew;
+    link::TransferRequest request;
+    request.op = op;
+    request.phoneFolder = brewAccess() ? brew::brewFolderNames(m_window.connection().brewPath()) : m_window.connection().obexPath();
+    request.captions = captions;
+    return request;
 }
 
 QMenu *ExplorerCommands::popup() const { return m_window.menu(QStringLiteral("Pop1")); }
@@ -308,7 +309,7 @@ void ExplorerCommands::showPopup(QTableView *view, const QPoint &pos)
     menu->popup(view->viewport()->mapToGlobal(pos));
 }
 
-void ExplorerCommands::runAfterYes(TransferRequest request)
+void ExplorerCommands::runAfterYes(link::TransferRequest request)
 {
     askThenTransfer(&m_window, &m_tab, Msg::CopyQuestion, QStringLiteral("Kopírovat vybrané položky?"), std::move(request));
 }
@@ -395,16 +396,12 @@ void ExplorerCommands::remove()
     const QStringList captions = withoutParent(m_tab.selectedCaptions(Pane::Phone));
     if (captions.isEmpty() || !phonePortReady())
         return;
+    link::TransferRequest request = phoneRequest(link::TransferOp::Delete, captions);
     if (brewAccess()) {
-        BrewRequest brew = brewRequest(8, captions);
         askThenBrew(&m_window, &m_tab, Msg::DeletePhoneItemsQuestion, QStringLiteral("Smazat vybrané položky z telefonu?"),
-                    QMessageBox::Yes | QMessageBox::No, std::move(brew), {});
+                    QMessageBox::Yes | QMessageBox::No, std::move(request), {});
         return;
     }
-    TransferRequest request;
-    request.kind = TransferRequest::Kind::Delete;
-    request.phonePath = m_window.connection().obexPath();
-    request.captions = captions;
     askThenTransfer(&m_window, &m_tab, Msg::DeletePhoneItemsQuestion, QStringLiteral("Smazat vybrané položky z telefonu?"), std::move(request));
 }
 
@@ -438,8 +435,8 @@ void ExplorerCommands::upload(QStringList captions, const QString &localFolder)
         captions = withoutParent(captions);
         if (captions.isEmpty() || !phonePortReady())
             return;
-        BrewRequest brew = brewRequest(7, captions);
-        brew.brewLocalDir = localFolder;
+        link::TransferRequest brew = phoneRequest(link::TransferOp::Upload, captions);
+        brew.localFolder = localFolder;
         askThenBrew(&m_window, &m_tab, Msg::CopyQuestion, QStringLiteral("Kopírovat vybrané položky?"), kYesNoCancel, std::move(brew), {});
         return;
     }
@@ -449,10 +446,7 @@ void ExplorerCommands::upload(QStringList captions, const QString &localFolder)
     captions = withoutParent(captions);
     if (captions.isEmpty())
         return;
-    TransferRequest request;
-    request.kind = TransferRequest::Kind::Upload;
-    request.phonePath = connection.obexPath();
-    request.captions = captions;
+    link::TransferRequest request = phoneRequest(link::TransferOp::Upload, captions);
     request.localFolder = localFolder;
     runAfterYes(std::move(request));
 }
@@ -467,8 +461,8 @@ void ExplorerCommands::copy()
     if (captions.isEmpty() || !phonePortReady())
         return;
     if (brewAccess()) {
-        BrewRequest brew = brewRequest(12, captions);
-        brew.brewLocalDir = m_tab.computerPath();
+        link::TransferRequest brew = phoneRequest(link::TransferOp::Download, captions);
+        brew.localFolder = m_tab.computerPath();
         QPointer<ExplorerTab> tab(&m_tab);
         askThenBrew(&m_window, &m_tab, Msg::CopyQuestion, QStringLiteral("Kopírovat vybrané položky?"), kYesNoCancel, std::move(brew),
                     [tab](const link::Outcome &) {
@@ -477,10 +471,7 @@ void ExplorerCommands::copy()
                     });
         return;
     }
-    TransferRequest request;
-    request.kind = TransferRequest::Kind::Download;
-    request.phonePath = m_window.connection().obexPath();
-    request.captions = captions;
+    link::TransferRequest request = phoneRequest(link::TransferOp::Download, captions);
     request.localFolder = m_tab.computerPath();
     runAfterYes(std::move(request));
 }
@@ -516,9 +507,9 @@ void ExplorerCommands::fetchBrewFile(const QString &caption, std::function<void(
     const auto target = workCopyOf(caption);
     if (!target)
         return;
-    BrewRequest brew = brewRequest(2, {});
-    brew.brewName = brew.brewPath + caption;
-    brew.brewMemoryTarget = *target;
+    link::TransferRequest brew = phoneRequest(link::TransferOp::ReadFile, {});
+    brew.name = caption;
+    brew.localFile = *target;
     const QString local = *target;
     openBrew(m_window, std::move(brew), [then, local](const link::Outcome &o) {
         if (o.ok())
@@ -546,11 +537,9 @@ void ExplorerCommands::openPhoneFile(const QString &caption)
         showError(&m_window, QStringLiteral("Soubor již existuje a nelze smazat"));
         return;
     }
-    TransferRequest request;
-    request.kind = TransferRequest::Kind::GetFile;
-    request.phonePath = m_window.connection().obexPath();
+    link::TransferRequest request = phoneRequest(link::TransferOp::ReadFile, {});
     request.name = caption;
-    request.localPath = target;
+    request.localFile = target;
     fetchAndOpen(&m_window, std::move(request));
 }
 

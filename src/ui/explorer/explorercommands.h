@@ -2,6 +2,8 @@
 // The explorer's commands on the active pane: refresh, edit, rename, new folder, delete, copy,
 // opening phone files, the popup menu and its shortcuts. The computer's files are changed here;
 // phone work goes to the transfer window of the access mode.
+#include <link/transfer.h>
+
 #include <QObject>
 #include <QStringList>
 #include <functional>
@@ -15,8 +17,6 @@ namespace vandrel::ui {
 class MainWindow;
 class ExplorerTab;
 enum class EditMode;
-struct TransferRequest;
-struct BrewRequest;
 
 class ExplorerCommands : public QObject {
     Q_OBJECT
@@ -41,15 +41,15 @@ public slots:
 
 private:
     void upload(QStringList captions, const QString &localFolder);
-    void runAfterYes(TransferRequest request);
+    void runAfterYes(link::TransferRequest request);
     void showPopup(QTableView *view, const QPoint &pos);
     bool brewAccess() const;
     // Starts the user's editor; a changed file is followed up by its mode.
     void startEdit(EditMode mode, const QString &file, const QString &folder);
     // Open and free; a busy port is said so.
     bool phonePortReady(); // the port of the access mode shown
-    // A BREW operation on rows of the phone folder shown.
-    BrewRequest brewRequest(int brewState, const QStringList &captions) const;
+    // An operation on rows of the phone folder shown, in the access mode shown.
+    link::TransferRequest phoneRequest(link::TransferOp op, const QStringList &captions) const;
     // The work-folder copy of a phone file; nothing (and a message) for an unsafe name.
     std::optional<QString> workCopyOf(const QString &caption);
     // Fetches a BREW file of the pane's folder into the work folder, then `then` with its path.
