@@ -44,8 +44,8 @@ void Demo::attachTo(ui::MainWindow &window)
     window.lifecycle().on(ui::Step::LoadSettings, [this, w] {
         w->appSettings().portName = modemPort();
         w->appSettings().portName2 = diagPort();
-        w->phoneLink().port()->setPortName(modemPort());
-        w->phoneLink().javaPort()->setPortName(diagPort());
+        w->phoneLink().modemPort()->setPortName(modemPort());
+        w->phoneLink().diagPort()->setPortName(diagPort());
         w->setStatusPanel(4, tr("demo: virtual phone") + QStringLiteral(" · v") + w->versionText());
     });
 }

@@ -11,10 +11,10 @@ std::unique_ptr<link::PhoneLink> makeLink(const GlobalOptions &options)
 {
     const settings::AppSettings saved = link::SettingsStore().load();
     auto phone = link::PhoneLink::withSerialPorts();
-    phone->port()->setPortName(options.modemPort.isEmpty() ? saved.portName : options.modemPort);
-    phone->javaPort()->setPortName(options.diagPort.isEmpty() ? saved.portName2 : options.diagPort);
-    phone->port()->setBaudRate(options.speed > 0 ? options.speed : saved.speed);
-    phone->javaPort()->setBaudRate(options.speed > 0 ? options.speed : saved.speed2);
+    phone->modemPort()->setPortName(options.modemPort.isEmpty() ? saved.portName : options.modemPort);
+    phone->diagPort()->setPortName(options.diagPort.isEmpty() ? saved.portName2 : options.diagPort);
+    phone->modemPort()->setBaudRate(options.speed > 0 ? options.speed : saved.speed);
+    phone->diagPort()->setBaudRate(options.speed > 0 ? options.speed : saved.speed2);
     // No retries from the command line: a port that will not open says so at once.
     phone->timing().openTries = 1;
     return phone;
@@ -47,7 +47,7 @@ bool connectModem(link::PhoneLink &phone)
     }
     const link::Outcome echo = QCoro::waitFor(session.echoAndNotices());
     if (!echo.ok()) {
-        fail(QStringLiteral("the phone on %1 does not answer (%2)").arg(phone.port()->portName(), describeFailure(echo)));
+        fail(QStringLiteral("the phone on %1 does not answer (%2)").arg(phone.modemPort()->portName(), describeFailure(echo)));
         return false;
     }
     return true;

@@ -93,7 +93,7 @@ int runList(const GlobalOptions &options, const QStringList &args)
     if (!phone)
         return Failure;
     link::BrewSession session(*phone);
-    const auto folder = QCoro::waitFor(session.ListBrewFolders(args.value(0)));
+    const auto folder = QCoro::waitFor(session.listBrewFolder(args.value(0)));
     if (!folder.ok())
         return finish(*phone, folder.outcome, QStringLiteral("listing %1").arg(shownPath(args.value(0))));
     phone->closePorts();
@@ -209,7 +209,7 @@ int runMakeFolder(const GlobalOptions &options, const QStringList &args)
         return Failure;
     link::BrewSession session(*phone);
     const Outcome o = QCoro::waitFor(
-        session.MakeBrewFolder(brew::brewParentPath(args.at(0)), brew::brewBaseName(args.at(0))));
+        session.makeBrewFolder(brew::brewParentPath(args.at(0)), brew::brewBaseName(args.at(0))));
     return finish(*phone, o, QStringLiteral("creating %1").arg(shownPath(args.at(0))));
 }
 
@@ -223,7 +223,7 @@ int runFree(const GlobalOptions &options, const QStringList &args)
     if (!phone)
         return Failure;
     link::BrewSession session(*phone);
-    const auto free = QCoro::waitFor(session.RequestBrewFreeSpace());
+    const auto free = QCoro::waitFor(session.requestBrewFreeSpace());
     if (!free.ok())
         return finish(*phone, free.outcome, QStringLiteral("asking the free space"));
     phone->closePorts();

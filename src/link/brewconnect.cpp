@@ -24,10 +24,10 @@ QCoro::Task<Result<BrewFolder>> connectBrewAndList(PhoneLink &link, ConnectSessi
                                           [&timer] { timer.start(); });
     const auto expire = QObject::connect(&timer, &QTimer::timeout, &brew, [&brew, &silent] {
         silent = true;
-        brew.BitBtn9Click();
+        brew.cancelWait();
     });
     timer.start();
-    auto folder = co_await brew.ListBrewFolders(path, true);
+    auto folder = co_await brew.listBrewFolder(path, true);
     QObject::disconnect(restart);
     QObject::disconnect(expire);
     timer.stop();

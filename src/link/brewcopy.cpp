@@ -48,7 +48,7 @@ BrewCopier::BrewCopier(BrewSession &session, OverwriteQuestions &questions, QObj
 void BrewCopier::cancel()
 {
     m_cancelled = true;
-    m_session.BitBtn9Click();
+    m_session.cancelWait();
 }
 
 QCoro::Task<Outcome> BrewCopier::goOnAfter(Outcome failure, QString caption)
@@ -74,7 +74,7 @@ QCoro::Task<Result<explorer::DirEntry>> BrewCopier::lookup(QString phoneName)
     const QString name = brew::brewBaseName(phoneName);
     if (name.isEmpty())
         co_return R::of(explorer::DirEntry::folder(QString()));
-    const auto parent = co_await m_session.ListBrewFolders(brew::brewParentPath(phoneName));
+    const auto parent = co_await m_session.listBrewFolder(brew::brewParentPath(phoneName));
     if (stopped(self))
         co_return R::from(Outcome::cancelled());
     if (!parent.ok())
@@ -105,7 +105,7 @@ QCoro::Task<Outcome> BrewCopier::getFile(QString phoneName, QString localFile)
     }
     emit notice(QStringLiteral("%1 -> %2").arg(phoneName, QDir::toNativeSeparators(localFile)));
     emit linesChanged({LinePrefix::From, phoneName}, {LinePrefix::To, localDir});
-    const auto read = co_await m_session.ReadBrewFile(brew::brewParentPath(phoneName), brew::brewBaseName(phoneName), QString(), localFile);
+    const auto read = co_await m_session.readBrewFile(brew::brewParentPath(phoneName), brew::brewBaseName(phoneName), QString(), localFile);
     if (stopped(self))
         co_return Outcome::cancelled();
     m_copied += read.ok();
@@ -129,7 +129,7 @@ QCoro::Task<Outcome> BrewCopier::getFolder(QString phoneFolder, QString localPar
     if (!QDir().mkpath(localDir))
         co_return Outcome::failed(FailureKind::LocalFile,
                                   QStringLiteral("Cannot create the folder %1.").arg(QDir::toNativeSeparators(localDir)));
-    const auto listing = co_await m_session.ListBrewFolders(phoneFolder);
+    const auto listing = co_await m_session.listBrewFolder(phoneFolder);
     if (stopped(self))
         co_return Outcome::cancelled();
     if (!listing.ok())
@@ -164,7 +164,7 @@ QCoro::Task<Outcome> BrewCopier::getFolder(QString phoneFolder, QString localPar
 QCoro::Task<Outcome> BrewCopier::putFile(QString localFile, QString phoneFolder)
 {
     QPointer<BrewCopier> self(this);
-    const auto existing = co_await m_session.ListBrewFolders(phoneFolder);
+    const auto existing = co_await m_session.listBrewFolder(phoneFolder);
     if (stopped(self))
         co_return Outcome::cancelled();
     if (!existing.ok())
@@ -204,7 +204,7 @@ QCoro::Task<Outcome> BrewCopier::putFileInto(QString localFile, QString phoneFol
     emit phaseChanged(TransferPhase::Uploading);
     emit linesChanged({LinePrefix::From, QDir::toNativeSeparators(localFile)}, {LinePrefix::To, QLatin1Char('/') + phoneFolder});
     m_unfinishedWrite = phoneName;
-    const BrewWrite write = co_await m_session.WriteBrewFile(localFile, phoneName);
+    const BrewWrite write = co_await m_session.writeBrewFile(localFile, phoneName);
     if (!self)
         co_return Outcome::cancelled();
     if (!mayLeavePartialWrite(write))
@@ -228,14 +228,14 @@ QCoro::Task<Outcome> BrewCopier::putFolder(QString localDir, QString phoneFolder
     if (!dir.exists() || !dir.isReadable())
         co_return Outcome::failed(FailureKind::LocalFile,
                                   QStringLiteral("Cannot read the folder %1.").arg(QDir::toNativeSeparators(localDir)));
-    const Outcome made = co_await m_session.MakeBrewFolder(phoneFolder, name);
+    const Outcome made = co_await m_session.makeBrewFolder(phoneFolder, name);
     if (stopped(self))
         co_return Outcome::cancelled();
     if (!made.ok() && made.kind != FailureKind::Refused)
         co_return made;
     // A folder that exists already refuses to be made again; its listing tells.
     const QString target = phoneFolder + name + QLatin1Char('/');
-    const auto existing = co_await m_session.ListBrewFolders(target);
+    const auto existing = co_await m_session.listBrewFolder(target);
     if (stopped(self))
         co_return Outcome::cancelled();
     if (!existing.ok())
@@ -277,7 +277,7 @@ QCoro::Task<Outcome> BrewCopier::removeFolder(QString phoneFolder)
     if (phoneFolder.isEmpty())
         co_return Outcome::failed(FailureKind::Usage, QStringLiteral("The root folder cannot be removed."));
     emit phaseChanged(TransferPhase::Deleting);
-    const auto listing = co_await m_session.ListBrewFolders(phoneFolder);
+    const auto listing = co_await m_session.listBrewFolder(phoneFolder);
     if (stopped(self))
         co_return Outcome::cancelled();
     if (!listing.ok())

@@ -111,7 +111,7 @@ struct BrewSession::Exchange {
 
 BrewSession::BrewSession(PhoneLink &link, QObject *parent) : QObject(parent), m_link(link) {}
 
-void BrewSession::BitBtn9Click()
+void BrewSession::cancelWait()
 {
     m_cancelled = true;
     m_link.diagSilenceTimer().stop();
@@ -139,7 +139,7 @@ QCoro::Task<QByteArray> BrewSession::dropLateReply(std::chrono::milliseconds lim
 
 Outcome BrewSession::sendPayload(const QByteArray &payload)
 {
-    if (!m_link.javaPort()->isOpen())
+    if (!m_link.diagPort()->isOpen())
         return Outcome::failed(FailureKind::LinkLost, QStringLiteral("The diagnostic port is not open."));
     return m_link.writeRaw(PhoneLink::Port::Diag, diag::encodeDiagFrame(payload));
 }
@@ -200,7 +200,7 @@ QCoro::Task<Result<BrewSession::Answer>> BrewSession::converse(QByteArray reques
     }
 }
 
-QCoro::Task<Result<BrewFolder>> BrewSession::ListBrewFolders(QString path, bool withFreeSpace)
+QCoro::Task<Result<BrewFolder>> BrewSession::listBrewFolder(QString path, bool withFreeSpace)
 {
     QPointer<BrewSession> self(this);
     Exchange exchange(*this);
@@ -233,7 +233,7 @@ QCoro::Task<Result<BrewFolder>> BrewSession::ListBrewFolders(QString path, bool 
     }
     folder.entries = lister.entries();
     if (withFreeSpace) {
-        const auto free = co_await RequestBrewFreeSpace();
+        const auto free = co_await requestBrewFreeSpace();
         if (!self)
             co_return Result<BrewFolder>::from(Outcome::cancelled());
         if (!free.ok())
@@ -243,7 +243,7 @@ QCoro::Task<Result<BrewFolder>> BrewSession::ListBrewFolders(QString path, bool 
     co_return Result<BrewFolder>::of(folder);
 }
 
-QCoro::Task<Result<quint32>> BrewSession::RequestBrewFreeSpace()
+QCoro::Task<Result<quint32>> BrewSession::requestBrewFreeSpace()
 {
     QPointer<BrewSession> self(this);
     Exchange exchange(*this);
@@ -265,7 +265,7 @@ QCoro::Task<Result<quint32>> BrewSession::RequestBrewFreeSpace()
     co_return Result<quint32>::of(bytes);
 }
 
-QCoro::Task<Result<QByteArray>> BrewSession::ReadBrewFile(QString folder, QString name, QString brewLocalDir,
+QCoro::Task<Result<QByteArray>> BrewSession::readBrewFile(QString folder, QString name, QString brewLocalDir,
                                                           QString brewMemoryTarget)
 {
     QPointer<BrewSession> self(this);
@@ -334,7 +334,7 @@ QCoro::Task<Result<QByteArray>> BrewSession::ReadBrewFile(QString folder, QStrin
     co_return Result<QByteArray>::of(data);
 }
 
-QCoro::Task<BrewWrite> BrewSession::WriteBrewFile(QString localFile, QString phoneName)
+QCoro::Task<BrewWrite> BrewSession::writeBrewFile(QString localFile, QString phoneName)
 {
     QFile file(localFile);
     const auto unreadable = [&] {
@@ -398,7 +398,7 @@ QCoro::Task<BrewWrite> BrewSession::writeBrewData(QByteArray data, QString phone
     co_return result;
 }
 
-QCoro::Task<Outcome> BrewSession::RemoveBrewEntry(QString entry)
+QCoro::Task<Outcome> BrewSession::removeBrewEntry(QString entry)
 {
     QPointer<BrewSession> self(this);
     if (explorer::isParentCaption(entry))
@@ -419,7 +419,7 @@ QCoro::Task<Outcome> BrewSession::removeBrew(QString name, bool folder)
     co_return self ? o : Outcome::cancelled();
 }
 
-QCoro::Task<Outcome> BrewSession::MakeBrewFolder(QString brewPath, QString name)
+QCoro::Task<Outcome> BrewSession::makeBrewFolder(QString brewPath, QString name)
 {
     QPointer<BrewSession> self(this);
     if (name.startsWith(QLatin1Char('[')) && name.endsWith(QLatin1Char(']')))

@@ -48,28 +48,28 @@ public:
 
     // Folders, then files, of `path`; with `withFreeSpace` (the explorer without a transfer
     // window) the free space is asked at the end. 59 0A 08 ends as NotFound.
-    QCoro::Task<Result<BrewFolder>> ListBrewFolders(QString path, bool withFreeSpace = false);
-    QCoro::Task<Result<quint32>> RequestBrewFreeSpace();
+    QCoro::Task<Result<BrewFolder>> listBrewFolder(QString path, bool withFreeSpace = false);
+    QCoro::Task<Result<quint32>> requestBrewFreeSpace();
 
     // Reads `folder` + `name`. The bytes are the result (brewMemoryData); they are also saved
     // as `brewMemoryTarget`, or else under `name` in `brewLocalDir`, through a temporary file
     // that replaces the target only once the whole file has arrived.
-    QCoro::Task<Result<QByteArray>> ReadBrewFile(QString folder, QString name, QString brewLocalDir = {},
+    QCoro::Task<Result<QByteArray>> readBrewFile(QString folder, QString name, QString brewLocalDir = {},
                                                  QString brewMemoryTarget = {});
     // Writes a local file, or bytes, to the phone name `phoneName` (full path), over a file
     // of that name if there is one.
-    QCoro::Task<BrewWrite> WriteBrewFile(QString localFile, QString phoneName);
+    QCoro::Task<BrewWrite> writeBrewFile(QString localFile, QString phoneName);
     QCoro::Task<BrewWrite> writeBrewData(QByteArray data, QString phoneName);
     // "[path]" (brackets taken away) removes a folder, anything else a file; "[..]" nothing.
-    QCoro::Task<Outcome> RemoveBrewEntry(QString entry);
+    QCoro::Task<Outcome> removeBrewEntry(QString entry);
     // The same without captions: a file, or a folder (its path sent as given).
     QCoro::Task<Outcome> removeBrewFile(QString phoneName) { return removeBrew(std::move(phoneName), false); }
     QCoro::Task<Outcome> removeBrewFolder(QString phonePath) { return removeBrew(std::move(phonePath), true); }
     // Creates `brewPath` + `name` (brackets around the name taken away). Status 7 is Refused.
-    QCoro::Task<Outcome> MakeBrewFolder(QString brewPath, QString name);
+    QCoro::Task<Outcome> makeBrewFolder(QString brewPath, QString name);
 
     // Ends the exchange in flight: its wait ends as cancelled.
-    void BitBtn9Click();
+    void cancelWait();
     // After a cancelled exchange: the reply the phone still owed is awaited (at most `limit`)
     // and dropped, so that it cannot pass for the answer to the next request. Returns its
     // payload (empty when none came).

@@ -128,7 +128,7 @@ QCoro::Task<Outcome> BrewTransfer::run(Job job)
         co_await settle();
         if (!self)
             co_return Outcome::cancelled();
-        const auto listed = co_await m_session.ListBrewFolders(m_job.brewPath);
+        const auto listed = co_await m_session.listBrewFolder(m_job.brewPath);
         if (!self)
             co_return Outcome::cancelled();
         if (listed.ok()) {
@@ -160,7 +160,7 @@ QCoro::Task<Outcome> BrewTransfer::copyEntries()
     BrewFolder here;
     if (toPhone) {
         // What the phone folder holds decides which files are replacements.
-        const auto existing = co_await m_session.ListBrewFolders(m_job.brewPath);
+        const auto existing = co_await m_session.listBrewFolder(m_job.brewPath);
         if (!self)
             co_return Outcome::cancelled();
         if (!existing.ok())
@@ -254,7 +254,7 @@ QCoro::Task<Outcome> BrewTransfer::removeEntries()
 QCoro::Task<Outcome> BrewTransfer::makeFolder()
 {
     QPointer<BrewTransfer> self(this);
-    const Outcome o = co_await m_session.MakeBrewFolder(m_job.brewPath, m_job.name);
+    const Outcome o = co_await m_session.makeBrewFolder(m_job.brewPath, m_job.name);
     co_return self ? o : Outcome::cancelled();
 }
 
@@ -268,7 +268,7 @@ QCoro::Task<Result<QByteArray>> BrewTransfer::readFile(QString brewName, QString
     // The port is this operation's until it ends, questions and all.
     const PhoneLink::Claim claim = m_link.claim(PhoneLink::Port::Diag);
     emit linesChanged({LinePrefix::From, brewName}, {LinePrefix::To, QDir::toNativeSeparators(brewMemoryTarget)});
-    R r = co_await m_session.ReadBrewFile(brew::brewParentPath(brewName), brew::brewBaseName(brewName), QString(), brewMemoryTarget);
+    R r = co_await m_session.readBrewFile(brew::brewParentPath(brewName), brew::brewBaseName(brewName), QString(), brewMemoryTarget);
     if (!self)
         co_return R::from(Outcome::cancelled());
     if (m_cancelled && !r.ok())
@@ -291,7 +291,7 @@ QCoro::Task<Outcome> BrewTransfer::writeFile(QString brewUploadFile, QString bre
     emit phaseChanged(TransferPhase::Uploading);
     emit linesChanged({LinePrefix::From, QDir::toNativeSeparators(brewUploadFile)},
                       {LinePrefix::To, QLatin1Char('/') + brew::brewParentPath(brewName)});
-    const BrewWrite write = co_await m_session.WriteBrewFile(brewUploadFile, brewName);
+    const BrewWrite write = co_await m_session.writeBrewFile(brewUploadFile, brewName);
     if (!self)
         co_return Outcome::cancelled();
     // A write cut short leaves a part of the file on the phone; one that arrived whole stays,

@@ -132,7 +132,7 @@ QCoro::Task<Outcome> ConnectSession::connectWithoutObex()
         m_link.log().append(QStringLiteral("OBEX CONNECTING BEGIN"));
         m_link.setModemAtMode(true);
         // The reply goes to the receive dispatcher; the connection stands at once.
-        co_return co_await m_link.posliStr(QByteArrayLiteral("ATE1"), true);
+        co_return co_await m_link.sendCommand(QByteArrayLiteral("ATE1"), true);
     }
     co_return Outcome::completed();
 }

@@ -15,7 +15,7 @@ ReceiveDispatcher::ReceiveDispatcher(PhoneLink &link, QObject *parent) : QObject
         if (port == PhoneLink::Port::Modem)
             pump();
     });
-    connect(link.port(), &SerialChannel::aboutToClose, this, [this] { m_queue.clear(); });
+    connect(link.modemPort(), &SerialChannel::aboutToClose, this, [this] { m_queue.clear(); });
 }
 
 void ReceiveDispatcher::onNotice(const QByteArray &notice)
@@ -31,7 +31,7 @@ void ReceiveDispatcher::onNotice(const QByteArray &notice)
 
 void ReceiveDispatcher::pump()
 {
-    if (m_reading || m_queue.isEmpty() || m_link.isClaimed(PhoneLink::Port::Modem) || !m_link.port()->isOpen()
+    if (m_reading || m_queue.isEmpty() || m_link.isClaimed(PhoneLink::Port::Modem) || !m_link.modemPort()->isOpen()
         || !m_link.modemAtMode())
         return;
     readQueued();
@@ -42,7 +42,7 @@ QCoro::Task<void> ReceiveDispatcher::readQueued()
     QPointer<ReceiveDispatcher> self(this);
     m_reading = true;
     PhoneLink::Claim claim = m_link.claim(PhoneLink::Port::Modem);
-    while (self && !m_queue.isEmpty() && m_link.port()->isOpen()) {
+    while (self && !m_queue.isEmpty() && m_link.modemPort()->isOpen()) {
         const int index = m_queue.takeFirst();
         // Straight to the port: no escape, no pause.
         if (!m_link.writeRaw(PhoneLink::Port::Modem, "AT+CMGR=" + QByteArray::number(index) + '\r').ok())

@@ -69,7 +69,7 @@ void ObexSession::logAlways(const QByteArray &line)
 QCoro::Task<Result<ObexSession::Answer>> ObexSession::converse(QByteArray bytes, Judge judge)
 {
     QPointer<ObexSession> self(this);
-    const Outcome sent = co_await m_link.posliStr(bytes, false);
+    const Outcome sent = co_await m_link.sendCommand(bytes, false);
     if (!self)
         co_return Result<Answer>::from(Outcome::cancelled());
     if (!sent.ok())

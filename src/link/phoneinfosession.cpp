@@ -8,7 +8,7 @@ QCoro::Task<Result<QList<PhoneInfoRow>>> readPhoneInfo(PhoneLink &link,
                                                        std::function<bool(const PhoneInfoRow &)> onRow)
 {
     QList<PhoneInfoRow> rows;
-    if (!link.port()->isOpen())
+    if (!link.modemPort()->isOpen())
         co_return Result<QList<PhoneInfoRow>>::of(rows);
     QPointer<PhoneLink> guard(&link);
     auto claim = link.claim(PhoneLink::Port::Modem);

@@ -51,7 +51,7 @@ std::unique_ptr<PhoneLink> PhoneLink::withSerialPorts(QObject *parent)
     return std::make_unique<PhoneLink>(new QSerialChannel(65534), new QSerialChannel(4096), parent);
 }
 
-QCoro::Task<Outcome> PhoneLink::posliStr(QByteArray text, bool appendCR)
+QCoro::Task<Outcome> PhoneLink::sendCommand(QByteArray text, bool appendCR)
 {
     if (text.isEmpty() || !m_modem->isOpen())
         co_return Outcome::completed();
@@ -81,7 +81,7 @@ Outcome PhoneLink::leaveObexMode()
 
 QCoro::Task<Outcome> PhoneLink::switchOff()
 {
-    return posliStr(QByteArrayLiteral("AT^SMSO"), true);
+    return sendCommand(QByteArrayLiteral("AT^SMSO"), true);
 }
 
 QCoro::Task<Result<QByteArray>> PhoneLink::atCommand(QByteArray command)
@@ -94,7 +94,7 @@ QCoro::Task<Result<QByteArray>> PhoneLink::atCommand(QByteArray command, std::ch
     if (!m_modem->isOpen())
         co_return Result<QByteArray>::from(
             Outcome::failed(FailureKind::LinkLost, QStringLiteral("The modem port is not open.")));
-    const Outcome sent = co_await posliStr(command, true);
+    const Outcome sent = co_await sendCommand(command, true);
     if (!sent.ok())
         co_return Result<QByteArray>::from(sent);
     co_return co_await m_modemReader->next(at::replyLength, limit);

@@ -1,6 +1,6 @@
 #pragma once
 // The phone link: both serial ports, the exchange log, the diagnostic silence timer, the one
-// way text is written to the modem port (posliStr), and the fatal link error that ends a broken
+// way text is written to the modem port (sendCommand), and the fatal link error that ends a broken
 // connection. Owned by the main window (or the command-line tool) for the whole run.
 #include "channelnames.h"
 #include "exchangelog.h"
@@ -40,8 +40,8 @@ public:
     // Real ports with the buffer sizes of the phone's cable (65534 modem, 4096 diagnostic).
     static std::unique_ptr<PhoneLink> withSerialPorts(QObject *parent = nullptr);
 
-    SerialChannel *port() const { return m_modem; }
-    SerialChannel *javaPort() const { return m_diag; }
+    SerialChannel *modemPort() const { return m_modem; }
+    SerialChannel *diagPort() const { return m_diag; }
     SerialChannel *channel(Port p) const { return p == Port::Modem ? m_modem : m_diag; }
 
     // The one reader of each port. A session claims the port while it talks on it; bytes that
@@ -78,7 +78,7 @@ public:
     // "AT^SMSO": the phone switches itself off.
     QCoro::Task<Outcome> switchOff();
 
-    // One AT command and its reply: posliStr with a CR, then the reply up to its final code.
+    // One AT command and its reply: sendCommand with a CR, then the reply up to its final code.
     QCoro::Task<Result<QByteArray>> atCommand(QByteArray command);
     QCoro::Task<Result<QByteArray>> atCommand(QByteArray command, std::chrono::milliseconds limit);
 
@@ -92,7 +92,7 @@ public:
     // Sends a command or prepared packet on the modem port: "+++" first when the text is
     // exactly "AT^SQWE=0", a short pause, the text, and a CR when asked. A closed port writes
     // nothing and is no failure.
-    QCoro::Task<Outcome> posliStr(QByteArray text, bool appendCR);
+    QCoro::Task<Outcome> sendCommand(QByteArray text, bool appendCR);
     // Writes a byte block of any length on the modem port.
     Outcome sendBytes(const QByteArray &block);
     // Writes on either port at once (no escape, no pause). A closed port is PortClosed.

@@ -18,9 +18,9 @@ bool PhoneModes::send(PhoneMode mode)
 
 bool PhoneModes::switchMode(PhoneMode mode)
 {
-    SerialChannel *diag = m_link.javaPort();
-    if (m_link.port()->isOpen()) {
-        m_link.port()->close();
+    SerialChannel *diag = m_link.diagPort();
+    if (m_link.modemPort()->isOpen()) {
+        m_link.modemPort()->close();
         if (!diag->isOpen() && diag->open())
             return false;
     }
@@ -31,7 +31,7 @@ bool PhoneModes::switchMode(PhoneMode mode)
 
 bool PhoneModes::resetOverDiag()
 {
-    return m_link.javaPort()->isOpen() && send(PhoneMode::ResetRequest);
+    return m_link.diagPort()->isOpen() && send(PhoneMode::ResetRequest);
 }
 
 void PhoneModes::onIdle(PhoneLink::Port port)
@@ -57,12 +57,12 @@ void PhoneModes::act(ModeReplyAction action)
     case ModeReplyAction::Restart:
         send(PhoneMode::Restart);
         m_link.diagSilenceTimer().stop();
-        m_link.javaPort()->close();
+        m_link.diagPort()->close();
         emit restarted();
         return;
     case ModeReplyAction::BackToModem:
-        m_link.javaPort()->close();
-        if (m_link.port()->open()) {
+        m_link.diagPort()->close();
+        if (m_link.modemPort()->open()) {
             emit reconnectNeeded();
             return;
         }
@@ -74,7 +74,7 @@ void PhoneModes::act(ModeReplyAction action)
 QCoro::Task<Outcome> PhoneModes::requestMode(PhoneMode mode)
 {
     QPointer<PhoneModes> self(this);
-    if (!m_link.javaPort()->isOpen())
+    if (!m_link.diagPort()->isOpen())
         co_return Outcome::failed(FailureKind::LinkLost, QStringLiteral("The diagnostic port is not open."));
     auto claim = m_link.claim(PhoneLink::Port::Diag);
     if (!send(mode))
@@ -99,7 +99,7 @@ QCoro::Task<Outcome> PhoneModes::requestMode(PhoneMode mode)
     }
     if (mode == PhoneMode::ResetRequest) {
         send(PhoneMode::Restart);
-        m_link.javaPort()->close();
+        m_link.diagPort()->close();
     }
     co_return Outcome::completed();
 }

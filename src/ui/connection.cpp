@@ -44,12 +44,12 @@ ConnectionController::ConnectionController(MainWindow &window)
 
 bool ConnectionController::isConnected() const
 {
-    return m_link.port()->isOpen() || m_link.javaPort()->isOpen();
+    return m_link.modemPort()->isOpen() || m_link.diagPort()->isOpen();
 }
 
 bool ConnectionController::phonePortOpen() const
 {
-    return (brewAccess() ? m_link.javaPort() : m_link.port())->isOpen();
+    return (brewAccess() ? m_link.diagPort() : m_link.modemPort())->isOpen();
 }
 
 int ConnectionController::currentTab() const
@@ -91,7 +91,7 @@ QCoro::Task<void> runBrewConnect(QPointer<ConnectionController> controller, QPoi
     link::BrewSession brew(*phone);
     if (window) {
         QObject::connect(window, &ConnectWindow::cancelRequested, &session, &link::ConnectSession::cancel);
-        QObject::connect(window, &ConnectWindow::cancelRequested, &brew, &link::BrewSession::BitBtn9Click);
+        QObject::connect(window, &ConnectWindow::cancelRequested, &brew, &link::BrewSession::cancelWait);
     }
     const auto folder = co_await link::connectBrewAndList(*phone, session, brew, path);
     if (controller)
@@ -169,8 +169,8 @@ bool ConnectionController::connectFinished(const link::Outcome &outcome, quint64
         m_connectWindow = nullptr;
     }
     if (!ok) {
-        m_link.port()->close();
-        m_link.javaPort()->close();
+        m_link.modemPort()->close();
+        m_link.diagPort()->close();
         applyDisconnectedIndicators();
         setAccessMode(m_chosenAccess);
         emit memoryLabel(QString());
@@ -237,7 +237,7 @@ QCoro::Task<void> runBrewListing(QPointer<ConnectionController> controller, link
                                  std::function<void(const link::Result<link::BrewFolder> &)> done)
 {
     link::BrewSession brew(*phone);
-    const auto folder = co_await brew.ListBrewFolders(path, true);
+    const auto folder = co_await brew.listBrewFolder(path, true);
     if (controller)
         done(folder);
 }
@@ -299,7 +299,7 @@ bool ConnectionController::listingWaitsForPort(PhoneLink::Port port)
 
 void ConnectionController::listBrewFolder()
 {
-    if (!m_link.javaPort()->isOpen() || m_listing || listingWaitsForPort(PhoneLink::Port::Diag))
+    if (!m_link.diagPort()->isOpen() || m_listing || listingWaitsForPort(PhoneLink::Port::Diag))
         return;
     m_listing = true;
     emit brewListingStarted();
@@ -320,7 +320,7 @@ void ConnectionController::listBrewFolder()
 
 void ConnectionController::listObexFolder()
 {
-    if (!m_link.port()->isOpen() || m_listing || listingWaitsForPort(PhoneLink::Port::Modem))
+    if (!m_link.modemPort()->isOpen() || m_listing || listingWaitsForPort(PhoneLink::Port::Modem))
         return;
     m_listing = true;
     emit obexListingStarted();
@@ -347,8 +347,8 @@ void ConnectionController::tabChanged(int index)
                         : index == MainWindow::Sms    ? link::ReceiveDispatcher::Tab::Sms
                                                       : link::ReceiveDispatcher::Tab::Other);
     const auto &s = m_window.appSettings();
-    link::SerialChannel *modem = m_link.port();
-    link::SerialChannel *diag = m_link.javaPort();
+    link::SerialChannel *modem = m_link.modemPort();
+    link::SerialChannel *diag = m_link.diagPort();
     if (index == MainWindow::Sms && modem->isOpen()) {
         // Leave OBEX mode for AT commands.
         m_link.leaveObexMode();
@@ -384,12 +384,12 @@ void ConnectionController::tabChanged(int index)
 void ConnectionController::resetPhone()
 {
     emit phonePaneCleared();
-    if (m_link.javaPort()->isOpen()) {
+    if (m_link.diagPort()->isOpen()) {
         // The phone's echo of the request completes the reset (PhoneModes::restarted).
         m_modes.resetOverDiag();
         return;
     }
-    if (!m_link.port()->isOpen())
+    if (!m_link.modemPort()->isOpen())
         return;
     QPointer<ConnectionController> self(this);
     auto sent = m_link.switchOff();
@@ -397,7 +397,7 @@ void ConnectionController::resetPhone()
         if (!self)
             return;
         self->applyDisconnectedIndicators();
-        self->m_link.port()->close();
+        self->m_link.modemPort()->close();
         emit self->connectedChanged(false);
     });
 }
@@ -428,7 +428,7 @@ void ConnectionController::wireModeReplies()
 
 void ConnectionController::showPhoneInfo()
 {
-    if (m_link.port()->isOpen() && !portReady(PhoneLink::Port::Modem))
+    if (m_link.modemPort()->isOpen() && !portReady(PhoneLink::Port::Modem))
         return;
     auto *info = new PhoneInfoWindow(m_link, &m_window);
     info->setWindowModality(Qt::ApplicationModal);

@@ -312,10 +312,10 @@ void MainWindow::attachOwnSteps()
     m_lifecycle.on(Step::MinimiseHandler, [] { QApplication::setApplicationDisplayName(QString()); });
     m_lifecycle.on(Step::LoadSettings, [this] {
         m_settings = m_store->load();
-        m_link->port()->setPortName(m_settings.portName);
-        m_link->port()->setBaudRate(m_settings.speed);
-        m_link->javaPort()->setPortName(m_settings.portName2);
-        m_link->javaPort()->setBaudRate(m_settings.speed2);
+        m_link->modemPort()->setPortName(m_settings.portName);
+        m_link->modemPort()->setBaudRate(m_settings.speed);
+        m_link->diagPort()->setPortName(m_settings.portName2);
+        m_link->diagPort()->setBaudRate(m_settings.speed2);
     });
     m_lifecycle.on(Step::LoadSettings, [this] {
         loadShortcuts(*this);

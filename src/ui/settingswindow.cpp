@@ -150,7 +150,7 @@ QWidget *SettingsWindow::buildConnectionPage()
 {
     auto *page = new QWidget(this);
     auto *layout = new QVBoxLayout(page);
-    const bool modemOpen = m_main.phoneLink().port()->isOpen();
+    const bool modemOpen = m_main.phoneLink().modemPort()->isOpen();
 
     auto group = [&](const QString &caption, QComboBox *port, QComboBox *speed, const char *moreName) {
         auto *box = new QGroupBox(caption, page);
@@ -402,10 +402,10 @@ void applySettings(MainWindow &window, const SettingsChoice &choice)
 
     link::PhoneLink &phone = window.phoneLink();
     settings::AppSettings &s = window.appSettings();
-    s = takeOverSettings(s, choice.values, phone.port()->isOpen());
+    s = takeOverSettings(s, choice.values, phone.modemPort()->isOpen());
     // Port settings never change on an open port; the next OK while it is closed applies them.
-    const std::tuple<link::SerialChannel *, QString, int> ports[] = {{phone.port(), s.portName, s.speed},
-                                                                      {phone.javaPort(), s.portName2, s.speed2}};
+    const std::tuple<link::SerialChannel *, QString, int> ports[] = {{phone.modemPort(), s.portName, s.speed},
+                                                                      {phone.diagPort(), s.portName2, s.speed2}};
     for (const auto &[channel, name, speed] : ports) {
         if (channel->isOpen())
             continue;

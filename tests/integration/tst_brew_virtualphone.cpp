@@ -82,7 +82,7 @@ private slots:
         QFETCH(QByteArray, firstRequest);
         QFETCH(QStringList, someRows);
         Rig rig(7);
-        const auto r = QCoro::waitFor(rig.session.ListBrewFolders(path, true));
+        const auto r = QCoro::waitFor(rig.session.listBrewFolder(path, true));
         QVERIFY2(r.ok(), qPrintable(r.outcome.detail));
         QStringList captions;
         for (const auto &e : r.value.paneRows())
@@ -112,7 +112,7 @@ private slots:
         QFETCH(int, count);
         QFETCH(QString, format);
         Rig rig(3);
-        const auto r = QCoro::waitFor(rig.session.ListBrewFolders(path));
+        const auto r = QCoro::waitFor(rig.session.listBrewFolder(path));
         QVERIFY2(r.ok(), qPrintable(r.outcome.detail));
         QCOMPARE(r.value.entries.size(), count);
         for (int i = 0; i < count; ++i)
@@ -123,7 +123,7 @@ private slots:
     void missingFolder()
     {
         Rig rig;
-        const auto r = QCoro::waitFor(rig.session.ListBrewFolders(u"brew/nothing"_qs));
+        const auto r = QCoro::waitFor(rig.session.listBrewFolder(u"brew/nothing"_qs));
         QCOMPARE(r.outcome.kind, FailureKind::NotFound);
         VERIFY_NO_ANOMALIES(rig);
     }
@@ -131,7 +131,7 @@ private slots:
     void readFromTheRoot()
     {
         Rig rig(5);
-        const auto r = QCoro::waitFor(rig.session.ReadBrewFile(QString(), u"pbm_master_v_20.dat"_qs));
+        const auto r = QCoro::waitFor(rig.session.readBrewFile(QString(), u"pbm_master_v_20.dat"_qs));
         QVERIFY2(r.ok(), qPrintable(r.outcome.detail));
         QCOMPARE(r.value, fileBytes(rig.brew(u"pbm_master_v_20.dat"_qs)));
         QCOMPARE(rig.sent().first(), hex("59040014") + "pbm_master_v_20.dat" + '\0');
@@ -153,7 +153,7 @@ private slots:
         QVERIFY2(w.ok(), qPrintable(w.detail));
         QCOMPARE(fileBytes(rig.brew(u"brew/shared/t.bin"_qs)), data);
         QTemporaryDir local;
-        const auto r = QCoro::waitFor(rig.session.ReadBrewFile(u"brew/shared/"_qs, u"t.bin"_qs, local.path()));
+        const auto r = QCoro::waitFor(rig.session.readBrewFile(u"brew/shared/"_qs, u"t.bin"_qs, local.path()));
         QVERIFY2(r.ok(), qPrintable(r.outcome.detail));
         QCOMPARE(r.value, data);
         QCOMPARE(fileBytes(local.filePath(u"t.bin"_qs)), data);
@@ -185,11 +185,11 @@ private slots:
     {
         Rig rig;
         rig.phone.controls().refuseNextRead(2);
-        const auto r = QCoro::waitFor(rig.session.ReadBrewFile(u"brew/mod/clock/"_qs, u"clock.mod"_qs));
+        const auto r = QCoro::waitFor(rig.session.readBrewFile(u"brew/mod/clock/"_qs, u"clock.mod"_qs));
         QVERIFY2(r.ok(), qPrintable(r.outcome.detail));
         QCOMPARE(r.value, fileBytes(rig.brew(u"brew/mod/clock/clock.mod"_qs)));
         rig.phone.controls().refuseNextRead(BrewSession::kReadRestarts + 1);
-        const auto refused = QCoro::waitFor(rig.session.ReadBrewFile(u"brew/mod/clock/"_qs, u"clock.mod"_qs));
+        const auto refused = QCoro::waitFor(rig.session.readBrewFile(u"brew/mod/clock/"_qs, u"clock.mod"_qs));
         QCOMPARE(refused.outcome.kind, FailureKind::Refused);
         VERIFY_NO_ANOMALIES(rig);
     }
@@ -208,7 +208,7 @@ private slots:
     {
         Rig rig;
         rig.phone.controls().breakNextCrc();
-        const auto r = QCoro::waitFor(rig.session.ListBrewFolders(u"brew/mod/clock"_qs));
+        const auto r = QCoro::waitFor(rig.session.listBrewFolder(u"brew/mod/clock"_qs));
         QVERIFY2(r.ok(), qPrintable(r.outcome.detail));
         QCOMPARE(r.value.entries.size(), 3);
         VERIFY_NO_ANOMALIES(rig);
@@ -230,7 +230,7 @@ private slots:
         else
             rig.phone.controls().goSilentAfter(20000, phonesim::Controls::Diag);
         QTemporaryDir local;
-        const auto r = QCoro::waitFor(rig.session.ReadBrewFile(u"brew/mod/game"_qs, u"game.mod"_qs, local.path()));
+        const auto r = QCoro::waitFor(rig.session.readBrewFile(u"brew/mod/game"_qs, u"game.mod"_qs, local.path()));
         QVERIFY(r.outcome.isFailed());
         QCOMPARE(r.outcome.kind, drop ? FailureKind::LinkLost : FailureKind::TimeOut);
         QVERIFY(QDir(local.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());

@@ -36,7 +36,7 @@ QCoro::Task<Outcome> listing(PhoneRig &rig, bool brew)
     if (brew) {
         BrewSession session(*rig.link);
         const QString path = QStringLiteral("brew");
-        const auto r = co_await session.ListBrewFolders(path);
+        const auto r = co_await session.listBrewFolder(path);
         co_return r.outcome;
     }
     ObexSession session(*rig.link);

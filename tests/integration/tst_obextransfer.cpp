@@ -94,7 +94,7 @@ struct Rig {
             phone->controls().splitByteByByte();
         else
             phone->controls().splitRandomly(seed);
-        (void)link->port()->open();
+        (void)link->modemPort()->open();
         transfer = std::make_unique<link::ObexTransfer>(*link, asker);
     }
     QString onPhone(const QString &rel) const { return phonesim::obexRootOf(phoneDir.path()) + QLatin1Char('/') + rel; }

@@ -81,7 +81,7 @@ private slots:
         QFETCH(QByteArray, files);
         Rig rig;
         rig.phone.folders = {"brew", "brew/mod"};
-        const auto r = QCoro::waitFor(rig.session.ListBrewFolders(path));
+        const auto r = QCoro::waitFor(rig.session.listBrewFolder(path));
         QVERIFY(r.ok());
         QCOMPARE(rig.phone.requests.first(), folders);
         const auto firstFiles = std::find_if(rig.phone.requests.cbegin(), rig.phone.requests.cend(),
@@ -103,7 +103,7 @@ private slots:
         rig.phone.folders = {"brew", "brew/mod", "brew/mod/game", "brew/mod/zz"};
         rig.phone.files["brew/mod/a.txt"] = "abc";
         rig.phone.files["brew/mod/b.bin"] = QByteArray(1000, 'x');
-        const auto r = QCoro::waitFor(rig.session.ListBrewFolders(u"brew/mod/"_qs, true));
+        const auto r = QCoro::waitFor(rig.session.listBrewFolder(u"brew/mod/"_qs, true));
         QVERIFY2(r.ok(), qPrintable(r.outcome.detail));
         const auto rows = r.value.paneRows();
         QCOMPARE(rows.size(), 5);
@@ -125,7 +125,7 @@ private slots:
     void emptyRootShowsTheParentRow()
     {
         Rig rig;
-        const auto r = QCoro::waitFor(rig.session.ListBrewFolders(QString()));
+        const auto r = QCoro::waitFor(rig.session.listBrewFolder(QString()));
         QVERIFY(r.ok());
         QCOMPARE(r.value.paneRows().size(), 1);
         QCOMPARE(r.value.paneRows().first().caption(), u"[..]"_qs);
@@ -138,7 +138,7 @@ private slots:
         rig.phone.folders = {"big"};
         for (int i = 0; i < 300; ++i)
             rig.phone.files[QByteArray("big/f") + QByteArray::number(1000 + i)] = QByteArray::number(i);
-        const auto r = QCoro::waitFor(rig.session.ListBrewFolders(u"big"_qs));
+        const auto r = QCoro::waitFor(rig.session.listBrewFolder(u"big"_qs));
         QVERIFY2(r.ok(), qPrintable(r.outcome.detail));
         QCOMPARE(r.value.entries.size(), 300);
         for (int i = 0; i < 300; ++i)
@@ -157,7 +157,7 @@ private slots:
     void missingFolderIsNotFound()
     {
         Rig rig;
-        const auto r = QCoro::waitFor(rig.session.ListBrewFolders(u"nowhere"_qs));
+        const auto r = QCoro::waitFor(rig.session.listBrewFolder(u"nowhere"_qs));
         QCOMPARE(r.outcome.kind, FailureKind::NotFound);
         QVERIFY(r.outcome.isFailed());
         QCOMPARE(rig.phone.requests.size(), 1);
@@ -183,7 +183,7 @@ private slots:
         QVERIFY2(w.ok(), qPrintable(w.detail));
         QCOMPARE(rig.phone.files.value("f.bin"), data);
         QCOMPARE(progress.last().at(0).toLongLong(), qint64(size));
-        const auto r = QCoro::waitFor(rig.session.ReadBrewFile(QString(), u"f.bin"_qs));
+        const auto r = QCoro::waitFor(rig.session.readBrewFile(QString(), u"f.bin"_qs));
         QVERIFY2(r.ok(), qPrintable(r.outcome.detail));
         QCOMPARE(r.value, data);
         QCOMPARE(rig.leftOver(), rig.expectedLeftOver());
@@ -226,7 +226,7 @@ private slots:
     {
         Rig rig;
         rig.phone.files["pbm_master_v_20.dat"] = "x";
-        QVERIFY(QCoro::waitFor(rig.session.ReadBrewFile(QString(), u"pbm_master_v_20.dat"_qs)).ok());
+        QVERIFY(QCoro::waitFor(rig.session.readBrewFile(QString(), u"pbm_master_v_20.dat"_qs)).ok());
         QCOMPARE(rig.phone.requests.first(), hex("59040014") + "pbm_master_v_20.dat" + '\0');
     }
 
@@ -246,7 +246,7 @@ private slots:
         rig.phone.files["a/b"] = pattern(600);
         rig.phone.folders = {"a"};
         rig.phone.refuseReads = refusals;
-        const auto r = QCoro::waitFor(rig.session.ReadBrewFile(u"a/"_qs, u"b"_qs));
+        const auto r = QCoro::waitFor(rig.session.readBrewFile(u"a/"_qs, u"b"_qs));
         QCOMPARE(r.ok(), succeeds);
         const int firsts = int(std::count_if(rig.phone.requests.cbegin(), rig.phone.requests.cend(),
                                              [](const QByteArray &p) { return p.size() > 3 && p.startsWith(hex("5904")); }));
@@ -284,10 +284,10 @@ private slots:
         rig.phone.errorFor = prefix;
         Outcome o;
         switch (quint8(prefix[1])) {
-        case 0x0A: o = QCoro::waitFor(rig.session.ListBrewFolders(QString())).outcome; break;
-        case 0x0C: o = QCoro::waitFor(rig.session.RequestBrewFreeSpace()).outcome; break;
-        case 0x00: o = QCoro::waitFor(rig.session.MakeBrewFolder(QString(), u"n"_qs)); break;
-        default: o = QCoro::waitFor(rig.session.RemoveBrewEntry(u"x"_qs)); break;
+        case 0x0A: o = QCoro::waitFor(rig.session.listBrewFolder(QString())).outcome; break;
+        case 0x0C: o = QCoro::waitFor(rig.session.requestBrewFreeSpace()).outcome; break;
+        case 0x00: o = QCoro::waitFor(rig.session.makeBrewFolder(QString(), u"n"_qs)); break;
+        default: o = QCoro::waitFor(rig.session.removeBrewEntry(u"x"_qs)); break;
         }
         QCOMPARE(o.kind, FailureKind::Refused);
         QVERIFY2(o.detail.contains(u"0x13"_qs), qPrintable(o.detail));
@@ -300,11 +300,11 @@ private slots:
         rig.phone.folders = {"d"};
         rig.phone.files["d/x"] = pattern(400);
         rig.phone.damageReplies = 2;
-        const auto listing = QCoro::waitFor(rig.session.ListBrewFolders(u"d"_qs));
+        const auto listing = QCoro::waitFor(rig.session.listBrewFolder(u"d"_qs));
         QVERIFY2(listing.ok(), qPrintable(listing.outcome.detail));
         QCOMPARE(listing.value.entries.size(), 1);
         rig.phone.damageReplies = 1;
-        const auto read = QCoro::waitFor(rig.session.ReadBrewFile(u"d"_qs, u"x"_qs));
+        const auto read = QCoro::waitFor(rig.session.readBrewFile(u"d"_qs, u"x"_qs));
         QVERIFY(read.ok());
         QCOMPARE(read.value, pattern(400));
     }
@@ -322,18 +322,18 @@ private slots:
     {
         Rig rig;
         rig.phone.folders = {"brew"};
-        QVERIFY(QCoro::waitFor(rig.session.MakeBrewFolder(u"brew/"_qs, u"[new]"_qs)).ok());
+        QVERIFY(QCoro::waitFor(rig.session.makeBrewFolder(u"brew/"_qs, u"[new]"_qs)).ok());
         QCOMPARE(rig.phone.requests.last(), hex("590009") + "brew/new" + '\0');
-        const Outcome again = QCoro::waitFor(rig.session.MakeBrewFolder(u"brew"_qs, u"new"_qs));
+        const Outcome again = QCoro::waitFor(rig.session.makeBrewFolder(u"brew"_qs, u"new"_qs));
         QCOMPARE(again.kind, FailureKind::Refused);
         rig.phone.files["brew/new/f"] = "1";
-        QCOMPARE(QCoro::waitFor(rig.session.RemoveBrewEntry(u"[brew/new/]"_qs)).kind, FailureKind::Refused);
-        QVERIFY(QCoro::waitFor(rig.session.RemoveBrewEntry(u"brew/new/f"_qs)).ok());
+        QCOMPARE(QCoro::waitFor(rig.session.removeBrewEntry(u"[brew/new/]"_qs)).kind, FailureKind::Refused);
+        QVERIFY(QCoro::waitFor(rig.session.removeBrewEntry(u"brew/new/f"_qs)).ok());
         QCOMPARE(rig.phone.requests.last(), hex("59060B") + "brew/new/f" + '\0');
-        QVERIFY(QCoro::waitFor(rig.session.RemoveBrewEntry(u"[brew/new/]"_qs)).ok());
+        QVERIFY(QCoro::waitFor(rig.session.removeBrewEntry(u"[brew/new/]"_qs)).ok());
         QCOMPARE(rig.phone.requests.last(), hex("59010A") + "brew/new/" + '\0');
         const int before = int(rig.phone.requests.size());
-        QVERIFY(QCoro::waitFor(rig.session.RemoveBrewEntry(u"[..]"_qs)).ok());
+        QVERIFY(QCoro::waitFor(rig.session.removeBrewEntry(u"[..]"_qs)).ok());
         QCOMPARE(rig.phone.requests.size(), before);
         QVERIFY(!rig.phone.folders.contains("brew/new"));
     }
@@ -365,9 +365,9 @@ private slots:
         if (fault == 3)
             connect(&rig.session, &BrewSession::progress, &rig.session, [&rig](qint64 done) {
                 if (done > 1000)
-                    rig.session.BitBtn9Click();
+                    rig.session.cancelWait();
             });
-        const auto r = QCoro::waitFor(rig.session.ReadBrewFile(QString(), u"big.bin"_qs, dir.path()));
+        const auto r = QCoro::waitFor(rig.session.readBrewFile(QString(), u"big.bin"_qs, dir.path()));
         QFile result(target);
         QVERIFY(result.open(QIODevice::ReadOnly));
         const QByteArray contents = result.readAll();
@@ -412,7 +412,7 @@ private slots:
             return;
         Rig rig;
         QTemporaryDir dir;
-        const auto r = QCoro::waitFor(rig.session.ReadBrewFile(QString(), name, dir.path()));
+        const auto r = QCoro::waitFor(rig.session.readBrewFile(QString(), name, dir.path()));
         QCOMPARE(r.outcome.kind, FailureKind::Usage);
         QVERIFY(rig.phone.requests.isEmpty());
     }
@@ -420,9 +420,9 @@ private slots:
     void missingFileAndUnreadableLocalFile()
     {
         Rig rig;
-        const auto r = QCoro::waitFor(rig.session.ReadBrewFile(QString(), u"none"_qs));
+        const auto r = QCoro::waitFor(rig.session.readBrewFile(QString(), u"none"_qs));
         QCOMPARE(r.outcome.kind, FailureKind::NotFound);
-        const Outcome w = QCoro::waitFor(rig.session.WriteBrewFile(u"/nonexistent/x"_qs, u"x"_qs)).outcome;
+        const Outcome w = QCoro::waitFor(rig.session.writeBrewFile(u"/nonexistent/x"_qs, u"x"_qs)).outcome;
         QCOMPARE(w.kind, FailureKind::LocalFile);
         QCOMPARE(rig.phone.requests.size(), 1);
     }
@@ -431,7 +431,7 @@ private slots:
     {
         Rig rig;
         rig.diag->close();
-        const auto r = QCoro::waitFor(rig.session.ListBrewFolders(QString()));
+        const auto r = QCoro::waitFor(rig.session.listBrewFolder(QString()));
         QCOMPARE(r.outcome.kind, FailureKind::LinkLost);
     }
 
@@ -457,8 +457,8 @@ private slots:
                                               : BrewPhone::frame(payload));
             });
             BrewSession session(link);
-            (void)QCoro::waitFor(session.ListBrewFolders(u"x"_qs));
-            (void)QCoro::waitFor(session.ReadBrewFile(QString(), u"y"_qs));
+            (void)QCoro::waitFor(session.listBrewFolder(u"x"_qs));
+            (void)QCoro::waitFor(session.readBrewFile(QString(), u"y"_qs));
             (void)QCoro::waitFor(session.writeBrewData(pattern(300), u"z"_qs));
         }
     }

@@ -49,7 +49,7 @@ qsizetype atReply(const QByteArray &b)
 class PhoneLinkTest : public QObject {
     Q_OBJECT
 private slots:
-    void posliStrEscapesOnlyLeavingObex_data()
+    void sendCommandEscapesOnlyLeavingObex_data()
     {
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<bool>("cr");
@@ -62,14 +62,14 @@ private slots:
                                        << QList<QByteArray>{QByteArray("\x80\x00\x07", 3)};
         QTest::newRow("empty") << QByteArray() << true << QList<QByteArray>{};
     }
-    void posliStrEscapesOnlyLeavingObex()
+    void sendCommandEscapesOnlyLeavingObex()
     {
         QFETCH(QByteArray, text);
         QFETCH(bool, cr);
         QFETCH(QList<QByteArray>, wire);
         Rig rig;
         QVERIFY(!rig.modem->open());
-        const Outcome o = finish(rig.link.posliStr(text, cr));
+        const Outcome o = finish(rig.link.sendCommand(text, cr));
         QVERIFY(o.ok());
         QCOMPARE(rig.modem->writes(), wire);
     }
@@ -78,7 +78,7 @@ private slots:
     {
         Rig rig;
         QSignalSpy fatal(&rig.link, &PhoneLink::fatalError);
-        const Outcome o = finish(rig.link.posliStr(QByteArrayLiteral("AT^SQWE=0"), true));
+        const Outcome o = finish(rig.link.sendCommand(QByteArrayLiteral("AT^SQWE=0"), true));
         QVERIFY(o.ok());
         QVERIFY(rig.modem->writes().isEmpty());
         QCOMPARE(fatal.count(), 0);
@@ -99,7 +99,7 @@ private slots:
         QVERIFY(!rig.modem->open());
         rig.modem->failNextWrite();
         const Outcome o = block ? rig.link.sendBytes(QByteArrayLiteral("xyz"))
-                                : finish(rig.link.posliStr(QByteArrayLiteral("ATE1"), true));
+                                : finish(rig.link.sendCommand(QByteArrayLiteral("ATE1"), true));
         QVERIFY(o.isLinkFailure());
         QCOMPARE(o.detail, detail);
     }

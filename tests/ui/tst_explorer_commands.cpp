@@ -353,7 +353,7 @@ private slots:
             win.tab->activatePhonePane();
         auto *commands = win.w->findChild<ExplorerCommands *>(u"ExplorerCommands"_qs);
         QVERIFY(commands);
-        commands->Pop1Popup();
+        commands->prepareExplorerPopup();
         QCOMPARE(win.w->action(u"Instalovat1"_qs)->isVisible(), shown);
     }
 

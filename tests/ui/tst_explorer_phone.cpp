@@ -140,17 +140,17 @@ private slots:
 
         // "BREW" while connected over OBEX: the modem port closes, the diagnostic one opens.
         tab->phone().chooseAccess(1);
-        QTRY_VERIFY_WITH_TIMEOUT(pw.w->phoneLink().javaPort()->isOpen(), 10000);
-        QVERIFY(!pw.w->phoneLink().port()->isOpen());
+        QTRY_VERIFY_WITH_TIMEOUT(pw.w->phoneLink().diagPort()->isOpen(), 10000);
+        QVERIFY(!pw.w->phoneLink().modemPort()->isOpen());
         QCOMPARE(pw.w->connection().accessMode(), AccessMode::Brew);
         // Choosing what is already in use changes nothing.
         tab->phone().chooseAccess(1);
-        QVERIFY(pw.w->phoneLink().javaPort()->isOpen());
+        QVERIFY(pw.w->phoneLink().diagPort()->isOpen());
         // And back to OBEX: the phone's root again.
         tab->phone().chooseAccess(0);
-        QTRY_VERIFY_WITH_TIMEOUT(pw.w->phoneLink().port()->isOpen(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(pw.w->phoneLink().modemPort()->isOpen(), 10000);
         QVERIFY(listed(tab));
-        QVERIFY(!pw.w->phoneLink().javaPort()->isOpen());
+        QVERIFY(!pw.w->phoneLink().diagPort()->isOpen());
         QCOMPARE(pw.w->connection().accessMode(), AccessMode::Obex);
         QVERIFY2(pw.phone.anomalies().isEmpty(), qPrintable(pw.phone.anomalies().join(QLatin1Char('\n'))));
     }

@@ -163,7 +163,7 @@ private slots:
         QTRY_COMPARE(visibleBoxes(pw.w.get(), QStringLiteral("QuestionBox")).size(), 1);
 
         link::PhoneLink &phone = pw.w->phoneLink();
-        fake(brew ? phone.javaPort() : phone.port())->hangUp();
+        fake(brew ? phone.diagPort() : phone.modemPort())->hangUp();
         QTRY_VERIFY(visibleBoxes(pw.w.get(), QStringLiteral("QuestionBox")).isEmpty());
         QTRY_VERIFY(!pw.w->findChild<WorkWindow *>());
         QTest::qWait(300);
@@ -200,7 +200,7 @@ private slots:
 
         pw.phone.controls().delayReplies(0, phonesim::Controls::Modem);
         if (tabChange) {
-            QVERIFY(pw.w->phoneLink().javaPort()->isOpen());
+            QVERIFY(pw.w->phoneLink().diagPort()->isOpen());
             pw.w->connection().toggleConnection();
             pw.w->tabs()->setCurrentIndex(MainWindow::Explorer);
         }
@@ -215,7 +215,7 @@ private slots:
         PhoneWindow pw(35);
         QVERIFY(pw.connectAndEnter(QStringLiteral("mmc")));
         QVERIFY(!pw.tab->findChild<QLabel *>(QStringLiteral("Label2"))->text().isEmpty());
-        fake(pw.w->phoneLink().javaPort())->failOpen({link::OpenError::Kind::Busy, QStringLiteral("busy")});
+        fake(pw.w->phoneLink().diagPort())->failOpen({link::OpenError::Kind::Busy, QStringLiteral("busy")});
         pw.tab->phone().chooseAccess(1);
         QTRY_COMPARE_WITH_TIMEOUT(visibleBoxes(pw.w.get(), QStringLiteral("ErrorBox")).size(), 1, 10000);
         QVERIFY(!pw.w->connection().isConnected());

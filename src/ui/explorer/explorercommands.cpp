@@ -193,9 +193,9 @@ QCoro::Task<void> offerUpload(QPointer<MainWindow> window, QPointer<ExplorerTab>
     // The file goes back over the diagnostic port whatever the explorer shows now; an OBEX
     // connection stays as it is.
     link::PhoneLink &phone = window->phoneLink();
-    const bool opened = !phone.javaPort()->isOpen();
+    const bool opened = !phone.diagPort()->isOpen();
     if (opened) {
-        if (const link::OpenError e = phone.javaPort()->open()) {
+        if (const link::OpenError e = phone.diagPort()->open()) {
             showError(window, e.message);
             co_return;
         }
@@ -210,7 +210,7 @@ QCoro::Task<void> offerUpload(QPointer<MainWindow> window, QPointer<ExplorerTab>
     QPointer<link::PhoneLink> guard(&phone);
     openBrew(*window, std::move(brew), [tab, guard, opened](const link::Outcome &) {
         if (opened && guard)
-            guard->javaPort()->close();
+            guard->diagPort()->close();
         if (tab)
             tab->phone().refresh();
     });
@@ -283,7 +283,7 @@ link::TransferRequest ExplorerCommands::phoneRequest(link::TransferOp op, const 
 
 QMenu *ExplorerCommands::popup() const { return m_window.menu(QStringLiteral("Pop1")); }
 
-void ExplorerCommands::Pop1Popup()
+void ExplorerCommands::prepareExplorerPopup()
 {
     QAction *install = m_window.action(QStringLiteral("Instalovat1"));
     if (!install)
@@ -305,7 +305,7 @@ void ExplorerCommands::showPopup(QTableView *view, const QPoint &pos)
     if (!menu)
         return;
     view->setFocus(Qt::PopupFocusReason);
-    Pop1Popup();
+    prepareExplorerPopup();
     menu->popup(view->viewport()->mapToGlobal(pos));
 }
 

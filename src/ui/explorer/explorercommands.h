@@ -34,8 +34,8 @@ public slots:
     void copy();                                      // Ctrl+T, sbKopirovat
     void copyDropped(const QStringList &droppedList); // files dropped onto the phone pane
     void openPhoneFile(const QString &caption);       // double-click or Enter on a phone file
-    // Pop1Popup: "Instalovat" only for installable files of the focused computer pane.
-    void Pop1Popup();
+    // prepareExplorerPopup: "Instalovat" only for installable files of the focused computer pane.
+    void prepareExplorerPopup();
     // The computer delete after its question was answered Yes.
     void removeComputerRows(const QStringList &captions);
 

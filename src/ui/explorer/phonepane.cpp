@@ -64,7 +64,7 @@ void PhonePane::chooseAccess(int index)
         return;
     m_connection.setAccessMode(wanted);
     link::PhoneLink &link = m_window.phoneLink();
-    (wanted == AccessMode::Brew ? link.port() : link.javaPort())->close();
+    (wanted == AccessMode::Brew ? link.modemPort() : link.diagPort())->close();
     empty();
     m_w.memoryLabel->clear(); // the other mode's figure comes with its listing
     m_connection.toggleConnection();
@@ -256,7 +256,7 @@ void PhonePane::tabShown(int index)
         return;
     const QSignalBlocker block(m_w.access);
     m_w.access->setCurrentIndex(m_connection.accessMode() == AccessMode::Brew ? 1 : 0);
-    if (m_connection.accessMode() == AccessMode::Brew && m_window.phoneLink().javaPort()->isOpen())
+    if (m_connection.accessMode() == AccessMode::Brew && m_window.phoneLink().diagPort()->isOpen())
         empty();
 }
 
