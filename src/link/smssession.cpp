@@ -18,6 +18,24 @@ Outcome failureOf(const QByteArray &reply)
     return Outcome::failed(FailureKind::Refused, QString::fromLatin1(lines.last().trimmed()));
 }
 
+// Whether the reply echoes a command other than `command`.
+bool echoesAnotherCommand(const QByteArray &reply, const QByteArray &command)
+{
+    const QByteArray first = reply.trimmed().split('\r').value(0).split('\n').value(0).trimmed();
+    return first.startsWith("AT") && first != command;
+}
+
+// The command's reply. A reply that echoes another command belongs to an exchange that did not
+// wait for it (connecting from the SMS tab sends "ATE1" without waiting) and is passed over.
+QCoro::Task<Result<QByteArray>> exchange(PhoneLink &link, QByteArray command)
+{
+    QPointer<PhoneLink> guard(&link);
+    auto reply = co_await link.atCommand(command);
+    for (int stale = 0; guard && reply.ok() && stale < 4 && echoesAnotherCommand(reply.value, command); ++stale)
+        reply = co_await link.reader(PhoneLink::Port::Modem).next(at::replyLength, link.timing().replyLimit);
+    co_return reply;
+}
+
 } // namespace
 
 int storageStateOf(SmsFilter filter)
@@ -40,7 +58,7 @@ QCoro::Task<Result<at::MessageList>> listMessages(PhoneLink &link, SmsFilter fil
     QPointer<PhoneLink> guard(&link);
     auto claim = link.claim(PhoneLink::Port::Modem);
     const QByteArray command = listCommand(filter);
-    const auto reply = co_await link.atCommand(command);
+    const auto reply = co_await exchange(link, command);
     if (!guard)
         co_return R::from(Outcome::cancelled());
     if (!reply.ok())
@@ -67,7 +85,7 @@ QCoro::Task<Result<at::StoredMessage>> readMessage(PhoneLink &link, int index)
     using R = Result<at::StoredMessage>;
     QPointer<PhoneLink> guard(&link);
     auto claim = link.claim(PhoneLink::Port::Modem);
-    const auto reply = co_await link.atCommand("AT+CMGR=" + QByteArray::number(index));
+    const auto reply = co_await exchange(link, "AT+CMGR=" + QByteArray::number(index));
     if (!guard)
         co_return R::from(Outcome::cancelled());
     if (!reply.ok())
@@ -90,7 +108,7 @@ QCoro::Task<Result<QList<DeleteFailure>>> deleteMessages(PhoneLink &link, QList<
     auto claim = link.claim(PhoneLink::Port::Modem);
     QList<DeleteFailure> failures;
     for (qsizetype i = 0; i < indexes.size(); ++i) {
-        const auto reply = co_await link.atCommand("AT+CMGD=" + QByteArray::number(indexes[i]));
+        const auto reply = co_await exchange(link, "AT+CMGD=" + QByteArray::number(indexes[i]));
         if (!guard)
             co_return R::from(Outcome::cancelled());
         if (!reply.ok()) {

@@ -128,6 +128,18 @@ private slots:
         }
     }
 
+    // Connecting from the SMS tab sends "ATE1" without waiting for its answer; a listing asked
+    // for at once still gets its own reply.
+    void replyOfAnUnwaitedCommand()
+    {
+        PhoneRig rig(42);
+        QVERIFY(!rig.modem->open());
+        QVERIFY(rig.link->writeRaw(PhoneLink::Port::Modem, "ATE1\r").ok());
+        const auto r = QCoro::waitFor(listMessages(*rig.link, SmsFilter::Sent));
+        QVERIFY2(r.ok(), qPrintable(r.outcome.detail));
+        QCOMPARE(indexesOf(r.value.messages), storedIndexes(rig, 2));
+    }
+
     // The seeded phone as the list shows it: linked parts joined in part order, the missing
     // part marked, names by equal digits or the last nine, never by a part of a number.
     void rowsOfTheSeededPhone()
