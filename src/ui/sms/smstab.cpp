@@ -143,6 +143,8 @@ void SmsTab::build()
     m_head->setObjectName(QStringLiteral("HeadSMS"));
     m_head->setModel(m_headModel);
     m_head->setSectionResizeMode(QHeaderView::Interactive);
+    // Left-aligned: the last section is wider than the window.
+    m_head->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_head->resizeSection(0, 150);
     m_head->resizeSection(1, 150);
     m_head->resizeSection(2, 1500);
