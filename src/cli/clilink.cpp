@@ -37,9 +37,9 @@ QString describeFailure(const link::Outcome &outcome)
     return text;
 }
 
-bool connectModem(link::PhoneLink &phone)
+bool connectModem(link::PhoneLink &phone, bool notices)
 {
-    link::ConnectSession session(phone, link::ConnectMode::Obex, false);
+    link::ConnectSession session(phone, link::ConnectMode::Obex, notices);
     const link::Outcome opened = QCoro::waitFor(session.openPort());
     if (!opened.ok()) {
         fail(session.lastOpenError().message.isEmpty() ? describeFailure(opened) : session.lastOpenError().message);

@@ -10,8 +10,9 @@ namespace vandrel::cli {
 
 std::unique_ptr<link::PhoneLink> makeLink(const GlobalOptions &options);
 
-// Opens the modem port and puts the phone in echo mode; on failure says why and returns false.
-bool connectModem(link::PhoneLink &link);
+// Opens the modem port and puts the phone in echo mode, with `notices` also asks for new-message
+// notices; on failure says why and returns false.
+bool connectModem(link::PhoneLink &link, bool notices = false);
 
 // The message for a failed outcome, in the program's words.
 QString describeFailure(const link::Outcome &outcome);

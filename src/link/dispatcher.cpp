@@ -52,7 +52,7 @@ QCoro::Task<void> ReceiveDispatcher::readQueued()
             co_return;
         if (!reply.ok())
             break;
-        deliver(reply.value);
+        deliver(index, reply.value);
     }
     if (!self)
         co_return;
@@ -60,12 +60,12 @@ QCoro::Task<void> ReceiveDispatcher::readQueued()
     claim.release();
 }
 
-void ReceiveDispatcher::deliver(const QByteArray &reply)
+void ReceiveDispatcher::deliver(int index, const QByteArray &reply)
 {
     if (!reply.contains("CMGR") || at::finalOf(reply) != at::Final::Ok)
         return;
     if (isSignalConnected(QMetaMethod::fromSignal(&ReceiveDispatcher::incomingMessage)))
-        emit incomingMessage(reply);
+        emit incomingMessage(index, reply);
     else
         m_link.log().append("Read..New SMS.." + reply.trimmed());
 }
@@ -79,7 +79,7 @@ void ReceiveDispatcher::onIdle(PhoneLink::Port port)
         const QByteArray reply = pending.left(n);
         pending.remove(0, n);
         if (reply.contains("CMGR") && at::finalOf(reply) == at::Final::Ok) {
-            deliver(reply);
+            deliver(-1, reply);
             continue;
         }
         // Only the phone's own "ERROR" says it needs a restart; "NO CARRIER" and numbered

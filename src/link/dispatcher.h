@@ -26,15 +26,16 @@ public:
     int queuedReads() const { return int(m_queue.size()); }
 
 signals:
-    // The reply to the read command sent for a new message (+CMGR ... OK).
-    void incomingMessage(const QByteArray &reply);
+    // The reply to the read command sent for a new message (+CMGR ... OK), with the index
+    // that was read (-1 when the reply came without the read of this dispatcher).
+    void incomingMessage(int index, const QByteArray &reply);
     // A complete reply that arrived while the SMS tab is showing.
     void smsReply(const QByteArray &reply);
 
 private:
     void onNotice(const QByteArray &notice);
     void onIdle(PhoneLink::Port port);
-    void deliver(const QByteArray &reply);
+    void deliver(int index, const QByteArray &reply);
     // Sends the queued reads one at a time, each as a dialogue of its own on the free port.
     void pump();
     QCoro::Task<void> readQueued();

@@ -10,6 +10,8 @@
 #include "questionbox.h"
 #include "settingswindow.h"
 #include "shell.h"
+#include "sms/noticewindow.h"
+#include "sms/smstab.h"
 #include "workwindow.h"
 
 #include <link/paths.h>
@@ -97,6 +99,8 @@ MainWindow::MainWindow(std::unique_ptr<link::PhoneLink> phoneLink, MainWindowOpt
     auto *explorerTab = new ExplorerTab(*this);
     setTabContent(Explorer, explorerTab);
     new ExplorerCommands(*this, *explorerTab);
+    setTabContent(Sms, new SmsTab(*this));
+    new IncomingNotices(*this);
     connect(m_link.get(), &link::PhoneLink::portLost, this, [this](link::PhoneLink::Port, const QString &reason) {
         // A cable pulled ends the connection, whether or not something waited on the port.
         m_link->fatalLinkError(QStringLiteral("!!!Fatalni chyba pri cteni z portu!!!\n") + reason);

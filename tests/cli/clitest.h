@@ -62,6 +62,8 @@ public:
         m_process.waitForFinished(5000);
     }
     bool built() const { return m_built; }
+    // A line on the phone's standard input ("sms FROM TEXT" brings a message in).
+    void type(const QByteArray &line) { m_process.write(line + '\n'); }
     bool running() const { return QFileInfo::exists(modemLink()) && QFileInfo::exists(diagLink()); }
     QString modemLink() const { return m_dir.filePath(QStringLiteral("modem")); }
     QString diagLink() const { return m_dir.filePath(QStringLiteral("diag")); }
