@@ -176,7 +176,7 @@ int runWatch(const GlobalOptions &options, const QStringList &args)
                          for (const auto &row : sms::buildRows({stored}, book, QDateTime::currentDateTime()).rows)
                              printLine(sms::cliLine(row));
                      });
-    notice(QStringLiteral("watching %1 for new messages; Ctrl+C ends").arg(phone->port()->portName()));
+    notice(QStringLiteral("watching %1 for new messages; Ctrl+C ends").arg(phone->modemPort()->portName()));
     QEventLoop loop;
     QString why;
     QObject::connect(phone.get(), &link::PhoneLink::portLost, &loop, [&](link::PhoneLink::Port, const QString &reason) {

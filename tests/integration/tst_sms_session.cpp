@@ -264,7 +264,7 @@ private slots:
         dispatcher.setTab(ReceiveDispatcher::Tab::Other);
         QSignalSpy incoming(&dispatcher, &ReceiveDispatcher::incomingMessage);
         BrewSession brew(*rig.link);
-        auto listing = brew.ListBrewFolders(QStringLiteral("brew/mod/"));
+        auto listing = brew.listBrewFolder(QStringLiteral("brew/mod/"));
         rig.phone->receiveMessage(QStringLiteral("+420731987654"), QStringLiteral("Během výpisu"));
         const auto folder = QCoro::waitFor(std::move(listing));
         QVERIFY2(folder.ok(), qPrintable(folder.outcome.detail));

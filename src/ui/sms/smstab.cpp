@@ -215,7 +215,7 @@ void SmsTab::load() { startListing(); }
 
 bool SmsTab::startListing()
 {
-    if (m_listing || !m_window.phoneLink().port()->isOpen())
+    if (m_listing || !m_window.phoneLink().modemPort()->isOpen())
         return false;
     if (!m_window.connection().portReady(link::PhoneLink::Port::Modem))
         return false;
@@ -271,7 +271,7 @@ void SmsTab::reportFailure(const link::Outcome &outcome)
 void SmsTab::deleteSelected()
 {
     const sms::SmsRow *r = selectedRow();
-    if (!r || m_working || !m_window.phoneLink().port()->isOpen())
+    if (!r || m_working || !m_window.phoneLink().modemPort()->isOpen())
         return;
     const int n = int(r->indexes.size());
     const QString question = n == 1 ? tr("Delete the selected message from the phone?")
@@ -371,7 +371,7 @@ QCoro::Task<void> SmsTab::writeBackup(QString path, bool csv)
     QList<int> indexes;
     for (const auto &r : rows)
         indexes << r.indexes;
-    if (!m_window.phoneLink().port()->isOpen() || indexes.isEmpty()) {
+    if (!m_window.phoneLink().modemPort()->isOpen() || indexes.isEmpty()) {
         emit workDone();
         co_return;
     }
