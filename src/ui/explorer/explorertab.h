@@ -54,7 +54,7 @@ public:
     void deselect(Pane pane, const QString &caption);
     void clearSelections();
 
-    // sPCCestaClick / sMOCestaClick.
+    // A click on either path bar (sPCCesta, sMOCesta) makes the computer pane the active one.
     void activateComputerPane();
     void activatePhonePane();
 

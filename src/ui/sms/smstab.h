@@ -34,13 +34,13 @@ public:
     bool isListing() const { return m_listing; }
 
 public slots:
-    // bNacistClick: the messages of the checked filter, read again.
+    // bNacist: the messages of the checked filter, read again.
     void load();
-    // Button6Click: the selected message with all its parts, after a question.
+    // Button6: the selected message with all its parts, after a question.
     void deleteSelected();
-    // Button10Click: the list to a .xls or .csv file.
+    // Button10: the list to a .xls or .csv file.
     void backup();
-    // Copycodetoclpbrd1Click: the PDUs of the selected message in an input box.
+    // "Copy code to clpbrd": the PDUs of the selected message in an input box.
     void showCode();
 
 signals:
