@@ -7,6 +7,7 @@
 #include "language.h"
 #include "menustyle.h"
 #include "messagebox.h"
+#include "questionasker.h"
 #include "questionbox.h"
 #include "settingswindow.h"
 #include "shell.h"
@@ -131,8 +132,7 @@ QString MainWindow::versionText() const
 
 QString MainWindow::message(settings::Msg n, const QString &builtIn) const
 {
-    const QString t = m_messages.text(n);
-    return t.isEmpty() ? builtIn : t;
+    return wordsOf(m_messages, n, builtIn);
 }
 
 void MainWindow::buildMenus()
