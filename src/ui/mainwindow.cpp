@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "appicon.h"
+#include "calendar/calendartab.h"
 #include "connection.h"
 #include "explorer/explorercommands.h"
 #include "explorer/explorertab.h"
@@ -100,6 +101,7 @@ MainWindow::MainWindow(std::unique_ptr<link::PhoneLink> phoneLink, MainWindowOpt
     setTabContent(Explorer, explorerTab);
     new ExplorerCommands(*this, *explorerTab);
     setTabContent(Sms, new SmsTab(*this));
+    setTabContent(Calendar, new CalendarTab(*this));
     new IncomingNotices(*this);
     connect(m_link.get(), &link::PhoneLink::portLost, this, [this](link::PhoneLink::Port, const QString &reason) {
         // A cable pulled ends the connection, whether or not something waited on the port.
