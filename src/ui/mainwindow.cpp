@@ -8,6 +8,7 @@
 #include "language.h"
 #include "menustyle.h"
 #include "messagebox.h"
+#include "other/othertab.h"
 #include "questionbox.h"
 #include "settingswindow.h"
 #include "shell.h"
@@ -102,6 +103,7 @@ MainWindow::MainWindow(std::unique_ptr<link::PhoneLink> phoneLink, MainWindowOpt
     new ExplorerCommands(*this, *explorerTab);
     setTabContent(Sms, new SmsTab(*this));
     setTabContent(Calendar, new CalendarTab(*this));
+    setTabContent(Other, new OtherTab(*this));
     new IncomingNotices(*this);
     connect(m_link.get(), &link::PhoneLink::portLost, this, [this](link::PhoneLink::Port, const QString &reason) {
         // A cable pulled ends the connection, whether or not something waited on the port.
