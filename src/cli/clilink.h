@@ -14,6 +14,9 @@ std::unique_ptr<link::PhoneLink> makeLink(const GlobalOptions &options);
 // notices; on failure says why and returns false.
 bool connectModem(link::PhoneLink &link, bool notices = false);
 
+// A link with the diagnostic port open (nothing sent); on failure says why and returns nothing.
+std::unique_ptr<link::PhoneLink> openDiag(const GlobalOptions &options);
+
 // The message for a failed outcome, in the program's words.
 QString describeFailure(const link::Outcome &outcome);
 

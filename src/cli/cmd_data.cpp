@@ -1,14 +1,18 @@
-// Offline commands on the phone's data: SMS PDUs, phonebook files, the calendar file and the
-// folder of database copies. They read and write files only; no port is opened.
+// Commands on the phone's data: SMS PDUs, phonebook files, the calendar file and the folder of
+// database copies read and written offline; the calendar pulled from the phone.
 #include "cli.h"
 #include "cliasker.h"
+#include "clilink.h"
 
+#include "core/calendar/icalendar.h"
 #include "core/calendar/vcalendar.h"
 #include "core/phonebook/exports.h"
 #include "core/phonebook/pbmfile.h"
 #include "core/phonedb/accounts.h"
 #include "core/phonedb/groups.h"
 #include "core/sms/pdu.h"
+
+#include <link/brewtransfer.h>
 
 #include <QDir>
 #include <QFile>
@@ -301,6 +305,45 @@ int calendarShow(const GlobalOptions &, const QStringList &args)
     return Success;
 }
 
+// The phone's calendar as it is (.vcs) or as iCalendar (.ics).
+int calendarPull(const GlobalOptions &options, const QStringList &args)
+{
+    if (args.size() != 1)
+        return usage(QStringLiteral("calendar pull needs one FILE.vcs or FILE.ics"));
+    const QString target = args[0];
+    const QString suffix = QFileInfo(target).suffix().toLower();
+    if (suffix != u"vcs" && suffix != u"ics")
+        return usage(QStringLiteral("calendar pull saves FILE.vcs (as the phone keeps it) or FILE.ics"));
+    if (!mayReplace(options, target))
+        return Failure;
+    auto phone = openDiag(options);
+    if (!phone)
+        return Failure;
+    CliAsker asker(options.overwrite);
+    link::BrewTransfer transfer(*phone, asker);
+    const auto read = QCoro::waitFor(transfer.readFile(QStringLiteral("brew/master_events.dat"), QString()));
+    phone->closePorts();
+    if (!read.ok()) {
+        fail(QStringLiteral("reading the calendar failed (%1)").arg(describeFailure(read.outcome)));
+        return Failure;
+    }
+    if (suffix == u"vcs")
+        return writeFile(target, read.value) ? Success : Failure;
+    const auto cal = calendar::ReadVCalendar(read.value);
+    if (!cal) {
+        fail(QStringLiteral("the phone's calendar cannot be converted: %1").arg(cal.error()));
+        return Failure;
+    }
+    const calendar::ICalendarFile ics = calendar::writeICalendar(cal->events, QDateTime::currentDateTimeUtc());
+    if (!writeFile(target, ics.bytes))
+        return Failure;
+    for (const QString &p : cal->problems)
+        notice(QStringLiteral("warning: %1").arg(p));
+    for (const QString &p : ics.problems)
+        notice(QStringLiteral("not in %1 as listed: %2").arg(target, p));
+    return ics.problems.isEmpty() ? Success : Failure;
+}
+
 int phonedbShow(const GlobalOptions &, const QStringList &args)
 {
     if (args.size() != 1)
@@ -350,6 +393,8 @@ const bool registered = [] {
                      QStringLiteral("convert a phonebook (.dat or .json) to .dat, .csv, .xls or .json by OUT's extension"), phonebookConvert});
     registerCommand({QStringLiteral("calendar"), QStringLiteral("show"), QStringLiteral("FILE"),
                      QStringLiteral("list the events of a vCalendar file in eight columns"), calendarShow});
+    registerCommand({QStringLiteral("calendar"), QStringLiteral("pull"), QStringLiteral("FILE.vcs|FILE.ics"),
+                     QStringLiteral("save the phone's calendar as it is (.vcs) or as iCalendar (.ics); needs --diag"), calendarPull});
     registerCommand({QStringLiteral("phonedb"), QStringLiteral("show"), QStringLiteral("FOLDER"),
                      QStringLiteral("list the groups, profiles and e-mail accounts of copied database files"), phonedbShow});
     return true;

@@ -1,12 +1,14 @@
 #include "mainwindow.h"
 
 #include "appicon.h"
+#include "calendar/calendartab.h"
 #include "connection.h"
 #include "explorer/explorercommands.h"
 #include "explorer/explorertab.h"
 #include "language.h"
 #include "menustyle.h"
 #include "messagebox.h"
+#include "other/othertab.h"
 #include "questionasker.h"
 #include "questionbox.h"
 #include "settingswindow.h"
@@ -101,6 +103,8 @@ MainWindow::MainWindow(std::unique_ptr<link::PhoneLink> phoneLink, MainWindowOpt
     setTabContent(Explorer, explorerTab);
     new ExplorerCommands(*this, *explorerTab);
     setTabContent(Sms, new SmsTab(*this));
+    setTabContent(Calendar, new CalendarTab(*this));
+    setTabContent(Other, new OtherTab(*this));
     new IncomingNotices(*this);
     connect(m_link.get(), &link::PhoneLink::portLost, this, [this](link::PhoneLink::Port, const QString &reason) {
         // A cable pulled ends the connection, whether or not something waited on the port.

@@ -77,6 +77,8 @@ signals:
     void captionsChanged();
     // The settings window was closed with OK and its values are in appSettings().
     void settingsApplied();
+    // The groups were read again and "grp.vdl" rewritten: the side list's new lines.
+    void groupSideListChanged(const QStringList &lines);
 
 public slots:
     void showAbout();
