@@ -40,6 +40,11 @@ public slots:
     void deleteSelected();
     // Button10Click: the list to a .xls or .csv file.
     void backup();
+    // Button9Click, Button8Click, Button7Click: the composer empty, with the selected
+    // message's number and name, or with its text.
+    void writeNew();
+    void replyToSelected();
+    void forwardSelected();
     // Copycodetoclpbrd1Click: the PDUs of the selected message in an input box.
     void showCode();
 
