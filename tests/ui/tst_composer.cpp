@@ -143,7 +143,7 @@ private slots:
         part<QPushButton>(c, "bOdeslat")->click();
         QVERIFY(finished.wait(10000));
         QCOMPARE(finished.first().first().toBool(), true);
-        QCOMPARE(rig.boxText(), QStringLiteral("Zpráva byla odeslána."));
+        QCOMPARE(rig.boxText(), rig.w->message(Msg::MessageSent));
         const auto &sent = rig.phone.sentMessages();
         QCOMPARE(sent.size(), 1);
         QCOMPARE(sent.first().content.text, QStringLiteral("Cau, jak se mas?"));
@@ -176,14 +176,14 @@ private slots:
         QVERIFY(prompt);
         prompt->setTextValue(QStringLiteral("+42060311"));
         prompt->accept();
-        QCOMPARE(rig.boxText(), QStringLiteral("Neplatné telefonní číslo."));
+        QCOMPARE(rig.boxText(), rig.w->message(Msg::InvalidServiceCentre));
         QCOMPARE(rig.w->settingsStore().serviceCentre(), QStringLiteral("+420603111222"));
 
         // An eight-digit number is refused before anything is sent.
         part<QComboBox>(c, "Combo2")->setEditText(QStringLiteral("12345678"));
         part<QPlainTextEdit>(c, "RichSMS")->setPlainText(QStringLiteral("x"));
         part<QPushButton>(c, "bOdeslat")->click();
-        QCOMPARE(rig.boxText(), QStringLiteral("Neplatné telefonní číslo."));
+        QCOMPARE(rig.boxText(), rig.w->message(Msg::InvalidServiceCentre));
         QVERIFY(rig.phone.sentMessages().isEmpty());
         c->close();
     }
