@@ -1,13 +1,17 @@
-// vandrel-cli sms list|export|rm|watch: the stored messages, on the sessions of the SMS tab.
+// vandrel-cli sms list|export|rm|watch|send: the stored messages, on the sessions of the SMS tab,
+// and sending one message as the composer does.
 #include "cli.h"
 #include "clilink.h"
 
+#include <core/sms/composer.h>
 #include <core/sms/smslist.h>
+#include <link/settingsstore.h>
 #include <link/dispatcher.h>
 #include <link/smssession.h>
 
 #include <QCoroTask>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <cstdio>
@@ -193,6 +197,115 @@ int runWatch(const GlobalOptions &options, const QStringList &args)
     return rc == 0 ? Success : Failure;
 }
 
+// "2d" or "6h": 1 to 30 days or hours, as the composer's spin box offers.
+std::optional<quint8> validityNamed(const QString &text)
+{
+    bool ok = false;
+    const int n = text.left(text.size() - 1).toInt(&ok);
+    if (!ok || n < 1 || n > 30)
+        return std::nullopt;
+    if (text.endsWith(u'd'))
+        return sms::validityForDays(n);
+    if (text.endsWith(u'h'))
+        return sms::validityForHours(n);
+    return std::nullopt;
+}
+
+int runSend(const GlobalOptions &options, const QStringList &arguments)
+{
+    const QString usageText = QStringLiteral(
+        "sms send takes --to NUMBER [--smsc NUMBER] [--validity 2d|6h] [--report] [--plain] TEXT|-");
+    QString to, smsc, text;
+    bool haveText = false, report = false, plain = false;
+    quint8 validity = sms::validityForDays(30);
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &a = arguments[i];
+        const bool hasValue = i + 1 < arguments.size();
+        if (a == QLatin1String("--to") && hasValue) {
+            to = arguments[++i];
+        } else if (a == QLatin1String("--smsc") && hasValue) {
+            smsc = arguments[++i];
+        } else if (a == QLatin1String("--validity") && hasValue) {
+            const auto v = validityNamed(arguments[++i]);
+            if (!v)
+                return usage(QStringLiteral("--validity takes 1d to 30d or 1h to 30h, not \"%1\"").arg(arguments[i]));
+            validity = *v;
+        } else if (a == QLatin1String("--report")) {
+            report = true;
+        } else if (a == QLatin1String("--plain")) {
+            plain = true;
+        } else if (!haveText && (a == QLatin1String("-") || !a.startsWith(QLatin1String("--")))) {
+            text = a;
+            haveText = true;
+        } else {
+            return usage(usageText);
+        }
+    }
+    if (to.isEmpty() || !haveText)
+        return usage(usageText);
+    if (text == QLatin1String("-")) {
+        QFile in;
+        if (!in.open(stdin, QIODevice::ReadOnly)) {
+            fail(QStringLiteral("cannot read the text from standard input"));
+            return Failure;
+        }
+        text = QString::fromUtf8(in.readAll());
+        if (text.endsWith(u'\n'))
+            text.chop(1);
+    }
+    if (plain)
+        text = sms::withoutDiacritics(text);
+    const sms::SmsCount count = sms::countMessage(text);
+    if (count.overLimit) {
+        fail(QStringLiteral("the text is too long: %1 (%2 parts); nothing sent").arg(sms::counterText(count)).arg(count.parts));
+        return Failure;
+    }
+    QString centre;
+    if (!smsc.isEmpty()) {
+        const auto checked = sms::serviceCentreNumber(smsc);
+        if (!checked)
+            return usage(QStringLiteral("--smsc takes \"+\" and 12 digits, not \"%1\"").arg(smsc));
+        centre = *checked;
+    } else {
+        centre = link::SettingsStore().serviceCentre();
+    }
+
+    auto phone = makeLink(options);
+    if (!connectModem(*phone))
+        return Failure;
+    QString centreForNumber = centre;
+    if (centre.isEmpty()) {
+        // The phone's own centre stays as it is; it only lends its country code.
+        const auto own = QCoro::waitFor(link::phoneServiceCentre(*phone));
+        if (!own.ok()) {
+            phone->closePorts();
+            fail(QStringLiteral("the phone named no service centre (%1); give one with --smsc").arg(describeFailure(own.outcome)));
+            return Failure;
+        }
+        centreForNumber = own.value;
+    }
+    const auto destination = sms::destinationNumber(to, centreForNumber);
+    if (!destination) {
+        phone->closePorts();
+        fail(QStringLiteral("\"%1\" is not a number a message can go to: 12 digits, 9 digits, or \"+\" and 8 to 15 digits").arg(to));
+        return Failure;
+    }
+    link::SendProgressHandler onProgress = [](const link::SendProgress &p) {
+        if (p.reference < 0)
+            notice(QStringLiteral("sending part %1 of %2").arg(p.part).arg(p.parts));
+        else
+            printLine(QStringLiteral("part %1/%2\treference %3").arg(p.part).arg(p.parts).arg(p.reference));
+    };
+    const link::OutgoingSms outgoing{*destination, centre, text, validity, report};
+    const auto result = QCoro::waitFor(link::sendMessage(*phone, outgoing, onProgress, {}));
+    phone->closePorts();
+    if (!result.ok()) {
+        fail(link::sendFailureText(result));
+        return Failure;
+    }
+    return Success;
+}
+
 const bool registered = registerCommand({QStringLiteral("sms"), QStringLiteral("list"),
                                          QStringLiteral("[--filter unread|read|sent|unsent|all]"),
                                          QStringLiteral("stored messages: indexes, state, date, number, name, text"),
@@ -206,6 +319,11 @@ const bool registered = registerCommand({QStringLiteral("sms"), QStringLiteral("
                                             runRemove})
                         && registerCommand({QStringLiteral("sms"), QStringLiteral("watch"), QString(),
                                             QStringLiteral("print each new message as it arrives, until interrupted"),
-                                            runWatch});
+                                            runWatch})
+                        && registerCommand({QStringLiteral("sms"), QStringLiteral("send"),
+                                            QStringLiteral("--to NUMBER [--smsc NUMBER] [--validity 2d|6h] [--report] "
+                                                           "[--plain] TEXT|-"),
+                                            QStringLiteral("send a message, one line per part with its reference"),
+                                            runSend});
 } // namespace
 } // namespace vandrel::cli

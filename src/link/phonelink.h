@@ -26,6 +26,8 @@ struct Timing {
     std::chrono::milliseconds obexPhaseLimit{20000}; // from the open port to the first listing
     std::chrono::milliseconds echoLimit{3000};     // the first "ATE1" before the stale-OBEX recovery
     std::chrono::milliseconds escapeGuard{1100};   // silence around "+++" when leaving stale OBEX mode
+    std::chrono::milliseconds smsPromptLimit{5000};  // the "> " prompt after AT+CMGS
+    std::chrono::milliseconds smsSendLimit{60000};   // "+CMGS: n": the network may take its time
 };
 
 class PhoneLink : public QObject {

@@ -72,4 +72,15 @@ bool SettingsStore::saveClosingSettings(const settings::AppSettings &s)
     return write(settings::valuesAtClose(s));
 }
 
+QString SettingsStore::serviceCentre() const { return m_settings->value(settings::key::serviceCentre).toString(); }
+
+bool SettingsStore::saveServiceCentre(const QString &number)
+{
+    return write({{settings::key::serviceCentre, number}});
+}
+
+bool SettingsStore::plainLetters() const { return m_settings->value(settings::key::plainLetters, false).toBool(); }
+
+bool SettingsStore::savePlainLetters(bool on) { return write({{settings::key::plainLetters, on}}); }
+
 } // namespace vandrel::link

@@ -18,6 +18,13 @@ public:
     bool saveAfterSettingsWindow(const settings::AppSettings &s);    // creates the key
     bool saveClosingSettings(const settings::AppSettings &s);        // only an existing key
 
+    // The composer's own values: the service centre ("operator", "+" and 12 digits) and the
+    // "Bez diakritiky" box. Written at once, creating the key.
+    QString serviceCentre() const;
+    bool saveServiceCentre(const QString &number);
+    bool plainLetters() const;
+    bool savePlainLetters(bool on);
+
     QSettings &backend() { return *m_settings; }
 
 private:

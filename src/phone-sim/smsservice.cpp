@@ -79,7 +79,7 @@ bool SmsService::command(const QByteArray &command, const QByteArray &typed)
             answer("+CMGF: 0", true);
         else
             answer({}, argument.trimmed() == "0");
-    } else if (name == "+CSCA") {
+    } else if (name == "+CSCA" || command == "+CSCA?") {
         setCentre(command, typed);
     } else if (name == "+CNMI") {
         // Notices need a mode that forwards them and new messages stored with an indication.

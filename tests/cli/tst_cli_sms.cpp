@@ -62,6 +62,12 @@ private slots:
         QTest::newRow("export other type") << QStringList{QStringLiteral("export"), QStringLiteral("x.txt")};
         QTest::newRow("rm without index") << QStringList{QStringLiteral("rm")};
         QTest::newRow("rm of a word") << QStringList{QStringLiteral("rm"), QStringLiteral("první")};
+        QTest::newRow("send without --to") << QStringList{QStringLiteral("send"), QStringLiteral("Ahoj")};
+        QTest::newRow("send without text") << QStringList{QStringLiteral("send"), QStringLiteral("--to"), QStringLiteral("602123456")};
+        QTest::newRow("send with weeks") << QStringList{QStringLiteral("send"), QStringLiteral("--to"), QStringLiteral("602123456"),
+                                                        QStringLiteral("--validity"), QStringLiteral("2w"), QStringLiteral("x")};
+        QTest::newRow("send with a short centre") << QStringList{QStringLiteral("send"), QStringLiteral("--to"), QStringLiteral("602123456"),
+                                                                 QStringLiteral("--smsc"), QStringLiteral("+42060305"), QStringLiteral("x")};
     }
     void usageErrors()
     {
@@ -94,6 +100,51 @@ private slots:
         const auto missing = cli(args({QStringLiteral("sms"), QStringLiteral("rm"), QStringLiteral("777")}));
         QCOMPARE(missing.exitCode, 1);
         QVERIFY(missing.err.contains("777"));
+        QVERIFY2(m_phone.anomalies().isEmpty(), m_phone.anomalies().constData());
+    }
+
+    void sendData_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<int>("parts");
+        QTest::addColumn<QString>("says");
+        // The phone's own centre lends the 9-digit number its country code.
+        QTest::newRow("two parts from standard input") << QStringList{QStringLiteral("--to"), QStringLiteral("602123456")}
+                                                       << QString(200, u'x') << 0 << 2 << QString();
+        QTest::newRow("centre given, hours, report, plain")
+            << QStringList{QStringLiteral("--to"), QStringLiteral("+44201234567"), QStringLiteral("--smsc"),
+                           QStringLiteral("+420603111222"), QStringLiteral("--validity"), QStringLiteral("6h"),
+                           QStringLiteral("--report"), QStringLiteral("--plain")}
+            << QStringLiteral("Žluťoučký kůň") << 0 << 1 << QString();
+        QTest::newRow("eight digits refused") << QStringList{QStringLiteral("--to"), QStringLiteral("12345678")}
+                                              << QStringLiteral("x") << 1 << 0 << QStringLiteral("\"12345678\" is not a number");
+        QTest::newRow("too long") << QStringList{QStringLiteral("--to"), QStringLiteral("602123456")}
+                                  << QString(756, u'x') << 1 << 0 << QStringLiteral("756 / 755");
+    }
+    // One line per part on stdout; a refusal is one line on stderr and exit 1.
+    void sendData()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QString, text);
+        QFETCH(int, exitCode);
+        QFETCH(int, parts);
+        QFETCH(QString, says);
+        QProcess p;
+        p.start(clitest::binary("vandrel-cli"), args(QStringList{QStringLiteral("sms"), QStringLiteral("send")} + options
+                                                     + QStringList{QStringLiteral("-")}));
+        QVERIFY(p.waitForStarted());
+        p.write(text.toUtf8() + '\n');
+        p.closeWriteChannel();
+        QVERIFY(p.waitForFinished(120000));
+        const QByteArray err = p.readAllStandardError();
+        QVERIFY2(p.exitCode() == exitCode, err.constData());
+        const QStringList lines = rows(p.readAllStandardOutput());
+        QCOMPARE(lines.size(), parts);
+        for (int i = 0; i < parts; ++i)
+            QVERIFY2(lines[i].startsWith(QStringLiteral("part %1/%2\treference ").arg(i + 1).arg(parts)), qPrintable(lines[i]));
+        QVERIFY2(QString::fromUtf8(err).contains(says), err.constData());
         QVERIFY2(m_phone.anomalies().isEmpty(), m_phone.anomalies().constData());
     }
 

@@ -32,6 +32,7 @@ def decode(pdu_hex):
         "deliveryStatus": sms["DeliveryStatus"],
         "sent": sms["DateTime"].isoformat() if sms["DateTime"] else "",
         "delivered": sms["SMSCDateTime"].isoformat() if sms.get("SMSCDateTime") else "",
+        "validity": sms["SMSC"]["Validity"],
     }
 
 

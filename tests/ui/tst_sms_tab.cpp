@@ -6,6 +6,7 @@
 #include "phonewindow.h"
 
 #include <core/phonebook/sidelines.h>
+#include <ui/sms/composerwindow.h>
 #include <ui/sms/noticewindow.h>
 #include <ui/sms/smstab.h>
 
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QSignalSpy>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardItemModel>
@@ -227,11 +229,16 @@ private slots:
         QCOMPARE(first->text(), QStringLiteral("První"));
         QCOMPARE(first->findChild<QLabel *>(QStringLiteral("Label2"))->text(), QStringLiteral("Jan Novák"));
         QCOMPARE(first->windowTitle(), sw.w->message(Msg::IncomingMessageCaption));
-        QVERIFY(!first->findChild<QPushButton *>(QStringLiteral("Button1"))->isEnabled());
-        QVERIFY(!first->findChild<QPushButton *>(QStringLiteral("Button2"))->isEnabled());
         QTest::qWait(200);
         QCOMPARE(sw.w->findChildren<NoticeWindow *>().size(), 1);
-        first->findChild<QPushButton *>(QStringLiteral("Button3"))->click();
+        // Forward: the composer gets the text; the notice goes when the composer does.
+        sw.w->settingsStore().saveServiceCentre(QStringLiteral("+420603111222"));
+        first->findChild<QPushButton *>(QStringLiteral("Button2"))->click();
+        auto *composer = sw.visible<ComposerWindow>(QStringLiteral("TForm7"));
+        QVERIFY(composer);
+        QTRY_COMPARE(composer->findChild<QPlainTextEdit *>(QStringLiteral("RichSMS"))->toPlainText(), QStringLiteral("První"));
+        QCOMPARE(sw.w->findChildren<NoticeWindow *>().size(), 1);
+        composer->close();
         NoticeWindow *second = nullptr;
         QTRY_VERIFY((second = sw.visible<NoticeWindow>(QStringLiteral("TForm10"), 100)) && second->text() != QStringLiteral("První"));
         QCOMPARE(second->text(), QStringLiteral("Druhá, s češtinou: ěščřžýáíé"));

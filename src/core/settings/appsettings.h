@@ -48,6 +48,9 @@ inline const QString BrewDirWarning = QStringLiteral("BrewDirWarning");
 inline const QString editFile = QStringLiteral("editFile");
 inline const QString statusreport = QStringLiteral("statusreport");
 inline const QString readStatus = QStringLiteral("readStatus");
+// Kept by the composer itself, outside AppSettings.
+inline const QString serviceCentre = QStringLiteral("operator");
+inline const QString plainLetters = QStringLiteral("bezDiakritiky");
 } // namespace key
 
 // What a settings backend holds: whether the key exists at all, and each stored value.

@@ -2,6 +2,7 @@
 
 #include "../connection.h"
 #include "../mainwindow.h"
+#include "composerwindow.h"
 
 #include <core/phonebook/exports.h>
 
@@ -45,11 +46,19 @@ NoticeWindow::NoticeWindow(MainWindow &window, const QByteArray &reply) : QDialo
         auto *button = new QPushButton(window.message(b.message, QString::fromUtf8(b.builtIn)), this);
         button->setObjectName(QString::fromLatin1(b.name));
         row->addWidget(button);
-        // Replying and forwarding open the composer, which is not there yet.
-        button->setEnabled(b.message == Msg::CloseButton);
         if (b.message == Msg::CloseButton) {
             button->setDefault(true);
             connect(button, &QPushButton::clicked, this, &QDialog::accept);
+        } else {
+            const bool reply = b.message == Msg::Reply;
+            connect(button, &QPushButton::clicked, this, [this, &window, reply] {
+                const ComposerStart start = reply ? ComposerStart{number(), m_name->text(), {}}
+                                                  : ComposerStart{{}, {}, text()};
+                hide();
+                // The notice goes when the composer does.
+                auto *composer = ComposerWindow::open(window, start);
+                connect(composer, &QObject::destroyed, this, &QDialog::accept);
+            });
         }
     }
     auto *head = new QGridLayout;

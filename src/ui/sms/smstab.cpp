@@ -5,6 +5,7 @@
 #include "../mainwindow.h"
 #include "../messagebox.h"
 #include "../questionbox.h"
+#include "composerwindow.h"
 
 #include <link/paths.h>
 
@@ -130,9 +131,9 @@ void SmsTab::build()
         m_buttons << b;
     }
     side->addStretch();
-    // Writing, replying and forwarding come with the composer.
-    for (int i : {NewButton, ReplyButton, ForwardButton})
-        m_buttons[i]->setEnabled(false);
+    connect(m_buttons[NewButton], &QPushButton::clicked, this, &SmsTab::writeNew);
+    connect(m_buttons[ReplyButton], &QPushButton::clicked, this, &SmsTab::replyToSelected);
+    connect(m_buttons[ForwardButton], &QPushButton::clicked, this, &SmsTab::forwardSelected);
     connect(m_buttons[DeleteButton], &QPushButton::clicked, this, &SmsTab::deleteSelected);
     connect(m_buttons[BackupButton], &QPushButton::clicked, this, &SmsTab::backup);
 
@@ -379,6 +380,24 @@ QCoro::Task<void> SmsTab::writeBackup(QString path, bool csv)
     runDelete(indexes, tr("The backup holds %1 messages (%2 stored parts). Delete them from the phone now?")
                            .arg(rows.size())
                            .arg(indexes.size()));
+}
+
+void SmsTab::writeNew()
+{
+    if (m_window.phoneLink().modemPort()->isOpen())
+        ComposerWindow::open(m_window, {});
+}
+
+void SmsTab::replyToSelected()
+{
+    if (const sms::SmsRow *r = selectedRow())
+        ComposerWindow::open(m_window, {r->number, r->name, {}});
+}
+
+void SmsTab::forwardSelected()
+{
+    if (selectedRow())
+        ComposerWindow::open(m_window, {{}, {}, m_text->toPlainText()});
 }
 
 void SmsTab::showCode()

@@ -40,6 +40,11 @@ public slots:
     void deleteSelected();
     // Button10: the list to a .xls or .csv file.
     void backup();
+    // Button9, Button8, Button7: the composer empty, with the selected message's number and
+    // name, or with its text.
+    void writeNew();
+    void replyToSelected();
+    void forwardSelected();
     // "Copy code to clpbrd": the PDUs of the selected message in an input box.
     void showCode();
 
