@@ -68,7 +68,7 @@ void CalendarTab::build()
     m_load = new QPushButton(this);
     m_load->setObjectName(QStringLiteral("BitBtn14"));
     connect(m_load, &QPushButton::clicked, this, &CalendarTab::load);
-    m_export = new QPushButton(tr("Export to iCalendar…"), this);
+    m_export = new QPushButton(QStringLiteral("Exportovat"), this);
     m_export->setObjectName(QStringLiteral("ExportICalendar"));
     m_export->setEnabled(false);
     connect(m_export, &QPushButton::clicked, this, &CalendarTab::exportICalendar);
