@@ -12,6 +12,7 @@
 #include "shell.h"
 #include "sms/noticewindow.h"
 #include "sms/smstab.h"
+#include "addressbook/addressbooktab.h"
 #include "workwindow.h"
 
 #include <link/paths.h>
@@ -100,6 +101,7 @@ MainWindow::MainWindow(std::unique_ptr<link::PhoneLink> phoneLink, MainWindowOpt
     setTabContent(Explorer, explorerTab);
     new ExplorerCommands(*this, *explorerTab);
     setTabContent(Sms, new SmsTab(*this));
+    setTabContent(AddressBook, new AddressBookTab(*this));
     new IncomingNotices(*this);
     connect(m_link.get(), &link::PhoneLink::portLost, this, [this](link::PhoneLink::Port, const QString &reason) {
         // A cable pulled ends the connection, whether or not something waited on the port.
