@@ -37,6 +37,18 @@ QString describeFailure(const link::Outcome &outcome)
     return text;
 }
 
+std::unique_ptr<link::PhoneLink> openDiag(const GlobalOptions &options)
+{
+    auto phone = makeLink(options);
+    link::ConnectSession session(*phone, link::ConnectMode::DiagOnly, false);
+    const link::Outcome opened = QCoro::waitFor(session.openPort());
+    if (!opened.ok()) {
+        fail(session.lastOpenError().message.isEmpty() ? describeFailure(opened) : session.lastOpenError().message);
+        return nullptr;
+    }
+    return phone;
+}
+
 bool connectModem(link::PhoneLink &phone, bool notices)
 {
     link::ConnectSession session(phone, link::ConnectMode::Obex, notices);

@@ -26,18 +26,6 @@ QString shownPath(const QString &phonePath)
     return p.isEmpty() ? QStringLiteral("/") : p.chopped(1);
 }
 
-// The diagnostic port opened; on failure says why.
-std::unique_ptr<link::PhoneLink> openDiag(const GlobalOptions &options)
-{
-    auto phone = makeLink(options);
-    link::ConnectSession session(*phone, link::ConnectMode::DiagOnly, false);
-    const Outcome opened = QCoro::waitFor(session.openPort());
-    if (!opened.ok()) {
-        fail(session.lastOpenError().message.isEmpty() ? describeFailure(opened) : session.lastOpenError().message);
-        return nullptr;
-    }
-    return phone;
-}
 
 // "-r" anywhere among the arguments; the rest in order.
 bool takeRecursive(QStringList &args)
