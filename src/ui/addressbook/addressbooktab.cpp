@@ -374,6 +374,8 @@ QCoro::Task<std::pair<QString, BookFormat>> AddressBookTab::chooseSaveName(QStri
     auto *dialog = new QFileDialog(&m_window, kCaption, QDir(link::dataFolder()).filePath(proposed));
     dialog->setObjectName(QStringLiteral("SaveDialog1"));
     dialog->setAcceptMode(QFileDialog::AcceptSave);
+    // The replace question is ours (message 54), asked once the extension is on the name.
+    dialog->setOption(QFileDialog::DontConfirmOverwrite);
     QStringList filters;
     for (BookFormat f : formats)
         filters << filterOf(f);
@@ -639,13 +641,13 @@ bool AddressBookTab::eventFilter(QObject *watched, QEvent *event)
 QCoro::Task<void> AddressBookTab::closeAfterQuestion()
 {
     QPointer<AddressBookTab> self(this);
-    if (m_working)
+    if (m_closeAsked)
         co_return;
-    m_working = true;
+    m_closeAsked = true;
     const bool discard = co_await mayDiscardEdits();
     if (!self)
         co_return;
-    m_working = false;
+    m_closeAsked = false;
     if (!discard)
         co_return;
     m_closeConfirmed = true;

@@ -91,6 +91,7 @@ private:
     QList<QPushButton *> m_buttons;      // BitBtn1..8
     bool m_working = false;
     bool m_closeConfirmed = false;
+    bool m_closeAsked = false;
 };
 
 } // namespace vandrel::ui
