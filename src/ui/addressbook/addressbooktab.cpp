@@ -161,6 +161,7 @@ void AddressBookTab::build()
     m_view->setSelectionMode(QAbstractItemView::SingleSelection);
     m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_view->verticalHeader()->hide();
+    m_view->setWordWrap(false);
     m_view->horizontalHeader()->setStretchLastSection(true);
     connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
@@ -235,8 +236,8 @@ void AddressBookTab::build()
     lower->addLayout(buttons);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_view, 1);
-    layout->addLayout(lower);
+    layout->addWidget(m_view, 3);
+    layout->addLayout(lower, 2);
     updateButtons();
 }
 
