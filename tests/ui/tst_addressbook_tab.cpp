@@ -158,6 +158,29 @@ private slots:
         QVERIFY2(bw.phone.anomalies().isEmpty(), qPrintable(bw.phone.anomalies().join(u'\n')));
     }
 
+    // The phone refuses the write after the backup was read: the backup is offered, and Yes puts
+    // the old file back byte for byte.
+    void refusedWriteOffersTheBackup()
+    {
+        BookWindow bw(4);
+        QVERIFY(bw.connected());
+        const QByteArray before = fileBytes(bw.phoneBook());
+        bw.edit(2)->setText(QStringLiteral("Nová"));
+        bw.click("BitBtn7");
+        QSignalSpy done(bw.book, &AddressBookTab::workDone);
+        bw.click("BitBtn3");
+        QVERIFY(QTest::qWaitFor([&] { return !bw.questions().isEmpty(); }, 20000));
+        QVERIFY2(bw.questions().first().contains(QStringLiteral("1 added: Nová")), qPrintable(bw.questions().join(u'\n')));
+        bw.phone.controls().refuseNextWrite();
+        QVERIFY(answer(bw.w.get(), QMessageBox::Yes));
+        QVERIFY(QTest::qWaitFor([&] { return !bw.questions().isEmpty(); }, 20000));
+        QVERIFY2(bw.questions().first().contains(QStringLiteral("backups")), qPrintable(bw.questions().join(u'\n')));
+        QVERIFY(answer(bw.w.get(), QMessageBox::Yes));
+        QVERIFY(done.count() > 0 || done.wait(20000));
+        QCOMPARE(fileBytes(bw.phoneBook()), before);
+        QVERIFY2(bw.phone.anomalies().isEmpty(), qPrintable(bw.phone.anomalies().join(u'\n')));
+    }
+
     // A read the phone refuses leaves an existing local file and the table as they were.
     void failedReadKeepsTheFile()
     {
