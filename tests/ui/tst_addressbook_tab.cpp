@@ -250,9 +250,12 @@ private slots:
         bw.w->close();
         QVERIFY(bw.w->isVisible());
         QVERIFY(answer(bw.w.get(), QMessageBox::No));
-        QTest::qWait(50);
         QVERIFY(bw.w->isVisible());
-        bw.w->close();
+        // Asked again once the first answer has been taken.
+        QVERIFY(QTest::qWaitFor([&] {
+            bw.w->close();
+            return !bw.questions().isEmpty();
+        }, 5000));
         QVERIFY(answer(bw.w.get(), QMessageBox::Yes));
         QVERIFY(QTest::qWaitFor([&] { return !bw.w->isVisible(); }, 5000));
     }
