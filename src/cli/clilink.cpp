@@ -20,18 +20,6 @@ std::unique_ptr<link::PhoneLink> makeLink(const GlobalOptions &options)
     return phone;
 }
 
-std::unique_ptr<link::PhoneLink> openDiag(const GlobalOptions &options)
-{
-    auto phone = makeLink(options);
-    link::ConnectSession session(*phone, link::ConnectMode::DiagOnly, false);
-    const link::Outcome opened = QCoro::waitFor(session.openPort());
-    if (!opened.ok()) {
-        fail(session.lastOpenError().message.isEmpty() ? describeFailure(opened) : session.lastOpenError().message);
-        return nullptr;
-    }
-    return phone;
-}
-
 QString describeFailure(const link::Outcome &outcome)
 {
     if (outcome.isCancelled())
@@ -47,6 +35,18 @@ QString describeFailure(const link::Outcome &outcome)
     if (!detail.isEmpty())
         text += QStringLiteral(": ") + detail;
     return text;
+}
+
+std::unique_ptr<link::PhoneLink> openDiag(const GlobalOptions &options)
+{
+    auto phone = makeLink(options);
+    link::ConnectSession session(*phone, link::ConnectMode::DiagOnly, false);
+    const link::Outcome opened = QCoro::waitFor(session.openPort());
+    if (!opened.ok()) {
+        fail(session.lastOpenError().message.isEmpty() ? describeFailure(opened) : session.lastOpenError().message);
+        return nullptr;
+    }
+    return phone;
 }
 
 bool connectModem(link::PhoneLink &phone, bool notices)

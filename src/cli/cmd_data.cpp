@@ -1,11 +1,13 @@
 // Commands on the phone's data: SMS PDUs, phonebook files, the calendar file and the folder of
-// database copies read and written offline; the calendar pulled from the phone.
+// database copies read and written offline; the calendar pulled from the phone; phonebook pull, push
+// and restore also talk to the phone's diagnostic port.
 #include "cli.h"
 #include "cliasker.h"
 #include "clilink.h"
 
 #include "core/calendar/icalendar.h"
 #include "core/calendar/vcalendar.h"
+#include "core/phonebook/bookfiles.h"
 #include "core/phonebook/exports.h"
 #include "core/phonebook/pbmfile.h"
 #include "core/phonedb/accounts.h"
@@ -13,13 +15,11 @@
 #include "core/sms/pdu.h"
 
 #include <link/brewtransfer.h>
+#include <link/phonebookfiles.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QSaveFile>
 #include <QTextStream>
 #include <QCoroTask>
@@ -154,81 +154,66 @@ int pduEncode(const GlobalOptions &, const QStringList &args)
 
 // --- phonebook ---------------------------------------------------------------------------
 
-QJsonDocument toJson(const phonebook::ContactList &contacts)
+std::optional<phonebook::BookFormat> formatOf(const QString &path, std::initializer_list<phonebook::BookFormat> allowed)
 {
-    QJsonArray array;
-    for (const auto &c : contacts) {
-        QJsonObject o;
-        for (int f = 0; f < phonebook::kFieldCount; ++f) {
-            if (f == phonebook::kDefaultNumberField)
-                o.insert(phonebook::fieldName(f), int(c.defaultNumber));
-            else if (f == phonebook::kGroupField && !c.group.isEmpty())
-                o.insert(phonebook::fieldName(f), int(c.group.at(0).unicode()));
-            else if (!c.field(f).isEmpty())
-                o.insert(phonebook::fieldName(f), c.field(f));
-        }
-        array.append(o);
-    }
-    return QJsonDocument(array);
+    const auto f = phonebook::bookFormatOf(path, Qt::CaseInsensitive);
+    if (f && std::find(allowed.begin(), allowed.end(), *f) != allowed.end())
+        return f;
+    return std::nullopt;
 }
 
-bool fromJson(const QByteArray &bytes, phonebook::ContactList *contacts, QString *why)
+QString extensions(std::initializer_list<phonebook::BookFormat> allowed)
 {
-    QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
-    if (!doc.isArray()) {
-        *why = error.error != QJsonParseError::NoError ? error.errorString() : QStringLiteral("not a list of contacts");
-        return false;
-    }
-    int index = 0;
-    for (const QJsonValue &v : doc.array()) {
-        ++index;
-        phonebook::ContactRecord c;
-        const QJsonObject o = v.toObject();
-        for (auto it = o.begin(); it != o.end(); ++it) {
-            int field = -1;
-            for (int f = 0; f < phonebook::kFieldCount; ++f)
-                if (phonebook::fieldName(f) == it.key())
-                    field = f;
-            const bool numeric = field == phonebook::kDefaultNumberField || field == phonebook::kGroupField;
-            if (field < 0 || (numeric ? !it->isDouble() : !it->isString())) {
-                *why = QStringLiteral("contact %1: unknown or mistyped field \"%2\"").arg(index).arg(it.key());
-                return false;
-            }
-            const int n = it->toInt(-1);
-            if (field == phonebook::kGroupField) {
-                if (n < 0 || n > 255) {
-                    *why = QStringLiteral("contact %1: group %2 is not a number from 0 to 255").arg(index).arg(it->toDouble());
-                    return false;
-                }
-                c.group = QString(QChar(char16_t(n)));
-            } else if (!c.setField(field, numeric ? QString::number(n) : it->toString())) {
-                *why = QStringLiteral("contact %1: %2 is not a default number from 0 to 4").arg(index).arg(it->toDouble());
-                return false;
-            }
-        }
-        contacts->append(c);
-    }
-    return true;
+    QStringList out;
+    for (auto f : allowed)
+        out << phonebook::extensionOf(f);
+    return out.join(QStringLiteral(", "));
 }
+
+constexpr std::initializer_list<phonebook::BookFormat> kReadable = {phonebook::BookFormat::Dat, phonebook::BookFormat::Vcf,
+                                                                    phonebook::BookFormat::Json};
+constexpr std::initializer_list<phonebook::BookFormat> kWritable = {phonebook::BookFormat::Dat, phonebook::BookFormat::Csv,
+                                                                    phonebook::BookFormat::Xls, phonebook::BookFormat::Vcf,
+                                                                    phonebook::BookFormat::Json};
 
 bool loadContacts(const QString &path, phonebook::ContactList *contacts)
 {
+    const auto format = formatOf(path, kReadable);
+    if (!format) {
+        fail(QStringLiteral("%1: a book is read from %2 files").arg(path, extensions(kReadable)));
+        return false;
+    }
     QByteArray bytes;
     if (!readFile(path, &bytes))
         return false;
-    if (path.endsWith(QLatin1String(".json"), Qt::CaseInsensitive)) {
-        QString why;
-        if (!fromJson(bytes, contacts, &why)) {
-            fail(QStringLiteral("%1: %2").arg(path, why));
-            return false;
-        }
-        return true;
+    const auto book = phonebook::readBookFile(bytes, *format, link::loadGroupNames());
+    if (!book) {
+        fail(QStringLiteral("%1: %2").arg(path, book.error()));
+        return false;
     }
-    const phonebook::DecodedAddressBook book = phonebook::DecodeAddressBook(bytes);
-    for (const QString &p : book.problems)
-        notice(QStringLiteral("warning: %1: %2").arg(path, p));
-    *contacts = book.contacts;
+    for (const QString &w : book->warnings)
+        notice(QStringLiteral("warning: %1: %2").arg(path, w));
+    *contacts = book->contacts;
+    return true;
+}
+
+// Writes `contacts` as OUT by its extension (`phoneBytes`: a .dat keeps the phone's own bytes).
+bool saveContacts(const GlobalOptions &options, const QString &out, const phonebook::ContactList &contacts,
+                  const QByteArray &phoneBytes = {})
+{
+    const auto format = formatOf(out, kWritable);
+    const auto file = phoneBytes.isNull() || format != phonebook::BookFormat::Dat
+                          ? phonebook::writeBookFile(contacts, *format, link::loadGroupNames())
+                          : Checked<phonebook::ExportedFile>(phonebook::ExportedFile{phoneBytes, {}});
+    if (!file) {
+        fail(QStringLiteral("cannot write %1: %2").arg(out, file.error()));
+        return false;
+    }
+    if (!mayReplace(options, out) || !writeFile(out, file->bytes))
+        return false;
+    if (!file->lossyRows.isEmpty())
+        notice(QStringLiteral("warning: %1").arg(phonebook::lossyWarning(contacts, file->lossyRows)));
+    notice(QStringLiteral("%1 contacts written to %2").arg(contacts.size()).arg(out));
     return true;
 }
 
@@ -240,8 +225,7 @@ int phonebookShow(const GlobalOptions &, const QStringList &args)
     if (!loadContacts(args[0], &contacts))
         return Failure;
     for (const auto &c : contacts)
-        printRow({phonebook::displayOf(c), c.privateMobile, c.privateEmail, c.privateStreet, c.privateCity,
-                  c.privatePostcode, c.privateCountry2, c.birthday});
+        printRow(phonebook::addressListRow(c));
     return Success;
 }
 
@@ -249,38 +233,124 @@ int phonebookConvert(const GlobalOptions &options, const QStringList &args)
 {
     if (args.size() != 2)
         return usage(QStringLiteral("phonebook convert needs IN and OUT"));
-    const QString &out = args[1];
-    const QString suffix = QFileInfo(out).suffix().toLower();
-    if (!QStringList{QStringLiteral("dat"), QStringLiteral("csv"), QStringLiteral("xls"), QStringLiteral("json")}.contains(suffix))
-        return usage(QStringLiteral("OUT must end in .dat, .csv, .xls or .json: %1").arg(out));
+    if (!formatOf(args[1], kWritable))
+        return usage(QStringLiteral("OUT must end in %1: %2").arg(extensions(kWritable), args[1]));
     phonebook::ContactList contacts;
     if (!loadContacts(args[0], &contacts))
         return Failure;
-    Checked<QByteArray> bytes = QByteArray();
-    QList<int> lossyRows;
-    const auto eightBit = [&](const Checked<phonebook::ExportedFile> &file) -> Checked<QByteArray> {
-        if (!file)
-            return Checked<QByteArray>::failure(file.error());
-        lossyRows = file->lossyRows;
-        return file->bytes;
-    };
-    if (suffix == QLatin1String("csv"))
-        bytes = eightBit(phonebook::WriteContactsCsv(contacts));
-    else if (suffix == QLatin1String("xls"))
-        bytes = eightBit(phonebook::WriteContactsXls(contacts));
-    else if (suffix == QLatin1String("json"))
-        bytes = toJson(contacts).toJson();
-    else
-        bytes = phonebook::EncodeAddressBook(contacts);
-    if (!bytes) {
-        fail(QStringLiteral("cannot write %1: %2").arg(out, bytes.error()));
+    return saveContacts(options, args[1], contacts) ? Success : Failure;
+}
+
+// The phone's file through the command line's own transfer on the diagnostic port.
+struct PhoneBookLink {
+    std::unique_ptr<link::PhoneLink> phone;
+    CliAsker asker;
+    std::unique_ptr<link::BrewTransfer> transfer;
+    link::TransferRunner run;
+
+    explicit PhoneBookLink(const GlobalOptions &options) : phone(openDiag(options)), asker(options.overwrite)
+    {
+        if (!phone)
+            return;
+        transfer = std::make_unique<link::BrewTransfer>(*phone, asker);
+        link::BrewTransfer *t = transfer.get();
+        run = [t](link::TransferRequest r) { return t->run(std::move(r)); };
+    }
+    int failed(const link::Outcome &o, const QString &what)
+    {
+        phone->closePorts();
+        fail(QStringLiteral("%1 failed (%2)").arg(what, describeFailure(o)));
         return Failure;
     }
-    if (!mayReplace(options, out) || !writeFile(out, *bytes))
+};
+
+int phonebookPull(const GlobalOptions &options, const QStringList &args)
+{
+    if (args.size() != 1)
+        return usage(QStringLiteral("phonebook pull needs one FILE"));
+    if (!formatOf(args[0], kWritable))
+        return usage(QStringLiteral("FILE must end in %1: %2").arg(extensions(kWritable), args[0]));
+    // Asked before the phone is read: a file that is to stay is never touched.
+    if (!mayReplace(options, args[0]))
         return Failure;
-    if (!lossyRows.isEmpty())
-        notice(QStringLiteral("warning: %1").arg(phonebook::lossyWarning(contacts, lossyRows)));
-    notice(QStringLiteral("%1 contacts written to %2").arg(contacts.size()).arg(out));
+    PhoneBookLink pl(options);
+    if (!pl.phone)
+        return Failure;
+    const auto read = QCoro::waitFor(link::readPhonebook(pl.run));
+    if (!read.ok())
+        return pl.failed(read.outcome, QStringLiteral("reading the phone's address book"));
+    pl.phone->closePorts();
+    const auto book = phonebook::readBookFile(read.value, phonebook::BookFormat::Dat);
+    for (const QString &w : book->warnings)
+        notice(QStringLiteral("warning: %1").arg(w));
+    GlobalOptions replace = options;
+    replace.overwrite = Overwrite::Yes; // already answered above
+    return saveContacts(replace, args[0], book->contacts, read.value) ? Success : Failure;
+}
+
+QString summaryLine(const phonebook::ChangeSummary &s)
+{
+    QStringList parts;
+    auto add = [&parts](const QList<phonebook::ContactChange> &changes, const char *what) {
+        QStringList names;
+        for (const auto &c : changes)
+            names << c.name;
+        if (!changes.isEmpty())
+            parts << QStringLiteral("%1 %2 (%3)").arg(changes.size()).arg(QLatin1String(what), names.join(QStringLiteral("; ")));
+    };
+    add(s.added, "added");
+    add(s.changed, "changed");
+    add(s.removed, "removed");
+    parts << QStringLiteral("%1 unchanged").arg(s.unchanged);
+    return parts.join(QStringLiteral(", "));
+}
+
+int phonebookPush(const GlobalOptions &options, const QStringList &args)
+{
+    if (args.size() != 1)
+        return usage(QStringLiteral("phonebook push needs one FILE"));
+    phonebook::ContactList contacts;
+    if (!loadContacts(args[0], &contacts))
+        return Failure;
+    // Refused before the port is opened: nothing goes to the phone.
+    if (const auto problems = phonebook::checkForPhone(contacts); !problems.isEmpty()) {
+        for (const auto &p : problems)
+            fail(p.text);
+        return Failure;
+    }
+    PhoneBookLink pl(options);
+    if (!pl.phone)
+        return Failure;
+    link::ConfirmChanges tell = [](phonebook::ChangeSummary s) -> QCoro::Task<bool> {
+        notice(QStringLiteral("changes on the phone: %1").arg(summaryLine(s)));
+        co_return true;
+    };
+    const auto written = QCoro::waitFor(link::writePhonebook(pl.run, contacts, link::phonebookBackupFolder(), tell));
+    if (!written.backupFile.isEmpty())
+        notice(QStringLiteral("the phone's previous address book is kept in %1").arg(written.backupFile));
+    if (!written.outcome.ok()) {
+        if (written.offerRestore)
+            notice(QStringLiteral("the phone's address book may be gone; put the copy back with: vandrel-cli phonebook restore %1")
+                       .arg(written.backupFile));
+        return pl.failed(written.outcome, QStringLiteral("writing the address book"));
+    }
+    pl.phone->closePorts();
+    notice(QStringLiteral("%1 contacts written to the phone").arg(contacts.size()));
+    return Success;
+}
+
+int phonebookRestore(const GlobalOptions &options, const QStringList &args)
+{
+    if (args.size() != 1)
+        return usage(QStringLiteral("phonebook restore needs one BACKUP.dat"));
+    PhoneBookLink pl(options);
+    if (!pl.phone)
+        return Failure;
+    const link::Outcome o = QCoro::waitFor(link::restorePhonebook(pl.run, args[0]));
+    if (!o.ok())
+        return pl.failed(o, QStringLiteral("writing %1 back").arg(args[0]));
+    pl.phone->closePorts();
+    notice(QStringLiteral("%1 is the phone's address book again").arg(args[0]));
     return Success;
 }
 
@@ -387,10 +457,18 @@ const bool registered = [] {
                      QStringLiteral("decode SMS PDUs: direction, centre, number, date, coding, part, text"), pduDecode});
     registerCommand({QStringLiteral("pdu"), QStringLiteral("encode"), QStringLiteral("--to NUMBER [--validity HH] [--report] TEXT"),
                      QStringLiteral("encode a message: each part's PDU and its AT+CMGS length"), pduEncode});
-    registerCommand({QStringLiteral("phonebook"), QStringLiteral("show"), QStringLiteral("FILE.dat"),
+    registerCommand({QStringLiteral("phonebook"), QStringLiteral("show"), QStringLiteral("FILE.dat|.vcf|.json"),
                      QStringLiteral("list the contacts of a phonebook file"), phonebookShow});
     registerCommand({QStringLiteral("phonebook"), QStringLiteral("convert"), QStringLiteral("IN OUT"),
-                     QStringLiteral("convert a phonebook (.dat or .json) to .dat, .csv, .xls or .json by OUT's extension"), phonebookConvert});
+                     QStringLiteral("convert a phonebook (.dat, .vcf or .json) to .dat, .csv, .xls, .vcf or .json by OUT's extension"),
+                     phonebookConvert});
+    registerCommand({QStringLiteral("phonebook"), QStringLiteral("pull"), QStringLiteral("FILE"),
+                     QStringLiteral("read the phone's address book into FILE (.dat, .csv, .xls, .vcf or .json)"), phonebookPull});
+    registerCommand({QStringLiteral("phonebook"), QStringLiteral("push"), QStringLiteral("FILE"),
+                     QStringLiteral("write FILE (.dat, .vcf or .json) as the phone's address book, after a backup of the phone's copy"),
+                     phonebookPush});
+    registerCommand({QStringLiteral("phonebook"), QStringLiteral("restore"), QStringLiteral("BACKUP.dat"),
+                     QStringLiteral("write a backup kept by push back as the phone's address book, byte for byte"), phonebookRestore});
     registerCommand({QStringLiteral("calendar"), QStringLiteral("show"), QStringLiteral("FILE"),
                      QStringLiteral("list the events of a vCalendar file in eight columns"), calendarShow});
     registerCommand({QStringLiteral("calendar"), QStringLiteral("pull"), QStringLiteral("FILE.vcs|FILE.ics"),

@@ -5,6 +5,7 @@
 #include <core/text/cp1250.h>
 
 #include <QDir>
+#include <algorithm>
 
 namespace vandrel::phonesim {
 
@@ -55,11 +56,23 @@ QByteArray item(quint16 id, quint8 type, const QByteArray &data)
     return le(id, 2) + char(type) + QByteArray(3, '\0') + char(data.size()) + '\0' + data;
 }
 
+// The phone writes a record's items in one fixed order; a client that writes the book back
+// unchanged gives the same bytes.
+int itemRank(ItemId id)
+{
+    static constexpr ItemId order[] = {PrivateMobile, PrivatePhone, BusinessPhone, BusinessMobile, Surname,
+                                       FirstName,     DisplayName,  PrivateEmail,  PrivateEmail2,  PrivateUrl,
+                                       PrivateFax,    PrivateCity,  BusinessEmail, Company,        Birthday};
+    return int(std::find(std::begin(order), std::end(order), id) - std::begin(order));
+}
+
 QByteArray record(const Contact &c, int number)
 {
     QByteArray items;
     bool numbers = false, emails = false, address = false, urls = false, faxes = false;
-    for (const Field &f : c.fields) {
+    QList<Field> fields = c.fields;
+    std::stable_sort(fields.begin(), fields.end(), [](const Field &a, const Field &b) { return itemRank(a.id) < itemRank(b.id); });
+    for (const Field &f : std::as_const(fields)) {
         if (isNumber(f.id))
             items += item(f.id, 6, f.value.toLatin1() + '\0');
         else

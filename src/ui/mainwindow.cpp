@@ -15,6 +15,7 @@
 #include "shell.h"
 #include "sms/noticewindow.h"
 #include "sms/smstab.h"
+#include "addressbook/addressbooktab.h"
 #include "workwindow.h"
 
 #include <link/paths.h>
@@ -103,6 +104,7 @@ MainWindow::MainWindow(std::unique_ptr<link::PhoneLink> phoneLink, MainWindowOpt
     setTabContent(Explorer, explorerTab);
     new ExplorerCommands(*this, *explorerTab);
     setTabContent(Sms, new SmsTab(*this));
+    setTabContent(AddressBook, new AddressBookTab(*this));
     setTabContent(Calendar, new CalendarTab(*this));
     setTabContent(Other, new OtherTab(*this));
     new IncomingNotices(*this);

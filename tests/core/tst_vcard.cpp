@@ -81,6 +81,8 @@ private slots:
         const ReadVCards back = ReadContactsVCard(file, groups);
         QVERIFY2(back.problems.isEmpty(), qPrintable(back.problems.join(u'\n')));
         QCOMPARE(back.contacts, table);
+        // vCard -> table -> vCard gives the same file.
+        QCOMPARE(WriteContactsVCard(back.contacts, groups), file);
         for (qsizetype i = 0; i < table.size(); ++i)
             QCOMPARE(back.contacts[i].recordNumber, table[i].recordNumber);
         // Without the names of the groups the numbers still come back.
