@@ -118,6 +118,11 @@ private slots:
         QCOMPARE(phonebook::readSideLines(ow.bytes(vtest::home() + QStringLiteral("/grp.vdl"))), side);
         QCOMPARE(groupsChanged.count(), 1);
         QCOMPARE(groupsChanged.first().first().toStringList(), side);
+        // The address book's group list follows without a restart.
+        auto *bookGroups = ow.w->findChild<QComboBox *>(QStringLiteral("ComboBox7"));
+        QVERIFY(bookGroups);
+        QCOMPARE(bookGroups->count(), 5);
+        QCOMPARE(bookGroups->itemText(1), u"Přátelé"_qs);
 
         // Without "Datové profily" the profiles are gone after the next read.
         ow.get<QCheckBox>("CheckBox6")->setChecked(false);

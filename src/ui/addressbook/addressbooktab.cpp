@@ -143,6 +143,14 @@ AddressBookTab::AddressBookTab(MainWindow &window) : QWidget(&window), m_window(
     applyCaptions();
     connect(&m_window, &MainWindow::captionsChanged, this, &AddressBookTab::applyCaptions);
     m_window.lifecycle().on(Step::LoadNameLists, [this] { loadGroupNames(); });
+    // A group read on the "Ostatní" tab rewrites grp.vdl: the list follows at once, the shown
+    // contact keeps its group.
+    connect(&m_window, &MainWindow::groupSideListChanged, this, [this] {
+        const int shown = m_group->currentIndex();
+        loadGroupNames();
+        if (shown < m_group->count())
+            m_group->setCurrentIndex(shown);
+    });
     m_window.installEventFilter(this);
 }
 
