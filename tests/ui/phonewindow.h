@@ -82,6 +82,19 @@ struct PhoneWindow {
             out << r.caption();
         return out;
     }
+    // The visible child of the window named `name` (any name when empty), once there is one.
+    template <class T>
+    T *visible(const QString &name = {}, int waitMs = 5000) const
+    {
+        T *found = nullptr;
+        (void)QTest::qWaitFor([&] {
+            for (T *t : w->findChildren<T *>(name))
+                if (t->isVisible())
+                    found = t;
+            return found != nullptr;
+        }, waitMs);
+        return found;
+    }
 };
 
 

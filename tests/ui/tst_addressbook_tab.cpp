@@ -50,18 +50,6 @@ struct BookWindow : PhoneWindow {
         return QTest::qWaitFor([&] { return w->connection().isConnected() && !w->connection().connectWindow(); }, 10000);
     }
     QString phoneBook() const { return phone.brewRoot() + QStringLiteral("/pbm_master_v_20.dat"); }
-    template <class T>
-    T *visible(const QString &name, int waitMs = 5000) const
-    {
-        T *found = nullptr;
-        (void)QTest::qWaitFor([&] {
-            for (T *t : w->findChildren<T *>(name))
-                if (t->isVisible())
-                    found = t;
-            return found != nullptr;
-        }, waitMs);
-        return found;
-    }
     void click(const char *button) { w->findChild<QPushButton *>(QString::fromLatin1(button))->click(); }
     // Answers the save or open dialog with `path` under the filter of index `filter`.
     bool choose(const char *dialogName, const QString &path, int filter = 0)

@@ -57,18 +57,6 @@ struct ComposerRig : PhoneWindow {
         (void)QTest::qWaitFor([&] { return (c = w->findChild<ComposerWindow *>(QStringLiteral("TForm7"))) != nullptr; }, 5000);
         return c;
     }
-    template <class T>
-    T *visible(const QString &name = {}) const
-    {
-        T *found = nullptr;
-        (void)QTest::qWaitFor([&] {
-            for (T *t : w->findChildren<T *>(name))
-                if (t->isVisible())
-                    found = t;
-            return found != nullptr;
-        }, 5000);
-        return found;
-    }
     QString boxText()
     {
         auto *box = visible<QMessageBox>();

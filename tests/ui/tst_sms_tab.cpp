@@ -72,18 +72,6 @@ struct SmsWindow : PhoneWindow {
             out << sms->model()->index(r, c).data().toString();
         return out;
     }
-    template <class T>
-    T *visible(const QString &name, int waitMs = 5000) const
-    {
-        T *found = nullptr;
-        (void)QTest::qWaitFor([&] {
-            for (T *t : w->findChildren<T *>(name))
-                if (t->isVisible())
-                    found = t;
-            return found != nullptr;
-        }, waitMs);
-        return found;
-    }
 };
 
 QString storedPdu(phonesim::VirtualPhone &phone, int index) { return QString::fromLatin1(phone.messageStore().at(index)->pdu); }
