@@ -5,7 +5,11 @@
 #include "clilink.h"
 
 #include <link/brewsession.h>
+#include <link/installsession.h>
+#include <link/phonemodes.h>
 #include <picture/picturefile.h>
+
+#include <core/explorer/commandrules.h>
 
 #include <QCoroTask>
 #include <QDir>
@@ -75,7 +79,74 @@ int runCapture(const GlobalOptions &options, QStringList args)
     return Success;
 }
 
-const bool registered = registerCommand({QStringLiteral("capture"), QString(), QStringLiteral("OUT.bmp|OUT.png [--count N]"),
+int runInstall(const GlobalOptions &options, QStringList args)
+{
+    const bool restart = args.removeAll(QStringLiteral("--restart")) > 0;
+    link::InstallRequest request;
+    const qsizetype at = args.indexOf(QStringLiteral("--kind"));
+    if (at >= 0) {
+        const QString kind = args.value(at + 1);
+        args.remove(at, std::min<qsizetype>(2, args.size() - at));
+        if (kind != QLatin1String("game") && kind != QLatin1String("app")) {
+            fail(QStringLiteral("--kind is game or app"));
+            return UsageError;
+        }
+        request.kind = kind == QLatin1String("game") ? install::Kind::Game : install::Kind::Application;
+    }
+    if (args.size() != 1) {
+        fail(QStringLiteral("install takes one FILE.jar, FILE.jad or FILE.sdt"));
+        return UsageError;
+    }
+    const QString file = QFileInfo(args.first()).absoluteFilePath();
+    const QString suffix = QFileInfo(file).suffix().toLower();
+    if (suffix == QLatin1String("sdt")) {
+        if (at >= 0) {
+            fail(QStringLiteral("a theme has no --kind"));
+            return UsageError;
+        }
+        request.kind = install::Kind::Theme;
+        request.themePath = file;
+    } else if (suffix == QLatin1String("jar") || suffix == QLatin1String("jad")) {
+        request.jarPath = suffix == QLatin1String("jar") ? file : explorer::jarBesideJad(file);
+        request.jadPath = suffix == QLatin1String("jad") ? file : install::jadBesideJar(file);
+        if (!QFileInfo::exists(request.jarPath)) {
+            fail(QStringLiteral("%1 is not there").arg(QDir::toNativeSeparators(request.jarPath)));
+            return Failure;
+        }
+    } else {
+        fail(QStringLiteral("install takes .jar, .jad or .sdt files, not %1").arg(args.first()));
+        return UsageError;
+    }
+    auto phone = openDiag(options);
+    if (!phone)
+        return Failure;
+    link::BrewSession session(*phone);
+    link::InstallSession installer(session);
+    QObject::connect(&installer, &link::InstallSession::notice, [](const QString &text) { notice(text); });
+    const link::Outcome o = QCoro::waitFor(installer.install(request));
+    if (!o.ok()) {
+        phone->closePorts();
+        fail(QStringLiteral("installing %1 failed (%2)").arg(QDir::toNativeSeparators(file), describeFailure(o)));
+        return Failure;
+    }
+    notice(QStringLiteral("%1 installed").arg(QDir::toNativeSeparators(file)));
+    if (restart) {
+        link::PhoneModes modes(*phone);
+        const link::Outcome r = QCoro::waitFor(modes.requestMode(link::PhoneMode::ResetRequest));
+        if (!r.ok()) {
+            phone->closePorts();
+            fail(QStringLiteral("restarting the phone failed (%1)").arg(describeFailure(r)));
+            return Failure;
+        }
+    }
+    phone->closePorts();
+    return Success;
+}
+
+const bool registered = registerCommand({QStringLiteral("install"), QString(), QStringLiteral("FILE.jar|FILE.jad|FILE.sdt [--kind game|app] [--restart]"),
+                                         QStringLiteral("install a Java program (as a game unless --kind app) or a theme"),
+                                         runInstall}) &&
+                        registerCommand({QStringLiteral("capture"), QString(), QStringLiteral("OUT.bmp|OUT.png [--count N]"),
                                          QStringLiteral("take pictures of the phone's display (N: numbered files)"),
                                          runCapture});
 
