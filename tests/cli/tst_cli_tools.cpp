@@ -1,6 +1,8 @@
 #include "common/testmain.h"
 #include "cli/clitest.h"
 
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -83,6 +85,39 @@ private slots:
         }
         QVERIFY(pictures[0] != pictures[1] && pictures[1] != pictures[2]);
         QVERIFY(!QFileInfo::exists(phone.scratch(u"shot.png"_qs)));
+    }
+
+    // A JAR with its JAD made from the manifest (by the archiver of the JDK), as an application.
+    void installJar()
+    {
+        PtyPhone phone;
+        NEED_PHONE(phone);
+        const QString jarTool = QStandardPaths::findExecutable(u"jar"_qs);
+        if (jarTool.isEmpty())
+            QSKIP("the jar tool is not installed");
+        QDir().mkpath(phone.scratch(u"src"_qs));
+        QFile cls(phone.scratch(u"src/Main.class"_qs));
+        QVERIFY(cls.open(QIODevice::WriteOnly));
+        cls.write(QByteArray(700, 'x'));
+        cls.close();
+        QFile mf(phone.scratch(u"manifest.txt"_qs));
+        QVERIFY(mf.open(QIODevice::WriteOnly));
+        mf.write("MIDlet-Name: Demo\nMIDlet-1: Demo,,Main\n");
+        mf.close();
+        const QString jar = phone.scratch(u"demo.jar"_qs);
+        QCOMPARE(QProcess::execute(jarTool, {u"cfm"_qs, jar, phone.scratch(u"manifest.txt"_qs), u"-C"_qs,
+                                             phone.scratch(u"src"_qs), u"Main.class"_qs}),
+                 0);
+        const Run r = phone.run({u"install"_qs, jar, u"--kind"_qs, u"app"_qs});
+        QVERIFY2(r.exitCode == 0, r.err.constData());
+        const QString folder = u"brew/mod/java_ams/config/apps/"_qs;
+        QCOMPARE(fileBytes(phone.brew(folder + u"demo.jar"_qs)), fileBytes(jar));
+        const QByteArray jad = fileBytes(phone.brew(folder + u"demo.jad"_qs));
+        QVERIFY2(jad.startsWith("MIDlet-Jar-Size: " + QByteArray::number(QFileInfo(jar).size())
+                                + "\r\nMIDlet-Jar-URL: demo.jar\r\nManifest-Version: 1.0"),
+                 jad.constData());
+        QVERIFY(jad.contains("MIDlet-1: Demo,,Main"));
+        QVERIFY2(phone.anomalies().isEmpty(), phone.anomalies().constData());
     }
 
     // An existing file that may not be replaced stops the command before the phone is asked.
