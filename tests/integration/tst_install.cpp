@@ -1,5 +1,6 @@
 // Java programs and themes installed on the in-process virtual phone (random reply splitting).
 #include "common/testmain.h"
+#include "integration/jarfile.h"
 #include "integration/phonerig.h"
 
 #include <core/install/jad.h>
@@ -10,8 +11,6 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <zip.h>
 
 using namespace vandrel;
 
@@ -27,29 +26,6 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-// A JAR of exactly `size` bytes (the archive comment fills it up), with a manifest or not.
-bool makeJar(const QString &path, qint64 size, const QByteArray &manifest, const QByteArray &classBytes)
-{
-    int error = 0;
-    zip_t *z = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-    if (!z)
-        return false;
-    const auto add = [z](const char *name, const QByteArray &data) {
-        zip_source_t *s = zip_source_buffer(z, data.constData(), zip_uint64_t(data.size()), 0);
-        const zip_int64_t i = zip_file_add(z, name, s, ZIP_FL_OVERWRITE);
-        return i >= 0 && zip_set_file_compression(z, zip_uint64_t(i), ZIP_CM_STORE, 0) == 0;
-    };
-    bool ok = (manifest.isEmpty() || add("META-INF/MANIFEST.MF", manifest)) && add("Main.class", classBytes);
-    ok = zip_close(z) == 0 && ok;
-    const qint64 bare = QFileInfo(path).size();
-    if (!ok || bare > size)
-        return false;
-    z = zip_open(QFile::encodeName(path).constData(), 0, &error);
-    const QByteArray comment(int(size - bare), 'c');
-    ok = z && zip_set_archive_comment(z, comment.constData(), zip_uint16_t(comment.size())) == 0;
-    return z && zip_close(z) == 0 && ok && QFileInfo(path).size() == size;
 }
 
 const QByteArray kManifest("Manifest-Version: 1.0\r\nMIDlet-Name: Game\r\nMIDlet-1: Game,,Main\r\n");
@@ -96,7 +72,7 @@ private slots:
         QFETCH(int, kind);
         QFETCH(QString, folder);
         Rig rig;
-        QVERIFY(makeJar(rig.here(u"game.jar"_qs), 1234, kManifest, pattern(600)));
+        QVERIFY(jarfile::makeJar(rig.here(u"game.jar"_qs), 1234, kManifest, pattern(600)));
         link::InstallRequest r{install::Kind(kind), rig.here(u"game.jar"_qs), rig.here(u"game.jad"_qs), {}};
         const link::Outcome o = rig.run(r);
         QVERIFY2(o.ok(), qPrintable(o.detail));
@@ -110,7 +86,7 @@ private slots:
     void mismatchedJadIsSentCorrected()
     {
         Rig rig;
-        QVERIFY(makeJar(rig.here(u"game.jar"_qs), 1500, kManifest, pattern(600)));
+        QVERIFY(jarfile::makeJar(rig.here(u"game.jar"_qs), 1500, kManifest, pattern(600)));
         const QByteArray own = "MIDlet-Jar-Size: 999\r\nMIDlet-Jar-URL: game.jar\r\n" + kManifest;
         QVERIFY(writeFile(rig.here(u"game.jad"_qs), own));
         link::InstallRequest r{install::Kind::Game, rig.here(u"game.jar"_qs), rig.here(u"game.jad"_qs), {}};
@@ -157,7 +133,7 @@ private slots:
         QFETCH(int, problem);
         Rig rig;
         const QString jar = rig.here(u"game.jar"_qs);
-        QVERIFY(zip ? makeJar(jar, 900, manifest, pattern(600)) : writeFile(jar, pattern(900)));
+        QVERIFY(zip ? jarfile::makeJar(jar, 900, manifest, pattern(600)) : writeFile(jar, pattern(900)));
         const link::Outcome o = rig.run({install::Kind::Game, jar, rig.here(u"game.jad"_qs), {}});
         QVERIFY(o.isFailed());
         QCOMPARE(int(rig.installer.problem()), problem);
@@ -169,7 +145,7 @@ private slots:
     void cutOffJarIsRemoved()
     {
         Rig rig;
-        QVERIFY(makeJar(rig.here(u"game.jar"_qs), 3000, kManifest, pattern(2000)));
+        QVERIFY(jarfile::makeJar(rig.here(u"game.jar"_qs), 3000, kManifest, pattern(2000)));
         bool armed = false;
         QObject::connect(&rig.session, &link::BrewSession::progress, [&](qint64 done, qint64) {
             if (!armed && done > 0) {
