@@ -1,5 +1,7 @@
 #include "cliasker.h"
 
+#include <QCoroTask>
+#include <QFileInfo>
 #include <QTextStream>
 #include <cstdio>
 
@@ -88,6 +90,19 @@ bool reportProblems(const CliAsker &asker)
     for (const QString &p : asker.problems())
         fail(QStringLiteral("not done: %1").arg(p));
     return !asker.problems().isEmpty();
+}
+
+bool mayReplace(const GlobalOptions &options, const QString &path)
+{
+    if (!QFileInfo::exists(path))
+        return true;
+    CliAsker asker(options.overwrite);
+    const auto answer = QCoro::waitFor(asker.askReplace(path));
+    if (answer == link::Answer::Yes || answer == link::Answer::YesToAll)
+        return true;
+    const QString refusal = refusalOf(asker);
+    fail(refusal.isEmpty() ? QStringLiteral("%1 exists and is kept").arg(path) : refusal);
+    return false;
 }
 
 } // namespace vandrel::cli

@@ -35,6 +35,9 @@ private:
 
 // The one-line reason when `asker` refused a question, else empty.
 QString refusalOf(const CliAsker &asker);
+// True when `path` is free, or its replacement is allowed (--overwrite, or the user's answer);
+// else says why on stderr.
+bool mayReplace(const GlobalOptions &options, const QString &path);
 
 // Prints what `asker` collected as not done; true when there was anything.
 bool reportProblems(const CliAsker &asker);

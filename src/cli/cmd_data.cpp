@@ -65,18 +65,6 @@ bool readFile(const QString &path, QByteArray *bytes)
     return true;
 }
 
-bool mayReplace(const GlobalOptions &options, const QString &path)
-{
-    if (!QFileInfo::exists(path))
-        return true;
-    CliAsker asker(options.overwrite);
-    const auto answer = QCoro::waitFor(asker.askReplace(path));
-    if (answer == link::Answer::Yes || answer == link::Answer::YesToAll)
-        return true;
-    const QString refusal = refusalOf(asker);
-    fail(refusal.isEmpty() ? QStringLiteral("%1 exists and is kept").arg(path) : refusal);
-    return false;
-}
 
 // Written whole or not at all.
 bool writeFile(const QString &path, const QByteArray &bytes)

@@ -4,6 +4,7 @@
 #include <core/brew/replies.h>
 #include <core/brew/requests.h>
 #include <core/brew/transfer.h>
+#include <core/diag/capture.h>
 #include <core/diag/frame.h>
 #include <core/text/format.h>
 
@@ -332,6 +333,24 @@ QCoro::Task<Result<QByteArray>> BrewSession::readBrewFile(QString folder, QStrin
         if (const Outcome saved = saveAtomically(localFile, data); !saved.ok())
             co_return Result<QByteArray>::from(saved);
     co_return Result<QByteArray>::of(data);
+}
+
+QCoro::Task<Result<QByteArray>> BrewSession::captureDisplay()
+{
+    QPointer<BrewSession> self(this);
+    Exchange exchange(*this);
+    const Judge judge = [](QByteArrayView p) {
+        return diag::isCaptureAcknowledgement(p) ? Next{Step::Done, {}, {}} : Next{Step::Ignored, {}, {}};
+    };
+    const auto ack = co_await converse(diag::captureRequest(), false, judge);
+    if (!self)
+        co_return Result<QByteArray>::from(Outcome::cancelled());
+    if (!ack.ok())
+        co_return Result<QByteArray>::from(ack.outcome);
+    if (ack.value.next.step != Step::Done)
+        co_return failure<QByteArray>(FailureKind::Refused, QStringLiteral("The phone refused the display capture: %1")
+                                                                .arg(describeBrewError(ack.value.payload)));
+    co_return co_await readBrewFile(QString(), QString::fromLatin1(diag::kCaptureFileName));
 }
 
 QCoro::Task<BrewWrite> BrewSession::writeBrewFile(QString localFile, QString phoneName)

@@ -68,6 +68,10 @@ public:
     // Creates `brewPath` + `name` (brackets around the name taken away). Status 7 is Refused.
     QCoro::Task<Outcome> makeBrewFolder(QString brewPath, QString name);
 
+    // The display capture: the request, its acknowledgement, then "DispCapture.bmp" read from
+    // the root into memory. The bytes are the picture as the phone made it.
+    QCoro::Task<Result<QByteArray>> captureDisplay();
+
     // Ends the exchange in flight: its wait ends as cancelled.
     void cancelWait();
     // After a cancelled exchange: the reply the phone still owed is awaited (at most `limit`)

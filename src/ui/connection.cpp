@@ -1,5 +1,6 @@
 #include "connection.h"
 
+#include "capturewindow.h"
 #include "connectwindow.h"
 #include "mainwindow.h"
 #include "messagebox.h"
@@ -12,6 +13,8 @@
 #include <link/connectflow.h>
 
 #include <QAction>
+#include <QComboBox>
+#include <QCoroSignal>
 #include <QCoroTimer>
 #include <QTabWidget>
 
@@ -433,6 +436,36 @@ void ConnectionController::showPhoneInfo()
     auto *info = new PhoneInfoWindow(m_link, &m_window);
     info->setWindowModality(Qt::ApplicationModal);
     info->open();
+}
+
+namespace {
+// Parameters, not lambda captures: they live in the coroutine's frame.
+QCoro::Task<void> openDisplayCapture(QPointer<ConnectionController> controller, QPointer<MainWindow> window)
+{
+    if (window->phoneLink().modemPort()->isOpen()) {
+        // The capture works on the diagnostic port: the access box goes to BREW first, and the
+        // window opens once that connection stands.
+        auto *box = window->findChild<QComboBox *>(QStringLiteral("Combo2"));
+        if (!box)
+            co_return;
+        box->setCurrentIndex(1);
+        emit box->activated(1);
+        const auto connected = co_await qCoro(controller.data(), &ConnectionController::brewConnected, std::chrono::seconds(60));
+        if (!controller || !window || !connected)
+            co_return;
+    }
+    if (!window->phoneLink().diagPort()->isOpen())
+        co_return;
+    auto *capture = new CaptureWindow(window->phoneLink(), window->messages(), window->appSettings().DCOneFile, window);
+    capture->setAttribute(Qt::WA_DeleteOnClose);
+    capture->setWindowModality(Qt::ApplicationModal);
+    capture->open();
+}
+} // namespace
+
+void ConnectionController::showDisplayCapture()
+{
+    openDisplayCapture(this, &m_window);
 }
 
 } // namespace vandrel::ui

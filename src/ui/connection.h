@@ -72,6 +72,7 @@ public slots:
     void goOffline();
     void factoryMode();
     void showPhoneInfo();
+    void showDisplayCapture(); // "Típnout displej"
     // Once after start: offer to end programs that hold the phone's ports.
     void checkCompetingPrograms();
     // A new OBEX listing of the current phone path (after AT^SQWE=0 ... as every listing).

@@ -95,6 +95,7 @@ MainWindow::MainWindow(std::unique_ptr<link::PhoneLink> phoneLink, MainWindowOpt
     };
     wire("Pipojit1", &ConnectionController::toggleConnection);
     wire("Zobrazitinfo1", &ConnectionController::showPhoneInfo);
+    wire("snmnoutdisplej2", &ConnectionController::showDisplayCapture);
     wire("Reset1", &ConnectionController::resetPhone);
     wire("Online1", &ConnectionController::goOnline);
     wire("Offline1", &ConnectionController::goOffline);

@@ -1,5 +1,8 @@
 #include "explorercommands.h"
 
+#include "../installerwindow.h"
+#include <core/install/jad.h>
+
 #include "dirtablemodel.h"
 #include "externaledit.h"
 #include "explorertab.h"
@@ -246,6 +249,7 @@ ExplorerCommands::ExplorerCommands(MainWindow &window, ExplorerTab &tab) : QObje
         {"pAktualizovat", &ExplorerCommands::refresh}, {"Editovat1", &ExplorerCommands::edit},
         {"pKopirovat", &ExplorerCommands::copy},       {"pPrejmenovat", &ExplorerCommands::rename},
         {"pNovyadresar", &ExplorerCommands::newFolder}, {"pSmazat", &ExplorerCommands::remove},
+        {"Instalovat1", &ExplorerCommands::install},
     };
     for (const auto &[name, slot] : wiring)
         if (QAction *a = window.action(QString::fromLatin1(name)))
@@ -315,6 +319,30 @@ void ExplorerCommands::runAfterYes(link::TransferRequest request)
 }
 
 // ---- refresh, edit, rename, new folder ---------------------------------------------------
+
+void ExplorerCommands::install()
+{
+    const QStringList selected = m_tab.selectedCaptions(Pane::Computer);
+    if (selected.isEmpty() || isFolderCaption(selected.first()))
+        return;
+    const QString caption = selected.first();
+    const QString folder = m_tab.computerPath();
+    const QString lower = caption.toLower();
+    InstallerWindow *w = nullptr;
+    if (lower.endsWith(u".sdt"_qs))
+        w = new InstallerWindow(m_window, {}, {}, folder + caption);
+    else if (lower.endsWith(u".jad"_qs))
+        w = new InstallerWindow(m_window, folder + explorer::jarBesideJad(caption), folder + caption, {});
+    else if (lower.endsWith(u".jar"_qs))
+        w = new InstallerWindow(m_window, folder + caption, folder + install::jadBesideJar(caption), {});
+    if (!w)
+        return;
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    w->setWindowModality(Qt::ApplicationModal);
+    // The created JAD shows in the computer pane once the window is gone.
+    connect(w, &QObject::destroyed, this, [this] { m_tab.computer().list(m_tab.computerPath()); });
+    w->open();
+}
 
 void ExplorerCommands::refresh()
 {

@@ -27,6 +27,7 @@ public:
 
 public slots:
     void refresh();                                   // F5, sbNacist
+    void install();                                   // "Instalovat" of the computer pane
     void edit();                                      // F4, sbEditovat
     void rename();                                    // F6, sbPrejmenovat
     void newFolder();                                 // F7, sbAdresar
