@@ -54,8 +54,11 @@ QCoro::Task<Outcome> InstallSession::send(QByteArray data, QString phoneName)
         co_return Outcome::cancelled();
     const QString what = w.outcome.isCancelled() ? QStringLiteral("Installation cancelled") : w.outcome.detail;
     co_return Outcome::failed(w.outcome.isCancelled() ? FailureKind::Refused : w.outcome.kind,
-                              removed.ok() ? QStringLiteral("%1; the incomplete %2 was removed from the phone.").arg(what, phoneName)
-                                           : QStringLiteral("%1; the incomplete %2 is still on the phone.").arg(what, phoneName));
+                              // The phone may have dropped the cut-off file itself: say only what is known.
+                              removed.ok()
+                                  ? QStringLiteral("%1; the incomplete %2 was removed from the phone.").arg(what, phoneName)
+                                  : QStringLiteral("%1; removing the incomplete %2 from the phone failed (%3).")
+                                        .arg(what, phoneName, removed.detail));
 }
 
 QCoro::Task<Outcome> InstallSession::install(InstallRequest request)
