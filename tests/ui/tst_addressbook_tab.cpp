@@ -84,7 +84,7 @@ struct BookWindow : PhoneWindow {
 class AddressBookTabTest : public QObject {
     Q_OBJECT
 private slots:
-    // The layout the spec names: eight columns, every field's edit, the two disabled ones, the
+    // The tab as users know it: eight columns, every field's edit, the two disabled ones, the
     // group list from "grp.vdl".
     void pagesAndGroups()
     {

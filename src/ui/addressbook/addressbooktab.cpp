@@ -226,7 +226,7 @@ void AddressBookTab::build()
         button->setObjectName(QString::fromLatin1(b.objectName));
         m_buttons << button;
     }
-    // Phone and file commands first, then the edits, in the spec's order of use.
+    // Phone and file commands first, then the edits, in the order they are used.
     for (int i : {0, 2, 1, 3, 4, 6, 7, 5})
         buttons->addWidget(m_buttons[i]);
     buttons->addStretch(1);
