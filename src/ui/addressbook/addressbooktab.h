@@ -35,14 +35,14 @@ public:
     bool isWorking() const { return m_working; }
 
 public slots:
-    void newContact();      // BitBtn5Click
-    void addContact();      // BitBtn7Click
-    void changeContact();   // BitBtn8Click
-    void deleteContact();   // BitBtn6Click
-    void loadFromFile();    // BitBtn2Click
-    void saveToFile();      // BitBtn4Click
-    void readFromPhone();   // BitBtn1Click
-    void writeToPhone();    // BitBtn3Click
+    void newContact();      // BitBtn5
+    void addContact();      // BitBtn7
+    void changeContact();   // BitBtn8
+    void deleteContact();   // BitBtn6
+    void loadFromFile();    // BitBtn2
+    void saveToFile();      // BitBtn4
+    void readFromPhone();   // BitBtn1
+    void writeToPhone();    // BitBtn3
 
 signals:
     // A command that runs on (a load, a save, a phone transfer) has ended.

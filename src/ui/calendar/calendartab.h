@@ -26,7 +26,7 @@ public:
     const QList<calendar::CalendarEvent> &events() const { return m_events; }
 
 public slots:
-    // BitBtn14Click: "brew/master_events.dat" read again and listed.
+    // BitBtn14: "brew/master_events.dat" read again and listed.
     void load();
     // The events as an .ics file chosen by the user.
     void exportICalendar();

@@ -28,20 +28,20 @@ public:
     const QList<phonedb::GProfil> &profiles() const { return m_profiles; }
 
 public slots:
-    // Button30Click: the folder chooser, then loadFolder.
+    // Button30: the folder chooser, then loadFolder.
     void load();
     // Empties both tables, then reads the kinds checked in "Filtr" from `folder`.
     void loadFolder(const QString &folder);
-    // Button31Click: the folder chooser, then writeAccountsTo.
+    // Button31: the folder chooser, then writeAccountsTo.
     void writeAccounts();
     void writeAccountsTo(const QString &folder);
-    // Button11Click, Button12Click: the controls into the selected account or profile.
+    // Button11, Button12: the controls into the selected account or profile.
     void storeAccount();
     void storeProfile();
-    // Button23Click, Button33Click.
+    // Button23, Button33.
     void addAccount();
     void addProfile();
-    // Button13Click.
+    // Button13.
     void unescapeDump();
 
 signals:
