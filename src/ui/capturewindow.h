@@ -1,5 +1,5 @@
 #pragma once
-// "Display Capture" (TForm8): pictures of the phone's screen, one at a time or one after
+// "Display Capture" (objectName TForm8): pictures of the phone's screen, one at a time or one after
 // another into a folder or into one file, shown unscaled; saved as BMP or PNG, copied to the
 // clipboard. The work is one coroutine on the BREW session; closing the window ends it.
 #include <core/settings/messagetable.h>

@@ -1,5 +1,5 @@
 #pragma once
-// "Vandrel Java Installer" / "Vandrel Theme Installer" (TForm9): a JAR with its JAD, or a theme,
+// "Vandrel Java Installer" / "Vandrel Theme Installer" (objectName TForm9): a JAR with its JAD, or a theme,
 // onto the phone over the BREW session, then the restart question. One install at a time;
 // closing the window cancels the one running.
 #include <core/settings/messageids.h>

@@ -1,6 +1,6 @@
 #pragma once
 // The window every copy, delete, new folder, rename, read and write on the phone runs in,
-// over either access mode: TForm1 for OBEX, TBrewForm for the BREW file system. Two text lines
+// over either access mode (objectName TForm1 for OBEX, TBrewForm for the BREW file system). Two text lines
 // and a progress bar worded from the transfer's events; closing it cancels at once. When the
 // work ends it reports how, hands over the listing the phone pane shows next (and the bytes of
 // a read), and goes away.

@@ -1,5 +1,5 @@
 #pragma once
-// TForm7: writes one message to a contact or a number, shows what it will cost, sends it part
+// The composer (objectName TForm7) writes one message to a contact or a number, shows what it will cost, sends it part
 // by part and keeps a queue of messages for later ("Odeslat.vdl").
 #include <core/settings/messageids.h>
 #include <core/sms/queue.h>

@@ -1,5 +1,5 @@
 #pragma once
-// TForm10: a message that arrived while connected, and the queue that shows such messages one
+// The new-message notice (objectName TForm10): a message that arrived while connected, and the queue that shows such messages one
 // after another as the receive dispatcher delivers them.
 #include <link/smssession.h>
 
