@@ -36,6 +36,18 @@ QCoro::Task<Result<QByteArray>> exchange(PhoneLink &link, QByteArray command)
     co_return reply;
 }
 
+// The command's reply once the phone accepted it; its refusal in words, or the link's failure.
+QCoro::Task<Result<QByteArray>> accepted(PhoneLink &link, QByteArray command)
+{
+    QPointer<PhoneLink> guard(&link);
+    auto reply = co_await exchange(link, std::move(command));
+    if (!guard)
+        co_return Result<QByteArray>::from(Outcome::cancelled());
+    if (reply.ok() && at::isFailure(at::finalOf(reply.value)))
+        co_return Result<QByteArray>::from(failureOf(reply.value));
+    co_return reply;
+}
+
 } // namespace
 
 int storageStateOf(SmsFilter filter)
@@ -55,16 +67,11 @@ QByteArray listCommand(SmsFilter filter) { return "AT+CMGL=" + QByteArray::numbe
 QCoro::Task<Result<at::MessageList>> listMessages(PhoneLink &link, SmsFilter filter)
 {
     using R = Result<at::MessageList>;
-    QPointer<PhoneLink> guard(&link);
     auto claim = link.claim(PhoneLink::Port::Modem);
     const QByteArray command = listCommand(filter);
-    const auto reply = co_await exchange(link, command);
-    if (!guard)
-        co_return R::from(Outcome::cancelled());
+    const auto reply = co_await accepted(link, command);
     if (!reply.ok())
         co_return R::from(reply.outcome);
-    if (at::isFailure(at::finalOf(reply.value)))
-        co_return R::from(failureOf(reply.value));
     const auto list = at::parseMessageList(reply.value, at::MessageCommand::List);
     if (!list)
         co_return R::from(Outcome::failed(FailureKind::Malformed, list.error()));
@@ -83,15 +90,10 @@ QCoro::Task<Result<at::MessageList>> listMessages(PhoneLink &link, SmsFilter fil
 QCoro::Task<Result<at::StoredMessage>> readMessage(PhoneLink &link, int index)
 {
     using R = Result<at::StoredMessage>;
-    QPointer<PhoneLink> guard(&link);
     auto claim = link.claim(PhoneLink::Port::Modem);
-    const auto reply = co_await exchange(link, "AT+CMGR=" + QByteArray::number(index));
-    if (!guard)
-        co_return R::from(Outcome::cancelled());
+    const auto reply = co_await accepted(link, "AT+CMGR=" + QByteArray::number(index));
     if (!reply.ok())
         co_return R::from(reply.outcome);
-    if (at::isFailure(at::finalOf(reply.value)))
-        co_return R::from(failureOf(reply.value));
     const auto list = at::parseMessageList(reply.value, at::MessageCommand::Read);
     if (!list || list->messages.size() != 1)
         co_return R::from(Outcome::failed(FailureKind::Malformed,
@@ -309,15 +311,10 @@ QCoro::Task<Result<SendReport>> sendMessage(PhoneLink &link, OutgoingSms message
 QCoro::Task<Result<QString>> phoneServiceCentre(PhoneLink &link)
 {
     using R = Result<QString>;
-    QPointer<PhoneLink> guard(&link);
     auto claim = link.claim(PhoneLink::Port::Modem);
-    const auto reply = co_await exchange(link, QByteArrayLiteral("AT+CSCA?"));
-    if (!guard)
-        co_return R::from(Outcome::cancelled());
+    const auto reply = co_await accepted(link, QByteArrayLiteral("AT+CSCA?"));
     if (!reply.ok())
         co_return R::from(reply.outcome);
-    if (at::isFailure(at::finalOf(reply.value)))
-        co_return R::from(failureOf(reply.value));
     for (const QByteArray &line : at::informationLines(reply.value, "AT+CSCA?")) {
         if (!line.startsWith("+CSCA:"))
             continue;

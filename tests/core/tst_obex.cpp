@@ -1,4 +1,5 @@
 #include "common/testmain.h"
+#include "tst_obex_fixtures.h"
 #include "tst_codec_feed.h"
 
 #include <core/obex/packets.h>
@@ -11,18 +12,8 @@ using namespace vandrel::obex;
 using namespace feedtest;
 
 namespace {
-QByteArray hex(const char *h) { return QByteArray::fromHex(h); }
-
-// ASCII names as the phone reads them: 00 before every byte.
-QByteArray u16(const char *ascii)
-{
-    QByteArray out;
-    for (const char *p = ascii; *p; ++p) {
-        out.append('\0');
-        out.append(*p);
-    }
-    return out;
-}
+using obextest::hex;
+using obextest::u16;
 
 QByteArray fill(qsizetype n)
 {

@@ -2,6 +2,7 @@
 // piece, one byte at a time and cut at random, always followed by the start of a reply that
 // must stay where it is.
 #include "common/testmain.h"
+#include "tst_obex_fixtures.h"
 
 #include <core/obex/pass.h>
 #include <core/obex/transfer.h>
@@ -13,17 +14,8 @@
 using namespace vandrel::obex;
 
 namespace {
-QByteArray hex(const char *h) { return QByteArray::fromHex(h); }
-
-QByteArray u16(const char *ascii)
-{
-    QByteArray out;
-    for (const char *p = ascii; *p; ++p) {
-        out.append('\0');
-        out.append(*p);
-    }
-    return out;
-}
+using obextest::hex;
+using obextest::u16;
 
 QByteArray be16(qsizetype v)
 {
