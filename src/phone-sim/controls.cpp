@@ -119,4 +119,10 @@ Controls &Controls::refuseNextDelete(int count)
     return *this;
 }
 
+Controls &Controls::sendGarbageBeforeNextReply(Port p)
+{
+    static const QByteArray garbage = QByteArrayLiteral("\x13\xA5\x00\xFF\x5Agarbage\x7D\x7E\xC0\x01\x7E");
+    return each(p, [](PortOutput &o) { o.prefixNextReply(garbage); });
+}
+
 } // namespace vandrel::phonesim

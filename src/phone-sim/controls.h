@@ -48,6 +48,9 @@ public:
     Controls &delayPrompt(int milliseconds);
     Controls &delaySendAnswer(int milliseconds);
     Controls &refuseNextDelete(int count = 1);
+    // The next reply on the port comes after a garbage frame: bytes that are neither a line
+    // nor a packet nor a frame with a valid check value.
+    Controls &sendGarbageBeforeNextReply(Port p);
 
 private:
     template <typename F>

@@ -1,6 +1,7 @@
 #include "portoutput.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace vandrel::phonesim {
 
@@ -27,6 +28,7 @@ void PortOutput::send(const QByteArray &bytes)
     if (m_silent || m_dropping || bytes.isEmpty())
         return;
     const bool wasIdle = m_queue.isEmpty() && !m_timer.isActive();
+    m_queue.append(std::exchange(m_prefix, {}));
     m_queue.append(bytes);
     if (!wasIdle)
         return;

@@ -40,6 +40,8 @@ public:
     bool idle() const { return m_queue.isEmpty(); }
     // Forgets queued bytes (the link went away).
     void discard() { m_queue.clear(); m_timer.stop(); }
+    // The next reply goes out with these bytes in front of it (a burst of line noise).
+    void prefixNextReply(const QByteArray &bytes) { m_prefix = bytes; }
 
 signals:
     void linkDropped();
@@ -63,6 +65,7 @@ private:
     qint64 m_silentAt = -1;
     bool m_silent = false;
     bool m_dropping = false;
+    QByteArray m_prefix;
 };
 
 } // namespace vandrel::phonesim
