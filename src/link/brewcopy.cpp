@@ -26,13 +26,22 @@ Outcome replacementOutcome(const BrewWrite &written, const QString &phoneName)
 {
     // The phone has no rename: once it took a block of the new file, the old one is gone.
     Outcome o = written.outcome;
-    if (o.ok() || !written.begun || o.isLinkFailure())
+    if (o.ok() || !written.begun)
         return o;
+    if (o.isLinkFailure()) {
+        o.detail += QLatin1Char(' ') + partialWriteNote(phoneName);
+        return o;
+    }
     const QString gone = QStringLiteral("The old %1 on the phone is gone.").arg(phoneName);
     if (o.isCancelled())
         return Outcome::failed(FailureKind::Refused, QStringLiteral("The copy was cancelled. ") + gone);
     o.detail += QLatin1Char(' ') + gone;
     return o;
+}
+
+QString partialWriteNote(const QString &phoneName)
+{
+    return QStringLiteral("%1 on the phone may be left incomplete.").arg(phoneName);
 }
 
 bool mayLeavePartialWrite(const BrewWrite &written)
@@ -209,7 +218,7 @@ QCoro::Task<Outcome> BrewCopier::putFileInto(QString localFile, QString phoneFol
         co_return Outcome::cancelled();
     if (!mayLeavePartialWrite(write))
         m_unfinishedWrite.clear();
-    const Outcome written = replacing ? replacementOutcome(write, phoneName) : write.outcome;
+    const Outcome written = replacing || write.outcome.isLinkFailure() ? replacementOutcome(write, phoneName) : write.outcome;
     if (m_cancelled && !written.isFailed())
         co_return Outcome::cancelled();
     m_copied += written.ok();

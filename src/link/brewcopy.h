@@ -86,6 +86,8 @@ private:
 // Whether a write that ended so may have left a cut-off file on the phone (and the port is still
 // there to remove it): the phone took a block of it before the write was cancelled or refused.
 bool mayLeavePartialWrite(const BrewWrite &written);
+// Said when the link failed in the middle of a write: the phone may keep a part of the file.
+QString partialWriteNote(const QString &phoneName);
 // The outcome of a write over an existing phone file, saying when the old file is gone.
 Outcome replacementOutcome(const BrewWrite &written, const QString &phoneName);
 

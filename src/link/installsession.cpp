@@ -1,5 +1,7 @@
 #include "installsession.h"
 
+#include "brewcopy.h"
+
 #include "jarmanifest.h"
 
 #include <QDir>
@@ -46,8 +48,14 @@ QCoro::Task<Outcome> InstallSession::send(QByteArray data, QString phoneName)
     const BrewWrite w = co_await m_session.writeBrewData(data, phoneName);
     if (!self)
         co_return Outcome::cancelled();
-    if (w.outcome.ok() || !w.begun || w.outcome.isLinkFailure())
+    if (w.outcome.ok() || !w.begun)
         co_return w.outcome;
+    if (w.outcome.isLinkFailure()) {
+        // Nothing can be removed over a broken link: the user must know what is left behind.
+        Outcome o = w.outcome;
+        o.detail += QLatin1Char(' ') + partialWriteNote(phoneName);
+        co_return o;
+    }
     // A program cut off in the middle would only confuse the phone's installer.
     const Outcome removed = co_await m_session.removeBrewFile(phoneName);
     if (!self)

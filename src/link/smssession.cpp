@@ -288,11 +288,14 @@ QCoro::Task<Result<SendReport>> sendMessage(PhoneLink &link, OutgoingSms message
         const Outcome typed = link.writeRaw(PhoneLink::Port::Modem, pdu.pdu.toLatin1() + kCtrlZ);
         if (!typed.ok())
             co_return fail(typed);
+        // From here on the phone may send the part even when its answer never arrives.
+        report.unconfirmed = true;
         const auto answer = co_await reader.next(at::replyLength, timing.smsSendLimit);
         if (!guard)
             co_return fail(Outcome::cancelled());
         if (!answer.ok())
             co_return fail(answer.outcome);
+        report.unconfirmed = false;
         if (at::isFailure(at::finalOf(answer.value))) {
             report.cmsError = sms::cmsErrorCode(answer.value);
             co_return fail(failureOf(answer.value));
@@ -337,14 +340,18 @@ QString sendFailureText(const Result<SendReport> &result)
         why = result.outcome.detail.isEmpty() ? describe(result.outcome.kind) : result.outcome.detail;
     if (r.failedPart == 0 || r.parts == 0)
         return why;
-    QString text = r.parts == 1 ? QStringLiteral("The message was not sent: %1.").arg(why)
-                                : QStringLiteral("Part %1 of %2 was not sent: %3.").arg(r.failedPart).arg(r.parts).arg(why);
+    QString text = r.unconfirmed
+                       ? (r.parts == 1 ? QStringLiteral("The message may have been sent, the phone did not confirm it: %1.").arg(why)
+                                       : QStringLiteral("Part %1 of %2 may have been sent, the phone did not confirm it: %3.")
+                                             .arg(r.failedPart).arg(r.parts).arg(why))
+                   : r.parts == 1 ? QStringLiteral("The message was not sent: %1.").arg(why)
+                                  : QStringLiteral("Part %1 of %2 was not sent: %3.").arg(r.failedPart).arg(r.parts).arg(why);
     if (!r.references.isEmpty()) {
         QStringList went;
         for (int i = 1; i <= r.references.size(); ++i)
             went << QString::number(i);
         text += QStringLiteral(" Sent: part %1.").arg(went.join(QStringLiteral(", ")));
-    } else if (r.parts > 1) {
+    } else if (r.parts > 1 && !r.unconfirmed) {
         text += QStringLiteral(" No part was sent.");
     }
     return text;

@@ -90,6 +90,7 @@ struct SendReport {
     int failedPart = 0;          // the part that did not go; 0 when none failed
     std::optional<int> cmsError; // the phone's "+CMS ERROR" for it
     bool noPrompt = false;       // the phone never asked for the part's PDU
+    bool unconfirmed = false;    // the phone took the failed part's PDU but never answered: it may have gone
 };
 
 // "AT+CMGF=0", the service centre, then per part "AT+CMGS=length", the PDU only after the

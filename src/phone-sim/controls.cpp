@@ -125,4 +125,9 @@ Controls &Controls::sendGarbageBeforeNextReply(Port p)
     return each(p, [](PortOutput &o) { o.prefixNextReply(garbage); });
 }
 
+Controls &Controls::stallAfter(qint64 bytes, int milliseconds, Port p)
+{
+    return each(p, [bytes, milliseconds](PortOutput &o) { o.stallAfter(bytes, milliseconds); });
+}
+
 } // namespace vandrel::phonesim

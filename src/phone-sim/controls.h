@@ -51,6 +51,8 @@ public:
     // The next reply on the port comes after a garbage frame: bytes that are neither a line
     // nor a packet nor a frame with a valid check value.
     Controls &sendGarbageBeforeNextReply(Port p);
+    // Once N more bytes have been sent the port pauses, once: a reply, or its rest, comes late.
+    Controls &stallAfter(qint64 bytes, int milliseconds, Port p);
 
 private:
     template <typename F>

@@ -62,7 +62,14 @@ void PortOutput::pump()
             m_queue.clear();
             return;
         }
+        if (m_stallAt >= 0 && m_sent >= m_stallAt) {
+            m_stallAt = -1;
+            m_timer.start(m_stallMs);
+            return;
+        }
         qsizetype n = nextChunkSize();
+        if (m_stallAt > m_sent)
+            n = std::min<qsizetype>(n, qsizetype(m_stallAt - m_sent));
         bool dropAfterThis = false;
         bool silentAfterThis = false;
         if (m_dropAt >= 0 && m_sent + n >= m_dropAt) {

@@ -42,6 +42,13 @@ public:
     void discard() { m_queue.clear(); m_timer.stop(); }
     // The next reply goes out with these bytes in front of it (a burst of line noise).
     void prefixNextReply(const QByteArray &bytes) { m_prefix = bytes; }
+    // Once N more bytes have been sent, the port pauses this long (once): the reply, or its
+    // rest, comes late.
+    void stallAfter(qint64 bytes, int milliseconds)
+    {
+        m_stallAt = bytes < 0 ? -1 : m_sent + bytes;
+        m_stallMs = milliseconds;
+    }
 
 signals:
     void linkDropped();
@@ -66,6 +73,8 @@ private:
     bool m_silent = false;
     bool m_dropping = false;
     QByteArray m_prefix;
+    qint64 m_stallAt = -1;
+    int m_stallMs = 0;
 };
 
 } // namespace vandrel::phonesim
