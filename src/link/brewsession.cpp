@@ -173,18 +173,29 @@ QCoro::Task<Result<BrewSession::Answer>> BrewSession::converse(QByteArray reques
     // Frames that answer nothing do not move the limit of the request in flight.
     QDeadlineTimer deadline(m_link.timing().replyLimit);
     int damagedLeft = kDamagedRetries;
+    bool sawDamaged = false;
+    const auto damaged = [] {
+        return failure<Answer>(FailureKind::Malformed, QStringLiteral("The phone's reply arrived damaged (wrong check value)."));
+    };
     for (;;) {
         const auto reply = co_await nextReply(deadline);
         if (!self || m_cancelled)
             co_return Result<Answer>::from(Outcome::cancelled());
-        if (!reply.ok())
+        if (!reply.ok()) {
+            if (sawDamaged && reply.outcome.kind == FailureKind::TimeOut)
+                co_return damaged();
             co_return Result<Answer>::from(reply.outcome);
+        }
         if (reply.value.damaged) {
-            // Nothing in a damaged reply is trusted. Asking again is harmless for listings and
-            // reads; a write or a removal may already have happened, so it is reported.
-            if (!repeatable || damagedLeft-- == 0)
-                co_return failure<Answer>(FailureKind::Malformed,
-                                          QStringLiteral("The phone's reply arrived damaged (wrong check value)."));
+            // Nothing in a damaged frame is trusted. Asking again is harmless for listings and
+            // reads; a write or a removal may already have happened, so it is not repeated. The
+            // frame may be line noise before the real answer: that answer is still awaited.
+            if (!repeatable) {
+                sawDamaged = true;
+                continue;
+            }
+            if (damagedLeft-- == 0)
+                co_return damaged();
             if (const Outcome o = sendPayload(request); !o.ok())
                 co_return Result<Answer>::from(o);
             deadline = QDeadlineTimer(m_link.timing().replyLimit);

@@ -340,6 +340,8 @@ QString sendFailureText(const Result<SendReport> &result)
         why = result.outcome.detail.isEmpty() ? describe(result.outcome.kind) : result.outcome.detail;
     if (r.failedPart == 0 || r.parts == 0)
         return why;
+    if (why.endsWith(QLatin1Char('.')))
+        why.chop(1); // the sentence below ends it
     QString text = r.unconfirmed
                        ? (r.parts == 1 ? QStringLiteral("The message may have been sent, the phone did not confirm it: %1.").arg(why)
                                        : QStringLiteral("Part %1 of %2 may have been sent, the phone did not confirm it: %3.")

@@ -119,10 +119,10 @@ Controls &Controls::refuseNextDelete(int count)
     return *this;
 }
 
-Controls &Controls::sendGarbageBeforeNextReply(Port p)
+Controls &Controls::sendGarbageBeforeReplyAfter(qint64 bytes, Port p)
 {
     static const QByteArray garbage = QByteArrayLiteral("\x13\xA5\x00\xFF\x5Agarbage\x7D\x7E\xC0\x01\x7E");
-    return each(p, [](PortOutput &o) { o.prefixNextReply(garbage); });
+    return each(p, [bytes](PortOutput &o) { o.prefixReplyAfter(bytes, garbage); });
 }
 
 Controls &Controls::stallAfter(qint64 bytes, int milliseconds, Port p)

@@ -48,9 +48,10 @@ public:
     Controls &delayPrompt(int milliseconds);
     Controls &delaySendAnswer(int milliseconds);
     Controls &refuseNextDelete(int count = 1);
-    // The next reply on the port comes after a garbage frame: bytes that are neither a line
-    // nor a packet nor a frame with a valid check value.
-    Controls &sendGarbageBeforeNextReply(Port p);
+    // The first reply on the port that starts once N more bytes have been sent comes after a
+    // garbage frame: bytes that are neither a line nor a packet nor a frame with a valid check
+    // value.
+    Controls &sendGarbageBeforeReplyAfter(qint64 bytes, Port p);
     // Once N more bytes have been sent the port pauses, once: a reply, or its rest, comes late.
     Controls &stallAfter(qint64 bytes, int milliseconds, Port p);
 

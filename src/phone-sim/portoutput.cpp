@@ -28,7 +28,8 @@ void PortOutput::send(const QByteArray &bytes)
     if (m_silent || m_dropping || bytes.isEmpty())
         return;
     const bool wasIdle = m_queue.isEmpty() && !m_timer.isActive();
-    m_queue.append(std::exchange(m_prefix, {}));
+    if (!m_prefix.isEmpty() && m_sent + m_queue.size() >= m_prefixAt)
+        m_queue.append(std::exchange(m_prefix, {}));
     m_queue.append(bytes);
     if (!wasIdle)
         return;

@@ -40,8 +40,13 @@ public:
     bool idle() const { return m_queue.isEmpty(); }
     // Forgets queued bytes (the link went away).
     void discard() { m_queue.clear(); m_timer.stop(); }
-    // The next reply goes out with these bytes in front of it (a burst of line noise).
-    void prefixNextReply(const QByteArray &bytes) { m_prefix = bytes; }
+    // The first reply that starts once N more bytes have been sent goes out with these bytes
+    // in front of it (a burst of line noise).
+    void prefixReplyAfter(qint64 sent, const QByteArray &bytes)
+    {
+        m_prefixAt = m_sent + m_queue.size() + sent;
+        m_prefix = bytes;
+    }
     // Once N more bytes have been sent, the port pauses this long (once): the reply, or its
     // rest, comes late.
     void stallAfter(qint64 bytes, int milliseconds)
@@ -73,6 +78,7 @@ private:
     bool m_silent = false;
     bool m_dropping = false;
     QByteArray m_prefix;
+    qint64 m_prefixAt = 0;
     qint64 m_stallAt = -1;
     int m_stallMs = 0;
 };
