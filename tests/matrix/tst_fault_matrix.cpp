@@ -319,6 +319,8 @@ struct Cell {
         }
         // As the program ends a broken link after any failure.
         link.handleFailure(outcome);
+        if (outcome.isFailed() && (onDiag(op) ? rig->diag : rig->modem)->isOpen())
+            fail(followUp(op));
         if (!rig->anomalies().isEmpty())
             fail(u"the phone saw: "_qs + rig->anomalies());
         // Nothing lost or left behind on the computer.
@@ -327,6 +329,22 @@ struct Cell {
             fail(u"local folder: "_qs + after.join(u' '));
         fail(wholeFile(u"local b.bin"_qs, here(u"b.bin"_qs)));
         fail(wholeFile(u"local t.sdt"_qs, here(u"t.sdt"_qs)));
+    }
+
+    // With the fault gone, the next operation on a port left open works at once, whatever the
+    // phone still owed the failed one.
+    QString followUp(Op op)
+    {
+        rig->phone->controls().speakAgain().clearErrorAnswers().sendWhole();
+        Outcome next;
+        if (onDiag(op)) {
+            BrewSession session(*rig->link);
+            next = QCoro::waitFor(session.listBrewFolder(u"brew/shared/"_qs)).outcome;
+        } else {
+            ObexSession session(*rig->link);
+            next = QCoro::waitFor(session.list({u"mmc"_qs}, false)).outcome;
+        }
+        return next.ok() ? QString() : u"the next listing failed: "_qs + next.detail;
     }
 
     // A BREW file is written in place: cut off is allowed only when the outcome names the file.
