@@ -1,7 +1,6 @@
 #include "installsession.h"
 
 #include "brewcopy.h"
-
 #include "jarmanifest.h"
 
 #include <QDir>
