@@ -1,7 +1,10 @@
 #include "recordingchannel.h"
 
 #include "phonelink.h"
+#include "paths.h"
 #include "qserialchannel.h"
+
+#include <QFileInfo>
 
 namespace vandrel::link {
 
@@ -61,6 +64,46 @@ std::unique_ptr<PhoneLink> recordedSerialLink(const std::shared_ptr<TranscriptWr
     // The buffer sizes of the phone's cable, as for an unrecorded link.
     return std::make_unique<PhoneLink>(new RecordingChannel(new QSerialChannel(65534), writer, TranscriptEntry::Port::Modem),
                                        new RecordingChannel(new QSerialChannel(4096), writer, TranscriptEntry::Port::Diag));
+}
+
+namespace {
+const QString kTranscriptKey = QStringLiteral("transcript");
+const QString kTranscriptFileKey = QStringLiteral("transcriptFile");
+} // namespace
+
+QString TranscriptSetting::effectivePath() const
+{
+    return path.trimmed().isEmpty() ? dataFile(QStringLiteral("transcript.txt")) : path.trimmed();
+}
+
+TranscriptSetting loadTranscriptSetting(const QSettings &store)
+{
+    return {store.value(kTranscriptKey, false).toBool(), store.value(kTranscriptFileKey).toString()};
+}
+
+void saveTranscriptSetting(QSettings &store, const TranscriptSetting &setting)
+{
+    store.setValue(kTranscriptKey, setting.on);
+    store.setValue(kTranscriptFileKey, setting.path);
+    store.sync();
+}
+
+std::shared_ptr<TranscriptWriter> transcriptWriterOf(const PhoneLink &link)
+{
+    const auto *recording = qobject_cast<const RecordingChannel *>(link.modemPort());
+    return recording ? recording->writer() : nullptr;
+}
+
+bool applyTranscriptSetting(TranscriptWriter &writer, const TranscriptSetting &setting, QString *error)
+{
+    if (!setting.on) {
+        writer.close();
+        return true;
+    }
+    const QString path = setting.effectivePath();
+    if (writer.isOpen() && QFileInfo(writer.path()).absoluteFilePath() == QFileInfo(path).absoluteFilePath())
+        return true;
+    return writer.open(path, error);
 }
 
 } // namespace vandrel::link

@@ -7,6 +7,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSettings>
 #include <memory>
 
 namespace vandrel::link {
@@ -20,7 +21,9 @@ public:
     // Starts a new transcript at `path` (replacing an old one); false and `error` when it
     // cannot be made.
     bool open(const QString &path, QString *error = nullptr);
+    void close() { m_file.close(); }
     bool isOpen() const { return m_file.isOpen(); }
+    QString path() const { return m_file.fileName(); }
     void record(text::TranscriptEntry::Port port, text::TranscriptEntry::Direction direction, const QByteArray &bytes);
 
 private:
@@ -46,6 +49,8 @@ public:
     qint64 bytesAvailable() const override { return m_inner->bytesAvailable(); }
     QByteArray readAll() override;
 
+    const std::shared_ptr<TranscriptWriter> &writer() const { return m_writer; }
+
 private:
     SerialChannel *m_inner;
     std::shared_ptr<TranscriptWriter> m_writer;
@@ -54,5 +59,21 @@ private:
 
 // A link on real ports whose traffic goes to `writer` (one writer may serve several links).
 std::unique_ptr<PhoneLink> recordedSerialLink(const std::shared_ptr<TranscriptWriter> &writer);
+
+// The program's transcript setting, stored beside the other settings; off unless chosen.
+struct TranscriptSetting {
+    bool on = false;
+    QString path; // empty: "transcript.txt" in the program's data folder
+    QString effectivePath() const;
+    bool operator==(const TranscriptSetting &) const = default;
+};
+TranscriptSetting loadTranscriptSetting(const QSettings &store);
+void saveTranscriptSetting(QSettings &store, const TranscriptSetting &setting);
+
+// The writer of a link made by recordedSerialLink; nothing for any other link.
+std::shared_ptr<TranscriptWriter> transcriptWriterOf(const PhoneLink &link);
+// Starts (a new transcript, unless that file is already being written) or stops writing as the
+// setting says; false and `error` when the file cannot be made.
+bool applyTranscriptSetting(TranscriptWriter &writer, const TranscriptSetting &setting, QString *error = nullptr);
 
 } // namespace vandrel::link

@@ -41,7 +41,7 @@ void ReplayPhone::answer(Port &port)
         port.channel.write(reply);
     if (port.replay.mismatched() && !wasStopped) {
         std::fprintf(stderr, "vandrel-phone: %s port: request not in the transcript: %s (expected: %s); no more answers there\n",
-                     port.name, port.replay.unexpected().toHex(' ').constData(),
+                     port.name, port.replay.unexpected().toHex(' ').toUpper().constData(),
                      port.replay.finished() ? "nothing more" : port.replay.expected().toHex(' ').toUpper().constData());
     }
 }
