@@ -385,7 +385,7 @@ SettingsWindow *showSettings(MainWindow &window)
     QObject::connect(dialog, &QDialog::accepted, &window, [&window, dialog] {
         // Written only when changed, so the settings of a user who never records stay as they were.
         const link::TranscriptSetting transcript = dialog->transcriptChoice();
-        if (transcript != link::loadTranscriptSetting(window.settingsStore().backend()))
+        if (window.options().saveSettings && transcript != link::loadTranscriptSetting(window.settingsStore().backend()))
             link::saveTranscriptSetting(window.settingsStore().backend(), transcript);
         QString error;
         if (const auto writer = link::transcriptWriterOf(window.phoneLink()))

@@ -29,12 +29,20 @@ public:
     bool running() const { return QFileInfo::exists(modemLink()) && QFileInfo::exists(diagLink()); }
     QString modemLink() const { return m_dir.filePath(u"modem"_qs); }
     QString diagLink() const { return m_dir.filePath(u"diag"_qs); }
-    QByteArray complaints() { return m_process.readAllStandardError(); }
 
 private:
     QTemporaryDir m_dir;
     QProcess m_process;
 };
+
+// The rows without their dates, for listings dated by the computer's clock.
+QByteArray undated(const QByteArray &listing)
+{
+    QList<QByteArray> rows = listing.split('\n');
+    for (QByteArray &row : rows)
+        row = row.split('\t').mid(0, 2).join('\t');
+    return rows.join('\n');
+}
 } // namespace
 
 class CliTranscriptTest : public QObject {
@@ -44,12 +52,15 @@ private slots:
     void replayedListing_data()
     {
         QTest::addColumn<QStringList>("command");
-        QTest::newRow("obex ls") << QStringList{u"obex"_qs, u"ls"_qs, u"mmc"_qs};
-        QTest::newRow("brew ls") << QStringList{u"brew"_qs, u"ls"_qs, u"brew/mod/clock"_qs};
+        QTest::addColumn<bool>("phoneDates");
+        QTest::newRow("obex ls") << QStringList{u"obex"_qs, u"ls"_qs, u"mmc"_qs} << true;
+        // BREW rows are dated when listed: the phone sends no dates.
+        QTest::newRow("brew ls") << QStringList{u"brew"_qs, u"ls"_qs, u"brew/mod/clock"_qs} << false;
     }
     void replayedListing()
     {
         QFETCH(QStringList, command);
+        QFETCH(bool, phoneDates);
         QByteArray listing;
         const QTemporaryDir dir;
         const QString transcript = dir.filePath(u"transcript.txt"_qs);
@@ -68,7 +79,7 @@ private slots:
         QVERIFY(replayed.start(transcript));
         const Run r = cli(QStringList{u"--modem"_qs, replayed.modemLink(), u"--diag"_qs, replayed.diagLink()} + command);
         QCOMPARE(r.err, QByteArray());
-        QCOMPARE(r.out, listing);
+        QCOMPARE(phoneDates ? r.out : undated(r.out), phoneDates ? listing : undated(listing));
         QCOMPARE(r.exitCode, 0);
     }
 };
