@@ -16,6 +16,12 @@ ReplayPhone::ReplayPhone(const QList<TranscriptEntry> &recorded, QObject *parent
         connect(&port->channel, &channel::SerialChannel::readyRead, this, [this, port] { answer(*port); });
 }
 
+ReplayPhone::~ReplayPhone()
+{
+    for (const QString &link : std::as_const(m_links))
+        QFile::remove(link);
+}
+
 bool ReplayPhone::serve(const QString &modemLink, const QString &diagLink, QString *error)
 {
     for (auto [port, link] : {std::pair{&m_modem, modemLink}, std::pair{&m_diag, diagLink}}) {
@@ -29,6 +35,7 @@ bool ReplayPhone::serve(const QString &modemLink, const QString &diagLink, QStri
             *error = QStringLiteral("The link %1 cannot be made.").arg(link);
             return false;
         }
+        m_links << link;
     }
     return true;
 }

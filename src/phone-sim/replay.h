@@ -11,6 +11,8 @@ class ReplayPhone : public QObject {
     Q_OBJECT
 public:
     explicit ReplayPhone(const QList<text::TranscriptEntry> &recorded, QObject *parent = nullptr);
+    // Removes the links it made.
+    ~ReplayPhone() override;
 
     // Opens both pseudo-terminals and makes the links to them; false and `error` on failure.
     bool serve(const QString &modemLink, const QString &diagLink, QString *error);
@@ -29,6 +31,7 @@ private:
 
     Port m_modem;
     Port m_diag;
+    QStringList m_links;
 };
 
 } // namespace vandrel::phonesim
