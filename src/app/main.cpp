@@ -3,6 +3,8 @@
 #include "demo.h"
 
 #include <link/phonelink.h>
+#include <link/recordingchannel.h>
+#include <link/settingsstore.h>
 #include <ui/mainwindow.h>
 
 #include <QApplication>
@@ -28,7 +30,14 @@ int runApplication(bool demo)
             return 1;
         }
     }
-    auto window = std::make_unique<ui::MainWindow>(link::PhoneLink::withSerialPorts(), options);
+    // Every link can record; the setting decides whether it does.
+    auto transcript = std::make_shared<link::TranscriptWriter>();
+    if (!demo) {
+        QString error;
+        if (!link::applyTranscriptSetting(*transcript, link::loadTranscriptSetting(link::SettingsStore().backend()), &error))
+            qWarning("vandrel-controller: %s", qPrintable(error));
+    }
+    auto window = std::make_unique<ui::MainWindow>(link::recordedSerialLink(transcript), options);
     if (phone)
         phone->attachTo(*window);
     window->create();

@@ -3,12 +3,19 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
+
+namespace vandrel::link {
+class TranscriptWriter;
+}
 
 namespace vandrel::cli {
 
 enum class Overwrite { Ask, Yes, No };
 
 struct GlobalOptions {
+    // Set by --record: every byte on both ports goes to this transcript.
+    std::shared_ptr<link::TranscriptWriter> transcript;
     QString modemPort;
     QString diagPort;
     int speed = 0;          // 0: the saved settings' speeds

@@ -1,6 +1,7 @@
 #include "clilink.h"
 
 #include <link/connectsession.h>
+#include <link/recordingchannel.h>
 #include <link/settingsstore.h>
 
 #include <QCoroTask>
@@ -10,7 +11,7 @@ namespace vandrel::cli {
 std::unique_ptr<link::PhoneLink> makeLink(const GlobalOptions &options)
 {
     const settings::AppSettings saved = link::SettingsStore().load();
-    auto phone = link::PhoneLink::withSerialPorts();
+    auto phone = options.transcript ? link::recordedSerialLink(options.transcript) : link::PhoneLink::withSerialPorts();
     phone->modemPort()->setPortName(options.modemPort.isEmpty() ? saved.portName : options.modemPort);
     phone->diagPort()->setPortName(options.diagPort.isEmpty() ? saved.portName2 : options.diagPort);
     phone->modemPort()->setBaudRate(options.speed > 0 ? options.speed : saved.speed);

@@ -1,5 +1,7 @@
-// vandrel-cli [--modem PORT] [--diag PORT] [--speed N] [--overwrite ask|yes|no] GROUP COMMAND [ARGS]
+// vandrel-cli [--modem PORT] [--diag PORT] [--speed N] [--overwrite ask|yes|no] [--record FILE] GROUP COMMAND [ARGS]
 #include "cli.h"
+
+#include <link/recordingchannel.h>
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -17,13 +19,14 @@ QList<Command> &table()
 QString usage()
 {
     QString text = QStringLiteral(
-        "Usage: vandrel-cli [--modem PORT] [--diag PORT] [--speed N] [--overwrite ask|yes|no] GROUP COMMAND [ARGS]\n"
+        "Usage: vandrel-cli [--modem PORT] [--diag PORT] [--speed N] [--overwrite ask|yes|no] [--record FILE] GROUP COMMAND [ARGS]\n"
         "\n"
         "Global options (before the command group):\n"
         "  --modem PORT      the modem port (AT, OBEX); default: the saved setting\n"
         "  --diag PORT       the diagnostic port (BREW); default: the saved setting\n"
         "  --speed N         line speed in bit/s for both ports\n"
         "  --overwrite MODE  replacing files: ask (on a terminal only), yes or no\n"
+        "  --record FILE     write every byte on both ports, with times, to this transcript\n"
         "  --help, --version\n"
         "\n"
         "Phone paths are names joined by \"/\" (mmc/photos, brew/mod/game); none means the root.\n"
@@ -116,6 +119,13 @@ int main(int argc, char **argv)
                 options.overwrite = Overwrite::No;
             else
                 return usageError(QStringLiteral("--overwrite takes ask, yes or no, not \"%1\"").arg(value));
+        } else if (opt == QLatin1String("--record")) {
+            options.transcript = std::make_shared<vandrel::link::TranscriptWriter>();
+            QString error;
+            if (!options.transcript->open(value, &error)) {
+                fail(error);
+                return Failure;
+            }
         } else {
             return usageError(QStringLiteral("unknown option %1").arg(opt));
         }

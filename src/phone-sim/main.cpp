@@ -1,4 +1,5 @@
 // vandrel-phone: the virtual phone on two pseudo-terminals.
+#include <phone-sim/replay.h>
 #include <phone-sim/virtualphone.h>
 
 #include <QCommandLineParser>
@@ -7,6 +8,7 @@
 #include <QSocketNotifier>
 #include <QTextStream>
 #include <csignal>
+#include <cstdlib>
 #include <cstdio>
 #include <unistd.h>
 
@@ -39,6 +41,44 @@ std::pair<Controls::Port, qint64> portAndCount(const QString &text)
     if (colon < 0)
         return {Controls::Both, text.toLongLong()};
     return {portOf(text.left(colon)), text.mid(colon + 1).toLongLong()};
+}
+
+void quitOnSignals(QCoreApplication &app)
+{
+    if (::pipe(signalPipe) != 0) {
+        std::fputs("vandrel-phone: no pipe for signals\n", stderr);
+        std::exit(1);
+    }
+    auto *quitNotifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(quitNotifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    std::signal(SIGINT, quitOnSignal);
+    std::signal(SIGTERM, quitOnSignal);
+}
+
+int replayTranscript(const QString &path, const QString &modemLink, const QString &diagLink)
+{
+    if (modemLink.isEmpty() || diagLink.isEmpty()) {
+        std::fputs("vandrel-phone: --modem-link and --diag-link are required\n", stderr);
+        return 2;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "vandrel-phone: the transcript %s cannot be read\n", qPrintable(path));
+        return 1;
+    }
+    int bad = 0;
+    ReplayPhone phone(vandrel::text::parseTranscript(file.readAll(), &bad));
+    if (bad > 0)
+        std::fprintf(stderr, "vandrel-phone: %d lines of the transcript are not understood and left out\n", bad);
+    QString error;
+    if (!phone.serve(modemLink, diagLink, &error)) {
+        std::fprintf(stderr, "vandrel-phone: %s\n", qPrintable(error));
+        return 1;
+    }
+    quitOnSignals(*qApp);
+    std::fprintf(stderr, "vandrel-phone: replaying %s on %s and %s\n", qPrintable(path), qPrintable(modemLink),
+                 qPrintable(diagLink));
+    return QCoreApplication::exec();
 }
 
 } // namespace
@@ -76,10 +116,13 @@ int main(int argc, char **argv)
     const QCommandLineOption promptDelay(QStringLiteral("prompt-delay"), QStringLiteral("Send the \"> \" prompt this much later."), QStringLiteral("MS"));
     const QCommandLineOption sendDelay(QStringLiteral("send-delay"), QStringLiteral("Send the +CMGS answer this much later."), QStringLiteral("MS"));
     const QCommandLineOption refuseDelete(QStringLiteral("refuse-delete"), QStringLiteral("Refuse the first AT+CMGD of a stored message."));
-    parser.addOptions({modemLink, diagLink, root, split, delay, rate, drop, silentAfter, silentAt, errorAt, refuseRead,
+    const QCommandLineOption replay(QStringLiteral("replay"), QStringLiteral("Answer as the phone recorded in this transcript did (no --root needed)."), QStringLiteral("FILE"));
+    parser.addOptions({replay, modemLink, diagLink, root, split, delay, rate, drop, silentAfter, silentAt, errorAt, refuseRead,
                        refuseWrite, badCrc, connectionId, anomalyFile, sentFile, messages, sendError, noPrompt,
                        promptDelay, sendDelay, refuseDelete});
     parser.process(app);
+    if (parser.isSet(replay))
+        return replayTranscript(parser.value(replay), parser.value(modemLink), parser.value(diagLink));
     if (!parser.isSet(modemLink) || !parser.isSet(diagLink) || !parser.isSet(root)) {
         std::fputs("vandrel-phone: --modem-link, --diag-link and --root are required\n", stderr);
         return 2;
@@ -157,14 +200,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "vandrel-phone: %s\n", qPrintable(error));
         return 1;
     }
-    if (::pipe(signalPipe) != 0) {
-        std::fputs("vandrel-phone: no pipe for signals\n", stderr);
-        return 1;
-    }
-    QSocketNotifier quitNotifier(signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&quitNotifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
-    std::signal(SIGINT, quitOnSignal);
-    std::signal(SIGTERM, quitOnSignal);
+    quitOnSignals(app);
 
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
     QByteArray typed;

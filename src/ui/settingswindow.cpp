@@ -272,6 +272,17 @@ QWidget *SettingsWindow::buildOtherPage()
     layout->addWidget(m_log);
     layout->addWidget(m_oneFile);
 
+    const link::TranscriptSetting transcript = link::loadTranscriptSetting(m_main.settingsStore().backend());
+    m_transcript = checkBox(QStringLiteral("Zaznamenávat veškerou komunikaci s telefonem do souboru:"), "CheckTranscript",
+                            transcript.on, page);
+    m_transcriptFile = new QLineEdit(transcript.path, page);
+    m_transcriptFile->setObjectName(QStringLiteral("EditTranscript"));
+    m_transcriptFile->setPlaceholderText(link::TranscriptSetting().effectivePath());
+    m_transcriptFile->setEnabled(transcript.on);
+    connect(m_transcript, &QCheckBox::toggled, m_transcriptFile, &QWidget::setEnabled);
+    layout->addWidget(m_transcript);
+    layout->addWidget(m_transcriptFile);
+
     // Shown for the user's orientation only; nothing stores or uses the choice.
     m_timeZone = new QComboBox(page);
     m_timeZone->setObjectName(QStringLiteral("cbPasmo"));
@@ -361,11 +372,26 @@ SettingsChoice SettingsWindow::choice() const
     return c;
 }
 
+link::TranscriptSetting SettingsWindow::transcriptChoice() const
+{
+    return {m_transcript->isChecked(), m_transcriptFile->text().trimmed()};
+}
+
 SettingsWindow *showSettings(MainWindow &window)
 {
     auto *dialog = new SettingsWindow(window);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(dialog, &QDialog::accepted, &window, [&window, dialog] { applySettings(window, dialog->choice()); });
+    QObject::connect(dialog, &QDialog::accepted, &window, [&window, dialog] {
+        // Written only when changed, so the settings of a user who never records stay as they were.
+        const link::TranscriptSetting transcript = dialog->transcriptChoice();
+        if (window.options().saveSettings && transcript != link::loadTranscriptSetting(window.settingsStore().backend()))
+            link::saveTranscriptSetting(window.settingsStore().backend(), transcript);
+        QString error;
+        if (const auto writer = link::transcriptWriterOf(window.phoneLink()))
+            if (!link::applyTranscriptSetting(*writer, transcript, &error))
+                showError(&window, error);
+    });
     dialog->open();
     return dialog;
 }

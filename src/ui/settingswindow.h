@@ -2,6 +2,7 @@
 // The settings window TSetForm (ShowSettings), what its OK applies, and LoadShortcuts.
 #include <core/settings/appsettings.h>
 #include <core/settings/messageids.h>
+#include <link/recordingchannel.h>
 
 #include <QDialog>
 #include <QKeySequence>
@@ -30,6 +31,8 @@ public:
     explicit SettingsWindow(MainWindow &main);
 
     SettingsChoice choice() const;
+    // The traffic transcript box: kept beside the other settings, applied to the link at once.
+    link::TranscriptSetting transcriptChoice() const;
 
     // Whether an answer of the "..." input box is a port name to add: on Windows a name with
     // "COM" of at most six characters other than "COM" itself; elsewhere any device name or
@@ -65,6 +68,8 @@ private:
     QCheckBox *m_minimise = nullptr;
     QCheckBox *m_log = nullptr;
     QCheckBox *m_oneFile = nullptr;
+    QCheckBox *m_transcript = nullptr;
+    QLineEdit *m_transcriptFile = nullptr;
     QComboBox *m_timeZone = nullptr;
 };
 
