@@ -119,4 +119,10 @@ Controls &Controls::refuseNextDelete(int count)
     return *this;
 }
 
+Controls &Controls::keepPartialWrites(bool on)
+{
+    m_rules.keepPartialWrites = on;
+    return *this;
+}
+
 } // namespace vandrel::phonesim

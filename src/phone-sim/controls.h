@@ -48,6 +48,9 @@ public:
     Controls &delayPrompt(int milliseconds);
     Controls &delaySendAnswer(int milliseconds);
     Controls &refuseNextDelete(int count = 1);
+    // A write refused part-way leaves the bytes received so far on the phone, as a real
+    // phone may, so only the client's own removal request cleans up.
+    Controls &keepPartialWrites(bool on = true);
 
 private:
     template <typename F>
