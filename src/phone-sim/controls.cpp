@@ -130,4 +130,10 @@ Controls &Controls::stallAfter(qint64 bytes, int milliseconds, Port p)
     return each(p, [bytes, milliseconds](PortOutput &o) { o.stallAfter(bytes, milliseconds); });
 }
 
+Controls &Controls::keepPartialWrites(bool on)
+{
+    m_rules.keepPartialWrites = on;
+    return *this;
+}
+
 } // namespace vandrel::phonesim

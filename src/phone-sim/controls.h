@@ -54,6 +54,9 @@ public:
     Controls &sendGarbageBeforeReplyAfter(qint64 bytes, Port p);
     // Once N more bytes have been sent the port pauses, once: a reply, or its rest, comes late.
     Controls &stallAfter(qint64 bytes, int milliseconds, Port p);
+    // A write refused part-way leaves the bytes received so far on the phone, as a real
+    // phone may, so only the client's own removal request cleans up.
+    Controls &keepPartialWrites(bool on = true);
 
 private:
     template <typename F>

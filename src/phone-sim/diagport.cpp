@@ -535,7 +535,8 @@ void DiagPort::writeNext(const QByteArray &p)
         if (m_write) {
             const QString name = m_write->fileName();
             m_write.reset();
-            QFile::remove(name); // a refused write leaves no half file behind
+            if (!m_rules.keepPartialWrites)
+                QFile::remove(name); // a refused write leaves no half file behind
         }
         reply(payload({0x14, 0x05, quint8(seq)}));
         return;

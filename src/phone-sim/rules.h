@@ -17,6 +17,7 @@ struct RequestRules {
     int refuseReads = 0;   // the next N read requests get 14 04
     int refuseWrites = 0;  // the next N write requests get 14 05
     int badCrcAnswers = 0; // the next N diagnostic replies carry a broken check value
+    bool keepPartialWrites = false; // a refused write leaves its cut-off file in place
     // Messages (AT+CMGS, AT+CMGD).
     int sendError = 0;          // the next send is answered "+CMS ERROR: n" (0: none)
     bool withholdPrompt = false; // the "> " prompt never comes

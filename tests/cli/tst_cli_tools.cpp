@@ -87,9 +87,17 @@ private slots:
         QVERIFY(!QFileInfo::exists(phone.scratch(u"shot.png"_qs)));
     }
 
-    // A JAR with its JAD made from the manifest (by the archiver of the JDK), as an application.
+    // A JAR with its JAD made from the manifest (by the archiver of the JDK), as an application,
+    // with and without the restart afterwards.
+    void installJar_data()
+    {
+        QTest::addColumn<QStringList>("extra");
+        QTest::newRow("stay") << QStringList{};
+        QTest::newRow("restart") << QStringList{u"--restart"_qs};
+    }
     void installJar()
     {
+        QFETCH(QStringList, extra);
         PtyPhone phone;
         NEED_PHONE(phone);
         const QString jarTool = QStandardPaths::findExecutable(u"jar"_qs);
@@ -108,7 +116,7 @@ private slots:
         QCOMPARE(QProcess::execute(jarTool, {u"cfm"_qs, jar, phone.scratch(u"manifest.txt"_qs), u"-C"_qs,
                                              phone.scratch(u"src"_qs), u"Main.class"_qs}),
                  0);
-        const Run r = phone.run({u"install"_qs, jar, u"--kind"_qs, u"app"_qs});
+        const Run r = phone.run(QStringList{u"install"_qs, jar, u"--kind"_qs, u"app"_qs} + extra);
         QVERIFY2(r.exitCode == 0, r.err.constData());
         const QString folder = u"brew/mod/java_ams/config/apps/"_qs;
         QCOMPARE(fileBytes(phone.brew(folder + u"demo.jar"_qs)), fileBytes(jar));

@@ -6,6 +6,7 @@
 #include "integration/jarfile.h"
 #include "ui/phonewindow.h"
 
+#include <phone-sim/diagport.h>
 #include <ui/installerwindow.h>
 
 #include <QPushButton>
@@ -25,9 +26,19 @@ const QByteArray kManifest("Manifest-Version: 1.0\r\nMIDlet-Name: Game\r\n");
 class InstallerWindowTest : public QObject {
     Q_OBJECT
 private slots:
-    // Create the JAD, choose the kind, install, answer No to the restart.
+    // Create the JAD, choose the kind, install, then answer the restart question: Yes sends the
+    // offline and restart requests and the connection ends; No leaves the phone alone.
+    void createsAndInstalls_data()
+    {
+        QTest::addColumn<bool>("restart");
+        QTest::addColumn<QList<int>>("modes");
+        QTest::newRow("no restart") << false << QList<int>{};
+        QTest::newRow("restart") << true << QList<int>{1, 2};
+    }
     void createsAndInstalls()
     {
+        QFETCH(bool, restart);
+        QFETCH(QList<int>, modes);
         PhoneWindow pw(11);
         QTemporaryDir local;
         const QString jar = local.filePath(u"game.jar"_qs), jad = local.filePath(u"game.jad"_qs);
@@ -49,8 +60,10 @@ private slots:
         QMessageBox *box = nullptr;
         QTRY_VERIFY_WITH_TIMEOUT((box = w ? w->findChild<QMessageBox *>() : nullptr) != nullptr, 20000);
         QVERIFY(box->text().contains(pw.w->message(settings::Msg::InstallFinishedRestart)));
-        box->button(QMessageBox::No)->click();
+        box->button(restart ? QMessageBox::Yes : QMessageBox::No)->click();
         QTRY_VERIFY(!w);
+        QTRY_COMPARE(pw.phone.diag()->modeChanges(), modes);
+        QTRY_COMPARE(pw.w->connection().isConnected(), !restart);
         const QString games = pw.phone.brewRoot() + u"/brew/mod/java_ams/config/games/"_qs;
         QCOMPARE(bytesOf(games + u"game.jar"_qs), bytesOf(jar));
         QCOMPARE(bytesOf(games + u"game.jad"_qs), bytesOf(jad));
