@@ -50,9 +50,9 @@ NoticeWindow::NoticeWindow(MainWindow &window, const QByteArray &reply) : QDialo
             button->setDefault(true);
             connect(button, &QPushButton::clicked, this, &QDialog::accept);
         } else {
-            const bool reply = b.message == Msg::Reply;
-            connect(button, &QPushButton::clicked, this, [this, &window, reply] {
-                const ComposerStart start = reply ? ComposerStart{number(), m_name->text(), {}}
+            const bool isReply = b.message == Msg::Reply;
+            connect(button, &QPushButton::clicked, this, [this, &window, isReply] {
+                const ComposerStart start = isReply ? ComposerStart{number(), m_name->text(), {}}
                                                   : ComposerStart{{}, {}, text()};
                 hide();
                 // The notice goes when the composer does.
