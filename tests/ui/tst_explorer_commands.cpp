@@ -12,9 +12,12 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QSignalSpy>
@@ -329,12 +332,13 @@ private slots:
         QTest::addColumn<QString>("caption");
         QTest::addColumn<bool>("computerFocus");
         QTest::addColumn<bool>("shown");
-        QTest::newRow("jar") << u"game.jar"_qs << true << true;
-        QTest::newRow("theme") << u"blue.sdt"_qs << true << true;
-        QTest::newRow("jad beside its jar") << u"game.jad"_qs << true << true;
-        QTest::newRow("jad alone") << u"lone.jad"_qs << true << false;
-        QTest::newRow("text") << u"note.txt"_qs << true << false;
-        QTest::newRow("jar, phone pane focused") << u"game.jar"_qs << false << false;
+        QTest::addColumn<QString>("installs"); // what the installer window names, when it opens
+        QTest::newRow("jar") << u"game.jar"_qs << true << true << u"game.jar"_qs;
+        QTest::newRow("theme") << u"blue.sdt"_qs << true << true << u"blue.sdt"_qs;
+        QTest::newRow("jad beside its jar") << u"game.jad"_qs << true << true << u"game.jar"_qs;
+        QTest::newRow("jad alone") << u"lone.jad"_qs << true << false << QString();
+        QTest::newRow("text") << u"note.txt"_qs << true << false << QString();
+        QTest::newRow("jar, phone pane focused") << u"game.jar"_qs << false << false << QString();
     }
     void installShownFor()
     {
@@ -355,6 +359,17 @@ private slots:
         QVERIFY(commands);
         commands->prepareExplorerPopup();
         QCOMPARE(win.w->action(u"Instalovat1"_qs)->isVisible(), shown);
+        if (!shown)
+            return;
+        QFETCH(QString, installs);
+        win.w->action(u"Instalovat1"_qs)->trigger();
+        QDialog *installer = nullptr;
+        QTRY_VERIFY((installer = qobject_cast<QDialog *>(QApplication::activeModalWidget())));
+        QCOMPARE(installer->objectName(), u"TForm9"_qs);
+        auto *file = installer->findChild<QLabel *>(u"Label2"_qs);
+        QVERIFY(file);
+        QCOMPARE(file->text(), win.folder + installs);
+        installer->reject();
     }
 
     // The shortcuts work from either pane without the menu being open.
